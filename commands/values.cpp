@@ -1,0 +1,1 @@
+#include "commands/values.h"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the configurations into build/:
+#   native      host build: portable core, its tests, host tools (formc), benchmarks
+#   native-asan the same tests under AddressSanitizer and UBSan
+#   fuzz        libFuzzer targets (clang)
+#   win32       the program and the Windows tests (i686 mingw, static)
+# Usage: scripts/build.sh [config...]   (default: all four)
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${ROLLCALL_BUILD:-$ROOT/build}
+JOBS=${JOBS:-$(nproc)}
+WERROR=OFF
+[ "${CI:-}" = true ] && WERROR=ON
+
+configure() {  # dir, extra cmake args...
+  local dir=$1
+  shift
+  if [ ! -f "$BUILD/$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DROLLCALL_WERROR=$WERROR "$@" >/dev/null
+  else
+    cmake "$BUILD/$dir" -DROLLCALL_WERROR=$WERROR "$@" >/dev/null
+  fi
+}
+
+build_one() {
+  local cfg=$1
+  echo "[build] $cfg"
+  case $cfg in
+    native) configure native ;;
+    native-asan) configure native-asan -DROLLCALL_SANITIZE=ON ;;
+    fuzz) CC=clang CXX=clang++ configure fuzz -DROLLCALL_FUZZ=ON ;;
+    win32)
+      configure win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
+        -DROLLCALL_FORMC="$BUILD/native/tools/formc/formc"
+      ;;
+    *) echo "unknown configuration $cfg" >&2; return 2 ;;
+  esac
+  cmake --build "$BUILD/$cfg" -j "$JOBS"
+}
+
+configs=("$@")
+[ ${#configs[@]} -gt 0 ] || configs=(native native-asan fuzz win32)
+for c in "${configs[@]}"; do
+  # The Windows build runs the host form compiler, so native comes first.
+  if [ "$c" = win32 ] && [ ! -f "$BUILD/native/build.ninja" ]; then build_one native; fi
+  build_one "$c"
+done

@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every suite:
+#   native   portable core tests and host tool tests (ctest, native build)
+#   asan     the same under AddressSanitizer and UBSan
+#   fuzz     each libFuzzer target for a bounded time (FUZZ_SECONDS in all, default 60)
+#   wcore    the portable core tests built for Windows, under Wine
+#   win      Windows-side unit tests, under Wine
+#   e2e      end-to-end scenarios that start real programs and drive their windows, under Wine
+#   shell    checks of the Wine environment itself
+# Usage: scripts/test.sh [--suite NAME]... [--filter GTEST_FILTER] [--no-setup] [--no-build]
+# The last line is always "N passed, N failed"; the exit code is non-zero when anything failed.
+set -uo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${ROLLCALL_BUILD:-$ROOT/build}
+RESULTS=$BUILD/results
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+
+suites=()
+filter=""
+do_setup=1
+do_build=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --suite) suites+=("$2"); shift 2 ;;
+    --filter) filter=$2; shift 2 ;;
+    --no-setup) do_setup=0; shift ;;
+    --no-build) do_build=0; shift ;;
+    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell)
+has_suite() { local s; for s in "${suites[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
+
+TOTAL_PASS=0
+TOTAL_FAIL=0
+report() {  # suite, passed, failed
+  printf '%-8s %d passed, %d failed\n' "$1:" "$2" "$3"
+  TOTAL_PASS=$((TOTAL_PASS + $2))
+  TOTAL_FAIL=$((TOTAL_FAIL + $3))
+}
+finish() {
+  echo "$TOTAL_PASS passed, $TOTAL_FAIL failed"
+  [ "$TOTAL_FAIL" -eq 0 ]
+  exit $?
+}
+
+# Counts test cases and failures of a GoogleTest or JUnit XML report: "passed failed".
+count_xml() {
+  python3 - "$1" <<'PY'
+import sys, xml.etree.ElementTree as ET
+try:
+    root = ET.parse(sys.argv[1]).getroot()
+except Exception:
+    print("0 1"); sys.exit()
+p = f = 0
+for tc in root.iter("testcase"):
+    if tc.get("status") == "notrun" or tc.find("skipped") is not None:
+        continue
+    if tc.find("failure") is not None or tc.find("error") is not None or tc.get("status") == "fail":
+        f += 1
+    else:
+        p += 1
+print(p, f)
+PY
+}
+
+if [ $do_setup = 1 ]; then
+  bash "$ROOT/scripts/setup.sh" || { report setup 0 1; finish; }
+fi
+
+mkdir -p "$RESULTS"
+rm -f "$RESULTS"/*.xml
+
+if [ $do_build = 1 ]; then
+  cfgs=()
+  { has_suite native || has_suite win || has_suite wcore || has_suite e2e; } && cfgs+=(native)
+  has_suite asan && cfgs+=(native-asan)
+  has_suite fuzz && cfgs+=(fuzz)
+  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell; } && cfgs+=(win32)
+  if [ ${#cfgs[@]} -gt 0 ]; then
+    if ! bash "$ROOT/scripts/build.sh" "${cfgs[@]}" >"$RESULTS/build.log" 2>&1; then
+      tail -n 60 "$RESULTS/build.log"
+      report build 0 1
+      finish
+    fi
+  fi
+fi
+
+run_ctest() {  # suite, build dir
+  local suite=$1 dir=$2
+  if [ ! -f "$dir/CTestTestfile.cmake" ]; then report "$suite" 0 1; return; fi
+  local args=(--test-dir "$dir" --output-junit "$RESULTS/$suite.xml" --timeout 300 -j "$(nproc)")
+  [ -n "$filter" ] && args+=(-R "$filter")
+  ctest "${args[@]}" >"$RESULTS/$suite.log" 2>&1
+  local rc=$?
+  read -r p f < <(count_xml "$RESULTS/$suite.xml")
+  [ $rc -ne 0 ] && [ "$f" -eq 0 ] && f=1
+  [ "$f" -gt 0 ] && grep -E 'Failed|\*\*\*|Failure|ERROR' "$RESULTS/$suite.log" | head -n 40
+  report "$suite" "$p" "$f"
+}
+
+has_suite native && run_ctest native "$BUILD/native"
+has_suite asan && run_ctest asan "$BUILD/native-asan"
+
+if has_suite fuzz; then
+  mapfile -t fuzzers < <(find "$BUILD/fuzz/tests" -maxdepth 1 -type f -name '*_fuzz' -perm -u+x 2>/dev/null | sort)
+  fp=0 ff=0
+  if [ ${#fuzzers[@]} -gt 0 ]; then
+    per=$((FUZZ_SECONDS / ${#fuzzers[@]}))
+    [ $per -lt 5 ] && per=5
+    for fz in "${fuzzers[@]}"; do
+      name=$(basename "$fz")
+      corpus=$RESULTS/corpus/$name
+      mkdir -p "$corpus"
+      seeds=$ROOT/tests/fuzz/seeds/$name
+      [ -d "$BUILD/fuzz/tests/seeds/$name" ] && seeds="$seeds $BUILD/fuzz/tests/seeds/$name"
+      # shellcheck disable=SC2086
+      if (cd "$RESULTS" && timeout $((per + 60)) "$fz" -max_total_time=$per -timeout=10 -rss_limit_mb=2048 \
+          -print_final_stats=0 "$corpus" $(ls -d $seeds 2>/dev/null) >"$RESULTS/$name.log" 2>&1); then
+        fp=$((fp + 1))
+      else
+        ff=$((ff + 1))
+        echo "fuzz target $name failed:"
+        grep -E 'ERROR|SUMMARY|crash-|leak-|timeout-' "$RESULTS/$name.log" | head -n 20
+      fi
+    done
+  fi
+  report fuzz $fp $ff
+fi
+
+NEED_WINE=0
+for s in wcore win e2e shell; do has_suite $s && NEED_WINE=1; done
+if [ $NEED_WINE = 1 ]; then
+  # shellcheck source=scripts/wine-env.sh
+  source "$ROOT/scripts/wine-env.sh"
+  wine_env_init "$BUILD"
+  if ! wine_up >"$RESULTS/wine-up.log" 2>&1; then
+    cat "$RESULTS/wine-up.log"
+    report wine 0 1
+    finish
+  fi
+  BIN=$BUILD/win32/bin
+
+  run_wine_gtest() {  # suite, exe, timeout
+    local suite=$1 exe=$2 t=$3
+    if [ ! -f "$BIN/$exe" ]; then
+      # A suite with no test files yet has no program; that is not a failure.
+      report "$suite" 0 0
+      return
+    fi
+    local xml=$RESULTS/$suite.xml
+    local args=("--gtest_output=xml:Z:${xml//\//\\}")
+    [ -n "$filter" ] && args+=("--gtest_filter=$filter")
+    (cd "$BIN" && wine_run "$t" "$BIN/$exe" "${args[@]}") >"$RESULTS/$suite.log" 2>&1
+    local rc=$?
+    read -r p f < <(count_xml "$xml")
+    [ $rc -ne 0 ] && [ "$f" -eq 0 ] && f=1
+    if [ "$f" -gt 0 ]; then
+      tr -d '\r' <"$RESULTS/$suite.log" | grep -E '^\[  FAILED|Failure|error:|Expected|Which is|  Actual|Value of' | head -n 60
+      [ $rc -ne 0 ] && echo "$exe exited with $rc"
+    fi
+    report "$suite" "$p" "$f"
+  }
+
+  has_suite wcore && run_wine_gtest wcore core_tests.exe 600
+  has_suite win && run_wine_gtest win win_tests.exe 900
+  has_suite e2e && run_wine_gtest e2e e2e_tests.exe 1200
+
+  if has_suite shell; then
+    sp=0 sf=0
+    # Exit codes of Windows programs reach the shell modulo 256.
+    wine_run 30 "$BIN/sample.exe" -1 --exit-now >/dev/null 2>&1
+    if [ $? -eq 255 ]; then sp=$((sp + 1)); else sf=$((sf + 1)); echo "shell: exit code -1 did not arrive as 255"; fi
+    wine_run 30 "$BIN/sample.exe" 3 --exit-now >/dev/null 2>&1
+    if [ $? -eq 3 ]; then sp=$((sp + 1)); else sf=$((sf + 1)); echo "shell: exit code 3 did not arrive"; fi
+    # The program is a static executable: no mingw runtime DLL may be needed beside it.
+    if objdump -p "$BIN"/*.exe 2>/dev/null | grep -qiE 'DLL Name: (libstdc|libgcc|libwinpthread)'; then
+      sf=$((sf + 1)); echo "shell: an executable needs a mingw runtime DLL"
+    else
+      sp=$((sp + 1))
+    fi
+    report shell $sp $sf
+  fi
+  wine_down
+fi
+
+finish
