@@ -1,0 +1,610 @@
+// The stored type data of each unit type: a version dword followed by fixed fields. Every type
+// lists its fields once, in stored order, in a Visit function; reading, writing, locating a
+// field and the form compiler's text form all walk that one list.
+//
+// A visitor V provides, each with (field reference, property index, name or null):
+//   Int(int32_t&, ...)     a dword
+//   Colour(uint32_t&, ...) a dword holding a colour (kDefaultColour: the button-face colour)
+//   Word(uint16_t&, ...)   a 16-bit word
+//   Text(std::string&, ...) a counted GBK text
+//   Blob(Bytes&, ..., BlobKind) counted bytes
+// A field without a name is known only by its property index.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "forms/byte_cursor.h"
+#include "forms/form_ids.h"
+
+namespace rc::forms {
+
+enum class BlobKind { kPicture, kIcon, kSound, kFont, kCursor };
+
+// Size of a font record: a LOGFONTA.
+inline constexpr size_t kFontRecordSize = 60;
+
+struct WindowData {
+  static constexpr uint32_t kTypeCode = kTypeWindow;
+  static constexpr uint32_t kMaxVersion = 6;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "window";
+
+  uint32_t version = kMaxVersion;
+  int32_t border_style = 2;
+  int32_t picture_mode = 1;
+  uint32_t background_colour = kDefaultColour;
+  int32_t max_button = 0;
+  int32_t min_button = 1;
+  int32_t control_box = 1;
+  int32_t start_position = 1;
+  int32_t movable = 1;
+  int32_t music_play_count = 0;
+  int32_t enter_moves_focus = 0;
+  int32_t esc_closes = 0;
+  int32_t f1_opens_help = 0;
+  int32_t help_context = 0;
+  int32_t taskbar_button = 1;
+  int32_t drag_anywhere = 0;
+  int32_t shape = 0;
+  int32_t always_on_top = 0;
+  int32_t p30 = 0;
+  std::string class_name;
+  Bytes background_picture;
+  Bytes icon;
+  Bytes background_music;
+  std::string title;
+  std::string help_file;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.border_style, 9, "border_style");
+    v.Int(s.picture_mode, 12, "picture_mode");
+    v.Colour(s.background_colour, 10, "background_colour");
+    v.Int(s.max_button, 16, "max_button");
+    v.Int(s.min_button, 17, "min_button");
+    v.Int(s.control_box, 15, "control_box");
+    v.Int(s.start_position, 18, "start_position");
+    v.Int(s.movable, 19, "movable");
+    v.Int(s.music_play_count, 14, "music_play_count");
+    v.Int(s.enter_moves_focus, 21, "enter_moves_focus");
+    v.Int(s.esc_closes, 22, "esc_closes");
+    v.Int(s.f1_opens_help, 23, "f1_opens_help");
+    v.Int(s.help_context, 25, "help_context");
+    if (s.version > 1) v.Int(s.taskbar_button, 26, "taskbar_button");
+    if (s.version > 2) {
+      v.Int(s.drag_anywhere, 27, "drag_anywhere");
+      v.Int(s.shape, 28, "shape");
+    }
+    if (s.version > 3) v.Int(s.always_on_top, 29, "always_on_top");
+    if (s.version > 4) v.Int(s.p30, 30, nullptr);
+    if (s.version > 5) v.Text(s.class_name, 31, "class_name");
+    v.Blob(s.background_picture, 11, "background_picture", BlobKind::kPicture);
+    v.Blob(s.icon, 20, "icon", BlobKind::kIcon);
+    v.Blob(s.background_music, 13, "background_music", BlobKind::kSound);
+    v.Text(s.title, 8, "title");
+    v.Text(s.help_file, 24, "help_file");
+  }
+};
+
+struct EditBoxData {
+  static constexpr uint32_t kTypeCode = kTypeEditBox;
+  static constexpr uint32_t kMaxVersion = 2;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "EditBox";
+
+  uint32_t version = kMaxVersion;
+  int32_t border = 1;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = 0xFFFFFF;
+  int32_t hide_selection = 1;
+  int32_t max_length = 0;
+  int32_t multi_line = 0;
+  int32_t scroll_bars = 0;
+  int32_t alignment = 0;
+  int32_t input_mode = 0;
+  uint16_t password_char = '*';
+  int32_t letter_case = 0;
+  int32_t spin = 0;
+  int32_t spin_min = 0;
+  int32_t spin_max = 100;
+  int32_t selection_start = 0;
+  int32_t selection_length = 0;
+  Bytes font;
+  std::string content;
+  std::string p27;
+  std::string p28;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.border, 9, "border");
+    v.Colour(s.text_colour, 10, "text_colour");
+    v.Colour(s.background_colour, 11, "background_colour");
+    v.Int(s.hide_selection, 13, "hide_selection");
+    v.Int(s.max_length, 14, "max_length");
+    v.Int(s.multi_line, 15, "multi_line");
+    v.Int(s.scroll_bars, 16, "scroll_bars");
+    v.Int(s.alignment, 17, "alignment");
+    v.Int(s.input_mode, 18, "input_mode");
+    v.Word(s.password_char, 19, "password_char");
+    v.Int(s.letter_case, 20, "letter_case");
+    v.Int(s.spin, 21, "spin");
+    v.Int(s.spin_min, 22, "spin_min");
+    v.Int(s.spin_max, 23, "spin_max");
+    v.Int(s.selection_start, 24, "selection_start");
+    v.Int(s.selection_length, 25, "selection_length");
+    v.Blob(s.font, 12, "font", BlobKind::kFont);
+    v.Text(s.content, 8, "content");
+    if (s.version > 1) {
+      v.Text(s.p27, 27, nullptr);
+      v.Text(s.p28, 28, nullptr);
+    }
+  }
+};
+
+struct PicBoxData {
+  static constexpr uint32_t kTypeCode = kTypePicBox;
+  static constexpr uint32_t kMaxVersion = 2;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "PicBox";
+
+  uint32_t version = kMaxVersion;
+  int32_t border = 0;
+  uint32_t background_colour = kDefaultColour;
+  int32_t display_mode = 0;
+  int32_t play_animation = 1;
+  Bytes picture;
+  std::string p13;
+  std::string p14;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.border, 8, "border");
+    v.Colour(s.background_colour, 9, "background_colour");
+    v.Int(s.display_mode, 11, "display_mode");
+    v.Int(s.play_animation, 12, "play_animation");
+    v.Blob(s.picture, 10, "picture", BlobKind::kPicture);
+    if (s.version > 1) {
+      v.Text(s.p13, 13, nullptr);
+      v.Text(s.p14, 14, nullptr);
+    }
+  }
+};
+
+struct GroupBoxData {
+  static constexpr uint32_t kTypeCode = kTypeGroupBox;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "GroupBox";
+
+  uint32_t version = kMaxVersion;
+  int32_t caption_alignment = 0;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = kDefaultColour;
+  Bytes font;
+  std::string caption;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.caption_alignment, 9, "caption_alignment");
+    v.Colour(s.text_colour, 10, "text_colour");
+    v.Colour(s.background_colour, 11, "background_colour");
+    v.Blob(s.font, 12, "font", BlobKind::kFont);
+    v.Text(s.caption, 8, "caption");
+  }
+};
+
+struct LabelData {
+  static constexpr uint32_t kTypeCode = kTypeLabel;
+  static constexpr uint32_t kMaxVersion = 2;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "Label";
+
+  uint32_t version = kMaxVersion;
+  int32_t effect = 0;
+  int32_t gradient_border_width = 8;
+  int32_t border = 0;
+  uint32_t border_colour1 = 0x808080;
+  uint32_t border_colour2 = 0xFFFFFF;
+  uint32_t border_colour3 = 0x808080;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = kDefaultColour;
+  int32_t picture_mode = 1;
+  int32_t gradient_mode = 0;
+  uint32_t gradient_colour1 = 0x808080;
+  uint32_t gradient_colour2 = 0xFFFFFF;
+  uint32_t gradient_colour3 = 0x808080;
+  int32_t horizontal_alignment = 0;
+  int32_t vertical_alignment = 1;
+  int32_t word_wrap = 0;
+  Bytes font;
+  Bytes background_picture;
+  std::string caption;
+  std::string p27;
+  std::string p28;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.effect, 9, "effect");
+    v.Int(s.gradient_border_width, 11, "gradient_border_width");
+    v.Int(s.border, 10, "border");
+    v.Colour(s.border_colour1, 12, "border_colour1");
+    v.Colour(s.border_colour2, 13, "border_colour2");
+    v.Colour(s.border_colour3, 14, "border_colour3");
+    v.Colour(s.text_colour, 16, "text_colour");
+    v.Colour(s.background_colour, 17, "background_colour");
+    v.Int(s.picture_mode, 19, "picture_mode");
+    v.Int(s.gradient_mode, 20, "gradient_mode");
+    v.Colour(s.gradient_colour1, 21, "gradient_colour1");
+    v.Colour(s.gradient_colour2, 22, "gradient_colour2");
+    v.Colour(s.gradient_colour3, 23, "gradient_colour3");
+    v.Int(s.horizontal_alignment, 24, "horizontal_alignment");
+    v.Int(s.vertical_alignment, 26, "vertical_alignment");
+    v.Int(s.word_wrap, 25, "word_wrap");
+    v.Blob(s.font, 15, "font", BlobKind::kFont);
+    v.Blob(s.background_picture, 18, "background_picture", BlobKind::kPicture);
+    v.Text(s.caption, 8, "caption");
+    if (s.version > 1) {
+      v.Text(s.p27, 27, nullptr);
+      v.Text(s.p28, 28, nullptr);
+    }
+  }
+};
+
+struct ButtonData {
+  static constexpr uint32_t kTypeCode = kTypeButton;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "Button";
+
+  uint32_t version = kMaxVersion;
+  int32_t button_type = 0;
+  int32_t horizontal_alignment = 1;
+  int32_t vertical_alignment = 1;
+  Bytes picture;
+  Bytes font;
+  std::string caption;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.button_type, 9, "button_type");
+    v.Int(s.horizontal_alignment, 11, "horizontal_alignment");
+    v.Int(s.vertical_alignment, 12, "vertical_alignment");
+    v.Blob(s.picture, 8, "picture", BlobKind::kPicture);
+    v.Blob(s.font, 13, "font", BlobKind::kFont);
+    v.Text(s.caption, 10, "caption");
+  }
+};
+
+struct RadioBoxData {
+  static constexpr uint32_t kTypeCode = kTypeRadioBox;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "RadioBox";
+
+  uint32_t version = kMaxVersion;
+  int32_t p9 = 0;
+  int32_t p10 = 0;
+  int32_t p12 = 0;
+  int32_t p13 = 0;
+  int32_t p14 = 1;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = kDefaultColour;
+  int32_t selected = 0;
+  Bytes picture;
+  Bytes font;
+  std::string caption;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.p9, 9, nullptr);
+    v.Int(s.p10, 10, nullptr);
+    v.Int(s.p12, 12, nullptr);
+    v.Int(s.p13, 13, nullptr);
+    v.Int(s.p14, 14, nullptr);
+    v.Colour(s.text_colour, 15, "text_colour");
+    v.Colour(s.background_colour, 16, "background_colour");
+    v.Int(s.selected, 18, "selected");
+    v.Blob(s.picture, 8, "picture", BlobKind::kPicture);
+    v.Blob(s.font, 17, "font", BlobKind::kFont);
+    v.Text(s.caption, 11, "caption");
+  }
+};
+
+struct VScrollBarData {
+  static constexpr uint32_t kTypeCode = kTypeVScrollBar;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "VScrollBar";
+
+  uint32_t version = kMaxVersion;
+  int32_t minimum = 0;
+  int32_t maximum = 100;
+  int32_t page_change = 10;
+  int32_t line_change = 1;
+  int32_t position = 0;
+  int32_t thumb_tracking = 1;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.minimum, 8, "minimum");
+    v.Int(s.maximum, 9, "maximum");
+    v.Int(s.page_change, 10, "page_change");
+    v.Int(s.line_change, 11, "line_change");
+    v.Int(s.position, 12, "position");
+    v.Int(s.thumb_tracking, 13, "thumb_tracking");
+  }
+};
+
+struct ProcessBarData {
+  static constexpr uint32_t kTypeCode = kTypeProcessBar;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "ProcessBar";
+
+  uint32_t version = kMaxVersion;
+  int32_t border = 0;
+  int32_t vertical = 0;
+  int32_t smooth = 0;
+  int32_t minimum = 0;
+  int32_t maximum = 100;
+  int32_t position = 0;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.border, 8, "border");
+    v.Int(s.vertical, 9, "vertical");
+    v.Int(s.smooth, 10, "smooth");
+    v.Int(s.minimum, 11, "minimum");
+    v.Int(s.maximum, 12, "maximum");
+    v.Int(s.position, 13, "position");
+  }
+};
+
+struct TimerData {
+  static constexpr uint32_t kTypeCode = kTypeTimer;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "Timer";
+
+  uint32_t version = kMaxVersion;
+  int32_t interval = 0;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.interval, 8, "interval");
+  }
+};
+
+struct TransLabelData {
+  static constexpr uint32_t kTypeCode = kTypeTransLabel;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "TransLabel";
+
+  uint32_t version = kMaxVersion;
+  int32_t effect = 0;
+  uint32_t text_colour = 0x000000;
+  int32_t horizontal_alignment = 0;
+  int32_t vertical_alignment = 1;
+  int32_t word_wrap = 0;
+  Bytes font;
+  std::string caption = "透明标签";
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Int(s.effect, 9, "effect");
+    v.Colour(s.text_colour, 11, "text_colour");
+    v.Int(s.horizontal_alignment, 12, "horizontal_alignment");
+    v.Int(s.vertical_alignment, 14, "vertical_alignment");
+    v.Int(s.word_wrap, 13, "word_wrap");
+    v.Blob(s.font, 10, "font", BlobKind::kFont);
+    v.Text(s.caption, 8, "caption");
+  }
+};
+
+struct SuperBtnData {
+  static constexpr uint32_t kTypeCode = kTypeSuperBtn;
+  static constexpr uint32_t kMaxVersion = 2;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "SuperBtn";
+
+  uint32_t version = kMaxVersion;
+  int32_t button_style = 0;
+  int32_t check_box_mode = 0;
+  int32_t checked = 0;
+  int32_t picture_alignment = 1;
+  int32_t p12 = 0;
+  int32_t p13 = 0;
+  int32_t p14 = 0;
+  uint32_t picture2_colour = kDefaultColour;
+  uint32_t picture1_colour = kDefaultColour;
+  int32_t use_default_colours = 1;
+  int32_t p30 = 0;
+  int32_t default_button = 0;
+  uint32_t state_colours[6] = {0x000000,       kDefaultColour, 0x000000,
+                               kDefaultColour, 0x000000,       kDefaultColour};
+  Bytes picture2;
+  Bytes picture1;
+  Bytes font;
+  Bytes sound1;
+  Bytes sound2;
+  std::string caption;
+  std::string tooltip;
+  uint32_t picture3_colour = kDefaultColour;
+  Bytes picture3;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    static constexpr const char* kStateColourNames[6] = {"state_colour1", "state_colour2",
+                                                         "state_colour3", "state_colour4",
+                                                         "state_colour5", "state_colour6"};
+    v.Int(s.button_style, 8, "button_style");
+    v.Int(s.check_box_mode, 9, "check_box_mode");
+    v.Int(s.checked, 10, "checked");
+    v.Int(s.picture_alignment, 11, "picture_alignment");
+    v.Int(s.p12, 12, nullptr);
+    v.Int(s.p13, 13, nullptr);
+    v.Int(s.p14, 14, nullptr);
+    v.Colour(s.picture2_colour, 18, "picture2_colour");
+    v.Colour(s.picture1_colour, 16, "picture1_colour");
+    v.Int(s.use_default_colours, 23, "use_default_colours");
+    v.Int(s.p30, 30, nullptr);
+    v.Int(s.default_button, 34, "default_button");
+    for (int i = 0; i < 6; ++i) v.Colour(s.state_colours[i], 24 + i, kStateColourNames[i]);
+    v.Blob(s.picture2, 17, "picture2", BlobKind::kPicture);
+    v.Blob(s.picture1, 15, "picture1", BlobKind::kPicture);
+    v.Blob(s.font, 21, "font", BlobKind::kFont);
+    v.Blob(s.sound1, 31, "sound1", BlobKind::kSound);
+    v.Blob(s.sound2, 32, "sound2", BlobKind::kSound);
+    v.Text(s.caption, 22, "caption");
+    v.Text(s.tooltip, 33, "tooltip");
+    if (s.version > 1) {
+      v.Colour(s.picture3_colour, 20, "picture3_colour");
+      v.Blob(s.picture3, 19, "picture3", BlobKind::kPicture);
+    }
+  }
+};
+
+struct SplitterBarData {
+  static constexpr uint32_t kTypeCode = kTypeSplitterBar;
+  static constexpr uint32_t kMaxVersion = 1;
+  static constexpr bool kHasVersion = true;
+  static constexpr const char* kName = "SplitterBar";
+
+  uint32_t version = kMaxVersion;
+  uint32_t colour = kDefaultColour;
+  int32_t p9 = 0;
+
+  template <class S, class V>
+  static void Visit(S& s, V& v) {
+    v.Colour(s.colour, 8, "colour");
+    v.Int(s.p9, 9, nullptr);
+  }
+};
+
+// The volume unit stores no type data; whatever a record holds there is ignored.
+struct SysVolumeData {
+  static constexpr uint32_t kTypeCode = kTypeSysVolume;
+  static constexpr uint32_t kMaxVersion = 0;
+  static constexpr bool kHasVersion = false;
+  static constexpr const char* kName = "SysVolume";
+
+  uint32_t version = 0;
+
+  template <class S, class V>
+  static void Visit(S&, V&) {}
+};
+
+using TypeData = std::variant<WindowData, EditBoxData, PicBoxData, GroupBoxData, LabelData,
+                              ButtonData, RadioBoxData, VScrollBarData, ProcessBarData, TimerData,
+                              TransLabelData, SuperBtnData, SplitterBarData, SysVolumeData>;
+
+enum class TypeDataStatus {
+  kOk,
+  kUnknownType,     // no unit type has this type code
+  kVersionTooHigh,  // the unit type refuses data of a later version
+  kTruncated,       // the type data ends before its fields do
+};
+
+// Reads fields from a cursor; a failed cursor leaves the remaining fields as they are.
+struct TypeDataReader {
+  ByteReader& r;
+  void Int(int32_t& v, int, const char*) { v = r.failed() ? v : r.I32(); }
+  void Colour(uint32_t& v, int, const char*) { v = r.failed() ? v : r.U32(); }
+  void Word(uint16_t& v, int, const char*) { v = r.failed() ? v : r.U16(); }
+  void Text(std::string& v, int, const char*) {
+    if (!r.failed()) v = r.CountedText();
+  }
+  void Blob(Bytes& v, int, const char*, BlobKind) {
+    if (!r.failed()) v = r.CountedBytes();
+  }
+};
+
+struct TypeDataWriter {
+  ByteWriter& w;
+  void Int(const int32_t& v, int, const char*) { w.I32(v); }
+  void Colour(const uint32_t& v, int, const char*) { w.U32(v); }
+  void Word(const uint16_t& v, int, const char*) { w.U16(v); }
+  void Text(const std::string& v, int, const char*) { w.CountedText(v); }
+  void Blob(const Bytes& v, int, const char*, BlobKind) { w.CountedBytes(v); }
+};
+
+// Typed read of one unit type's data. No data (size 0) gives the type's defaults; this is
+// the check the unit's create operation relies on.
+template <class T>
+TypeDataStatus ParseTypeDataAs(const uint8_t* data, size_t size, T* out) {
+  *out = T();
+  if (!T::kHasVersion || size == 0) return TypeDataStatus::kOk;
+  ByteReader r(data, size);
+  uint32_t version = r.U32();
+  if (r.failed()) return TypeDataStatus::kTruncated;
+  if (version > T::kMaxVersion) return TypeDataStatus::kVersionTooHigh;
+  out->version = version;
+  TypeDataReader reader{r};
+  T::Visit(*out, reader);
+  return r.failed() ? TypeDataStatus::kTruncated : TypeDataStatus::kOk;
+}
+
+template <class T>
+Bytes WriteTypeDataAs(const T& data) {
+  Bytes out;
+  if (!T::kHasVersion) return out;
+  ByteWriter w(&out);
+  w.U32(data.version);
+  TypeDataWriter writer{w};
+  T::Visit(data, writer);
+  return out;
+}
+
+struct TypeInfo {
+  uint32_t code;
+  const char* name;
+  uint32_t max_version;
+  bool has_data;
+};
+
+// The unit types of the program, or null.
+const TypeInfo* FindTypeInfo(uint32_t type_code);
+const TypeInfo* FindTypeInfoByName(std::string_view name);
+
+// Default-constructed data of the type with this code; false if there is none.
+bool MakeTypeData(uint32_t type_code, TypeData* out);
+uint32_t TypeCodeOf(const TypeData& data);
+
+TypeDataStatus ParseTypeData(uint32_t type_code, const uint8_t* data, size_t size, TypeData* out);
+Bytes WriteTypeData(const TypeData& data);
+
+// Where a counted field (a text or bytes field) with this property index starts inside the
+// type data: the offset of its length dword. None when the data does not parse or the type
+// does not store that property as a counted field at this version.
+std::optional<size_t> FindCountedField(uint32_t type_code, const uint8_t* data, size_t size,
+                                       int property);
+
+// A font record read from or written into the 60-byte LOGFONTA layout.
+struct FontRecord {
+  int32_t height = 0;
+  int32_t width = 0;
+  int32_t escapement = 0;
+  int32_t orientation = 0;
+  int32_t weight = 0;
+  uint8_t italic = 0;
+  uint8_t underline = 0;
+  uint8_t strike_out = 0;
+  uint8_t char_set = 0;
+  uint8_t out_precision = 0;
+  uint8_t clip_precision = 0;
+  uint8_t quality = 0;
+  uint8_t pitch_and_family = 0;
+  std::string face;  // GBK, at most 31 bytes; the bytes after its NUL are written as 0
+};
+
+bool ParseFontRecord(const Bytes& bytes, FontRecord* out);
+Bytes WriteFontRecord(const FontRecord& font);
+
+}  // namespace rc::forms
