@@ -1,0 +1,43 @@
+// The core commands the application calls through CallCoreCommand. Each receives a zeroed
+// result record, the argument count and the argument records (an omitted optional argument is
+// {0, 0, 0}); results follow the ownership rules of values.h.
+//
+// The portable ones are defined in random.cpp, convert.cpp and datetime.cpp; the ones that need
+// the Windows API (settings file, files, message box, windows, music) live with the runtime.
+#pragma once
+
+#include "commands/values.h"
+
+namespace rc {
+
+// Random numbers (random.cpp).
+void SeedRandom(ResultRecord* result, int argc, ArgRecord* args);  // [seed: integer]
+void RandomInt(ResultRecord* result, int argc, ArgRecord* args);   // [min], [max] -> integer
+
+// Conversions (convert.cpp).
+void ToText(ResultRecord* result, int argc, ArgRecord* args);       // any -> text
+void ToNumber(ResultRecord* result, int argc, ArgRecord* args);     // basic type -> double
+void AbsValue(ResultRecord* result, int argc, ArgRecord* args);     // double -> double
+void MakeColor(ResultRecord* result, int argc, ArgRecord* args);    // r, g, b -> integer
+void BytesLength(ResultRecord* result, int argc, ArgRecord* args);  // byte block -> integer
+
+// Current local time (datetime.cpp).
+void GetNow(ResultRecord* result, int argc, ArgRecord* args);  // -> date-time
+
+// Files and settings (Windows).
+void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args);
+void ReadIniItem(ResultRecord* result, int argc, ArgRecord* args);
+void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args);
+void GetProgramDir(ResultRecord* result, int argc, ArgRecord* args);
+void FileExists(ResultRecord* result, int argc, ArgRecord* args);
+void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args);
+void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args);
+
+// User interface and sound (Windows).
+void MsgBox(ResultRecord* result, int argc, ArgRecord* args);
+void LoadWindow(ResultRecord* result, int argc, ArgRecord* args);
+void DestroyUnit(ResultRecord* result, int argc, ArgRecord* args);
+void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
+void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
+
+}  // namespace rc
