@@ -1,0 +1,159 @@
+#include "runtime/dll_commands.h"
+
+#include <cstdlib>
+
+#include "runtime/runtime.h"
+#include "runtime/text_w.h"
+
+#if !defined(__i386__)
+#error "DLL commands are called with 32-bit x86 stack arguments"
+#endif
+
+extern "C" uint64_t rc_call_with_stack_check(void* fn, uint32_t argc, const uint32_t* args,
+                                             int32_t* stack_delta);
+
+// ebx keeps the stack pointer from before the arguments: both calling conventions a DLL may
+// use preserve it, and it lets the stack be put right whatever the callee removed.
+asm(R"(
+    .text
+    .globl _rc_call_with_stack_check
+    .def _rc_call_with_stack_check; .scl 2; .type 32; .endef
+_rc_call_with_stack_check:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    movl 12(%ebp), %ecx
+    movl 16(%ebp), %esi
+    movl %esp, %ebx
+1:  testl %ecx, %ecx
+    jz 2f
+    decl %ecx
+    pushl (%esi,%ecx,4)
+    jmp 1b
+2:  call *8(%ebp)
+    movl %esp, %ecx
+    subl %ebx, %ecx
+    movl %ebx, %esp
+    movl 20(%ebp), %ebx
+    movl %ecx, (%ebx)
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+)");
+
+namespace rc {
+
+namespace {
+
+// Where a DLL command without file name is looked for, in this order.
+const char* const kSystemDlls[] = {"Kernel32.dll", "Gdi32.dll", "User32.dll",
+                                   "Advapi32.dll", "Mpr.dll",   "Shell32.dll"};
+
+HMODULE Load(const std::string& gbk_path) {
+  return LoadLibraryW(Wide(gbk_path).c_str());
+}
+
+void* Lookup(HMODULE module, const std::string& export_name) {
+  if (module == nullptr) return nullptr;
+  if (!export_name.empty() && export_name[0] == '#') {
+    auto ordinal = static_cast<WORD>(std::strtoul(export_name.c_str() + 1, nullptr, 10) & 0xFFFF);
+    if (ordinal == 0) return nullptr;  // 0 would be taken for a null name pointer
+    return reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)));
+  }
+  return reinterpret_cast<void*>(GetProcAddress(module, export_name.c_str()));
+}
+
+std::string NotFoundText(const std::string& file, const std::string& export_name) {
+  if (file.empty()) return "无法找到指定DLL库文件中的输出命令“" + export_name + "”";
+  return "无法找到指定DLL库文件“" + file + "”中的输出命令“" + export_name + "”";
+}
+
+}  // namespace
+
+DllExport ResolveDllExport(const std::string& file, const std::string& export_name,
+                           const std::string& program_dir, const std::string& module_dir) {
+  DllExport out;
+  HMODULE module = nullptr;
+  void* address = nullptr;
+  if (file.empty()) {
+    for (const char* name : kSystemDlls) {
+      HMODULE candidate = Load(name);
+      address = Lookup(candidate, export_name);
+      if (address != nullptr) {
+        module = candidate;
+        break;
+      }
+      if (candidate != nullptr) FreeLibrary(candidate);
+    }
+  } else {
+    if (file.find(':') != std::string::npos) {
+      module = Load(file);
+    } else {
+      if (!program_dir.empty()) module = Load(program_dir + "\\" + file);
+      if (module == nullptr && !module_dir.empty()) module = Load(module_dir + file);
+      if (module == nullptr) module = Load(file);
+    }
+    address = Lookup(module, export_name);
+  }
+  if (address == nullptr) {
+    if (module != nullptr) FreeLibrary(module);
+    out.error = NotFoundText(file, export_name);
+    return out;
+  }
+  out.address = address;
+  out.module = module;
+  return out;
+}
+
+uint64_t CallWithStackCheck(void* fn, uint32_t argc, const uint32_t* args, int32_t* stack_delta) {
+  return rc_call_with_stack_check(fn, argc, args, stack_delta);
+}
+
+void SetUpDllCommands(uint32_t count, const char* const* files, const char* const* exports) {
+  Runtime& rt = TheRuntime();
+  rt.dll_files.assign(count, std::string());
+  rt.dll_exports.assign(count, std::string());
+  rt.dll_addresses.assign(count, nullptr);
+  rt.dll_modules.assign(count, nullptr);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (files != nullptr && files[i] != nullptr) rt.dll_files[i] = files[i];
+    if (exports != nullptr && exports[i] != nullptr) rt.dll_exports[i] = exports[i];
+  }
+}
+
+void ReleaseDllCommands() {
+  Runtime& rt = TheRuntime();
+  for (HMODULE module : rt.dll_modules) {
+    if (module != nullptr) FreeLibrary(module);
+  }
+  rt.dll_files.clear();
+  rt.dll_exports.clear();
+  rt.dll_addresses.clear();
+  rt.dll_modules.clear();
+}
+
+uint64_t CallDllCommand(uint32_t number, uint32_t argc, const uint32_t* args) {
+  Runtime& rt = TheRuntime();
+  if (number >= rt.dll_addresses.size()) {
+    // Not a declared command: nothing can be looked up for it.
+    ReportError(NotFoundText(std::string(), std::string()).c_str(), 0);
+  }
+  void* fn = rt.dll_addresses[number];
+  if (fn == nullptr) {
+    DllExport found = ResolveDllExport(rt.dll_files[number], rt.dll_exports[number], rt.program_dir,
+                                       rt.module_dir);
+    if (found.address == nullptr) ReportError(found.error.c_str(), 0);
+    rt.dll_addresses[number] = fn = found.address;
+    rt.dll_modules[number] = found.module;
+  }
+  int32_t delta = 0;
+  uint64_t result = CallWithStackCheck(fn, argc, args, &delta);
+  if (delta != 0) ReportRuntimeError(6);
+  return result;
+}
+
+}  // namespace rc

@@ -1,0 +1,68 @@
+#include "runtime/libraries.h"
+
+#include "runtime/units/window.h"
+
+namespace rc {
+
+namespace {
+
+NotifyFn g_runtime_notify = nullptr;
+
+// Every library keeps the runtime's notify function for its data types' use, and forgets it
+// when the program ends.
+int64_t LibraryNotify(int32_t code, uintptr_t v1) {
+  if (code == kLibInit) g_runtime_notify = reinterpret_cast<NotifyFn>(v1);
+  if (code == kLibShutdown) g_runtime_notify = nullptr;
+  return 0;
+}
+
+int64_t CoreNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+int64_t ExtendedUiOneNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+int64_t ExtendedUiTwoNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+int64_t InternetNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+int64_t AppInterfaceNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+int64_t MultimediaNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  return LibraryNotify(code, v1);
+}
+
+// Data type tables, indexed by type number - 1. Numbers without a type in this runtime stay
+// empty descriptors: a unit of such a type cannot be created.
+const DataTypeDescriptor kCoreTypes[32] = {WindowTypeDescriptor()};
+const DataTypeDescriptor kExtendedUiOneTypes[5] = {};
+const DataTypeDescriptor kExtendedUiTwoTypes[3] = {};
+const DataTypeDescriptor kMultimediaTypes[1] = {};
+
+}  // namespace
+
+const LibraryDescriptor kCoreLibrary = {kLibrarySignature, "core", 1, 32, kCoreTypes, CoreNotify};
+const LibraryDescriptor kExtendedUiOneLibrary = {kLibrarySignature,   "extended UI one",  1, 5,
+                                                 kExtendedUiOneTypes, ExtendedUiOneNotify};
+const LibraryDescriptor kExtendedUiTwoLibrary = {kLibrarySignature,   "extended UI two",  1, 3,
+                                                 kExtendedUiTwoTypes, ExtendedUiTwoNotify};
+const LibraryDescriptor kInternetLibrary = {kLibrarySignature, "internet",    1, 0,
+                                            nullptr,           InternetNotify};
+const LibraryDescriptor kAppInterfaceLibrary = {kLibrarySignature, "application interface", 1, 0,
+                                                nullptr,           AppInterfaceNotify};
+const LibraryDescriptor kMultimediaLibrary = {kLibrarySignature, "multimedia",    1, 1,
+                                              kMultimediaTypes,  MultimediaNotify};
+
+const LibraryDescriptor* const kStandardLibraries[6] = {
+    &kCoreLibrary,     &kExtendedUiOneLibrary, &kExtendedUiTwoLibrary,
+    &kInternetLibrary, &kAppInterfaceLibrary,  &kMultimediaLibrary,
+};
+
+int64_t NotifyRuntime(int32_t code, uintptr_t v1, uintptr_t v2) {
+  return g_runtime_notify != nullptr ? g_runtime_notify(code, v1, v2) : 0;
+}
+
+}  // namespace rc

@@ -1,0 +1,173 @@
+// Support libraries, their data types and the unit type interface. The runtime is table-driven:
+// it learns every unit type from the data type tables of the libraries named in the program
+// header, and talks to each library through one notify function. A unit type is added by adding
+// a descriptor to its library's table, never by changing the runtime.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace rc {
+
+constexpr uint32_t kLibrarySignature = 0x01312D65;
+
+// Library → runtime and runtime → library calls: (code, value 1, value 2) → result.
+using NotifyFn = int64_t (*)(int32_t code, uintptr_t v1, uintptr_t v2);
+
+// Codes the runtime sends to a library.
+enum : int32_t {
+  kLibInit = 1,      // value 1: the runtime's notify function
+  kLibShutdown = 6,  // value 1: the library's state word
+};
+
+// One entry of a unit type's property table (20 bytes): three empty words, the kind in the low
+// 16 bits of the fourth with editor flags above, and a word the runtime does not read.
+struct PropertyEntry {
+  uint32_t unused_name;
+  uint32_t unused_english;
+  uint32_t unused_help;
+  uint32_t kind_and_flags;
+  uint32_t reserved;
+  constexpr uint16_t kind() const { return uint16_t(kind_and_flags & 0xFFFF); }
+};
+
+// Property kinds (how a value of the property travels, see property access).
+enum : uint16_t {
+  kKindInteger = 1000,
+  kKindInteger2 = 1001,
+  kKindDouble = 1002,
+  kKindBool = 1003,
+  kKindDateTime = 1004,
+  kKindText = 1005,
+  kKindChoice = 1006,
+  kKindPicture = 1009,
+  kKindIcon = 1010,
+  kKindCursor = 1011,
+  kKindSound = 1012,
+  kKindFont = 1013,
+  kKindColour = 1014,
+  kKindColour2 = 1015,
+  kKindColour3 = 1017,
+};
+
+// Type flags the runtime tests.
+enum : uint32_t {
+  kTypeHasEvents = 0x00000044,  // either bit: the type raises events
+  kTypeNeverRecreated = 0x00000010,
+  kTypeContainer = 0x00000080,
+  kTypeNeverVisible = 0x00008000,
+  kTypeDragsWindow = 0x04000000,
+};
+
+// The live object of a unit. Every unit type's object derives from it; the runtime reads the
+// native window and the ids and deletes objects through the virtual destructor.
+class UnitObject {
+ public:
+  UnitObject(uint32_t window_id, uint32_t unit_id) : window_id_(window_id), unit_id_(unit_id) {}
+  virtual ~UnitObject() = default;
+  UnitObject(const UnitObject&) = delete;
+  UnitObject& operator=(const UnitObject&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  uint32_t window_id() const { return window_id_; }
+  uint32_t unit_id() const { return unit_id_; }
+  // Live: the object's native window still exists.
+  bool live() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+
+ protected:
+  HWND hwnd_ = nullptr;
+  uint32_t window_id_;
+  uint32_t unit_id_;
+};
+
+// Everything the create operation needs to make a unit from its record.
+struct CreateArgs {
+  const uint8_t* type_data;  // null when the record has none (all defaults)
+  uint32_t type_data_size;
+  uint32_t style;  // WS_DISABLED, WS_TABSTOP from the record's state flags
+  HWND parent;     // the window's native window; null for the window unit
+  uint32_t control_id;
+  int left, top, width, height;
+  uint32_t window_id;
+  uint32_t unit_id;
+  uint32_t design_mode;  // 0 at run time
+  // Window unit only: the owner given by the loader (parent window, or the runtime's hidden
+  // window when the window gets no taskbar button) is decided by the type from these.
+  HWND parent_window;   // native window of the parent window object, or null
+  HWND runtime_window;  // the runtime's hidden message window
+};
+
+// A property value handed between the runtime and a unit type, already converted by the
+// property's kind: integers, choices, colours and logicals in `i`; doubles and date-times in
+// `d`; texts as a GBK pointer (null for empty) in `text`; byte data in `bytes`/`size`.
+struct PropertyValue {
+  int32_t i = 0;
+  double d = 0;
+  const char* text = nullptr;
+  const uint8_t* bytes = nullptr;
+  uint32_t size = 0;
+};
+
+// Unit type operations, looked up by number through the type's interface function.
+enum : int32_t {
+  kOpCreate = 1,
+  kOpPropertyChanged = 4,
+  kOpSave = 5,
+  kOpGetProperty = 6,
+  kOpPreTranslate = 11,
+};
+using CreateOp = UnitObject* (*)(const CreateArgs& args);  // null: creation failed
+// (object, index - 8, value, out flag) → 1 when the unit must be re-created to show the change.
+using PropertyChangedOp = int (*)(UnitObject* unit, int32_t index, const PropertyValue& value,
+                                  int* out_flag);
+// (object, size out) → new heap block (AllocMem) with the unit's current type data.
+using SaveOp = void* (*)(UnitObject* unit, uint32_t* size);
+// (unused, object, index - 8, value out) → 1 on success. Texts and bytes returned through the
+// value stay owned by the unit; the runtime copies them for its caller.
+using GetPropertyOp = int (*)(void* unused, UnitObject* unit, int32_t index, PropertyValue* value);
+// (object, message) → true when the type consumed the message.
+using PreTranslateOp = int (*)(UnitObject* unit, MSG* msg);
+using UnitInterfaceFn = void* (*)(int32_t op);
+
+// One data type of a library (56 bytes); unit types are such data types.
+struct DataTypeDescriptor {
+  const char* name;          // GBK, e.g. "窗口"
+  const char* english_name;  // e.g. "window"
+  const char* help;
+  uint32_t reserved0;
+  uint32_t reserved1;
+  uint32_t flags;
+  uint32_t reserved2;
+  uint32_t event_count;
+  const void* events;
+  uint32_t property_count;  // the eight common properties included
+  const PropertyEntry* properties;
+  UnitInterfaceFn interface_fn;
+  uint32_t reserved3;
+  uint32_t reserved4;
+};
+
+// A support library. Only the signature's place is fixed by the program header's contract; the
+// runtime uses the data type table and the notify function.
+struct LibraryDescriptor {
+  uint32_t signature;  // kLibrarySignature
+  const char* name;    // GBK
+  uint32_t version;
+  uint32_t data_type_count;
+  const DataTypeDescriptor* data_types;
+  NotifyFn notify;
+};
+
+#if defined(__i386__)
+static_assert(sizeof(DataTypeDescriptor) == 56, "data type descriptors are 56 bytes");
+static_assert(sizeof(PropertyEntry) == 20, "property entries are 20 bytes");
+#endif
+
+// A property table entry of the given kind; the eight common properties carry editor flags 0xE000.
+constexpr PropertyEntry Property(uint16_t kind, uint16_t editor_flags = 0) {
+  return PropertyEntry{0, 0, 0, (uint32_t(editor_flags) << 16) | kind, 0};
+}
+constexpr uint16_t kCommonEditorFlags = 0xE000;
+
+}  // namespace rc

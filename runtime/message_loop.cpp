@@ -1,0 +1,146 @@
+// The message loop: an idle phase (idle tasks, the idle handler, the idle event of the windows)
+// while no message waits, and a pump phase while messages wait. Mode 1 is the nested loop of a
+// modal window and returns as soon as the modal window id becomes 0.
+#include <algorithm>
+
+#include "runtime/events.h"
+#include "runtime/runtime.h"
+#include "runtime/windows.h"
+
+namespace rc {
+
+namespace {
+
+// Messages after which idle work is not due again: paints, the caret blink timer and mouse
+// moves that did not move.
+bool StartsIdle(const MSG& msg) {
+  static POINT last_pos = {-1, -1};
+  static UINT last_msg = 0;
+  if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+    if (msg.message == last_msg && msg.pt.x == last_pos.x && msg.pt.y == last_pos.y) return false;
+    last_pos = msg.pt;
+    last_msg = msg.message;
+    return true;
+  }
+  return msg.message != WM_PAINT && msg.message != 0x0118;
+}
+
+// Gives the loaded window that the message goes to (or that contains its target) a chance to
+// take the message before it is dispatched.
+bool PreTranslate(MSG* msg) {
+  if (msg->hwnd == nullptr) return false;
+  UnitObject* window = LoadedWindowOf(GetAncestor(msg->hwnd, GA_ROOT));
+  if (window == nullptr) return false;
+  const forms::WindowDefinition* def = TheRuntime().forms->Find(window->window_id());
+  if (def == nullptr) return false;
+  auto pre =
+      reinterpret_cast<PreTranslateOp>(UnitOperation(def->units().type_code(0), kOpPreTranslate));
+  return pre != nullptr && pre(window, msg) != 0;
+}
+
+// One message taken and dispatched; false on WM_QUIT.
+bool PumpMessage() {
+  MSG msg;
+  if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
+  if (!PreTranslate(&msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+}  // namespace
+
+void RunIdleTasks() {
+  Runtime& rt = TheRuntime();
+  for (size_t i = rt.idle_windows.size(); i-- > 0;) {
+    if (i >= rt.idle_windows.size()) continue;  // a task removed others
+    if (IsWindow(rt.idle_windows[i])) {
+      rt.idle_callbacks[i](rt.idle_args[i]);
+    } else {
+      rt.idle_windows.erase(rt.idle_windows.begin() + ptrdiff_t(i));
+      rt.idle_callbacks.erase(rt.idle_callbacks.begin() + ptrdiff_t(i));
+      rt.idle_args.erase(rt.idle_args.begin() + ptrdiff_t(i));
+    }
+  }
+}
+
+bool AddIdleTask(const IdleTask& task) {
+  Runtime& rt = TheRuntime();
+  if (task.callback == nullptr || !IsWindow(task.hwnd)) return false;
+  if (std::find(rt.idle_windows.begin(), rt.idle_windows.end(), task.hwnd) !=
+      rt.idle_windows.end()) {
+    return false;
+  }
+  rt.idle_windows.push_back(task.hwnd);
+  rt.idle_callbacks.push_back(task.callback);
+  rt.idle_args.push_back(task.arg);
+  return true;
+}
+
+void RemoveIdleTask(HWND hwnd) {
+  Runtime& rt = TheRuntime();
+  auto it = std::find(rt.idle_windows.begin(), rt.idle_windows.end(), hwnd);
+  if (it == rt.idle_windows.end()) return;
+  auto i = it - rt.idle_windows.begin();
+  rt.idle_windows.erase(it);
+  rt.idle_callbacks.erase(rt.idle_callbacks.begin() + i);
+  rt.idle_args.erase(rt.idle_args.begin() + i);
+}
+
+bool OnIdle(long count) {
+  Runtime& rt = TheRuntime();
+  if (count == 0) {
+    rt.idle_start = GetTickCount();
+    rt.no_idle_windows.clear();
+  }
+  if (count < 2) return true;
+  uint32_t elapsed = GetTickCount() - rt.idle_start;
+  bool more = false;
+  for (uint32_t id : LiveWindowIds()) {
+    auto& skip = rt.no_idle_windows;
+    if (std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
+    const forms::WindowDefinition* def = rt.forms->Find(id);
+    EventRecord record{id, def->units().id(0), kEventWindowIdle, 1, {elapsed}, 0, 0};
+    bool ran = RaiseEvent(&record);
+    if (ran && record.result_flag != 0 && record.result != 0) {
+      more = true;
+    } else {
+      skip.push_back(id);
+    }
+  }
+  return more;
+}
+
+void RunLoop(LoopMode mode) {
+  Runtime& rt = TheRuntime();
+  bool idle = true;
+  long idle_count = 0;
+  MSG msg;
+  for (;;) {
+    while (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      RunIdleTasks();
+      if (!OnIdle(idle_count++)) idle = false;
+      if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
+    }
+    do {
+      // WM_QUIT belongs to the main loop: a nested loop leaves it in the queue.
+      if (mode == LoopMode::kModal && msg.message == WM_QUIT) return;
+      if (!PumpMessage()) return;
+      if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
+      if (StartsIdle(msg)) {
+        idle = true;
+        idle_count = 0;
+      }
+    } while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  }
+}
+
+void RunMessageLoop() {
+  Runtime& rt = TheRuntime();
+  rt.loop_started = true;
+  if (!AnyLiveWindow()) return;
+  RunLoop(LoopMode::kMain);
+}
+
+}  // namespace rc

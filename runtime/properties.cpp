@@ -1,0 +1,239 @@
+#include "runtime/properties.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "commands/values.h"
+#include "runtime/runtime.h"
+#include "runtime/windows.h"
+
+namespace rc {
+
+namespace {
+
+constexpr int32_t kPositionLimit = 32627;
+
+enum : int32_t {
+  kPropLeft = 0,
+  kPropTop,
+  kPropWidth,
+  kPropHeight,
+  kPropTag,
+  kPropVisible,
+  kPropDisabled,
+  kPropCursor,
+  kFirstTypeProperty = 8,
+};
+
+struct Target {
+  forms::WindowDefinition* def;
+  size_t record;
+  UnitObject* live;  // null when the unit has no live object
+};
+
+Target Locate(uint32_t window_id, uint32_t unit_id) {
+  Runtime& rt = TheRuntime();
+  forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  if (def == nullptr) ReportError("未载入欲访问窗口组件所在的窗口", 0);
+  std::optional<size_t> index = RecordIndex(*def, unit_id);
+  if (!index) ReportError("指定窗口或窗口组件不存在或尚未载入", 0);
+  auto* obj = reinterpret_cast<UnitObject*>(def->object_slot(*index));
+  return {def, *index, obj != nullptr && obj->live() ? obj : nullptr};
+}
+
+uint16_t KindOf(uint32_t type_code, int32_t index) {
+  const DataTypeDescriptor* type = FindDataType(type_code);
+  if (type == nullptr || index < 0 || uint32_t(index) >= type->property_count) return 0;
+  return type->properties[index].kind();
+}
+
+bool IsTextKind(uint16_t kind) {
+  return kind == kKindText || kind == 1007 || kind == 1008 || kind == 1016 || kind == 1018 ||
+         kind == 1020;
+}
+bool IsBytesKind(uint16_t kind) {
+  return kind == kKindPicture || kind == kKindIcon || kind == kKindCursor || kind == kKindSound ||
+         kind == 1023 || kind == 1024;
+}
+
+uint64_t Bits(double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return bits;
+}
+
+// The type's value of a property as the 64-bit value the caller gets (texts and byte blocks
+// copied into new blocks owned by the caller).
+uint64_t ToSlot(uint16_t kind, const PropertyValue& v) {
+  if (IsTextKind(kind)) return reinterpret_cast<uintptr_t>(CopyText(v.text));
+  if (IsBytesKind(kind)) return reinterpret_cast<uintptr_t>(BytesToByteBlock(v.bytes, v.size));
+  if (kind == kKindDouble || kind == kKindDateTime) return Bits(v.d);
+  if (kind == kKindBool) return v.i != 0 ? 1 : 0;
+  return static_cast<uint32_t>(v.i);
+}
+
+PropertyValue FromSlot(uint16_t kind, uint32_t lo, uint32_t hi) {
+  PropertyValue v;
+  if (IsTextKind(kind)) {
+    v.text = reinterpret_cast<const char*>(uintptr_t(lo));
+  } else if (IsBytesKind(kind)) {
+    const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
+    v.bytes = block != nullptr ? ByteBlockData(block) : nullptr;
+    v.size = ByteBlockLength(block);
+  } else if (kind == kKindDouble || kind == kKindDateTime) {
+    uint64_t bits = lo | (uint64_t(hi) << 32);
+    std::memcpy(&v.d, &bits, sizeof v.d);
+  } else if (kind == kKindChoice) {
+    v.i = std::max<int32_t>(0, int32_t(lo));
+  } else {
+    v.i = int32_t(lo);
+  }
+  return v;
+}
+
+// Geometry of a live native window: relative to its parent's client area, or on the screen for
+// a top-level window; the outer size, frame included.
+RECT NativeRect(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  HWND parent = GetParent(hwnd);
+  if (parent != nullptr && (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) {
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  }
+  return r;
+}
+
+}  // namespace
+
+uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t /*element*/) {
+  Target t = Locate(window_id, unit_id);
+  forms::UnitTable& units = t.def->units();
+  if (index >= kFirstTypeProperty) {
+    if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
+    uint32_t type_code = units.type_code(t.record);
+    PropertyValue v;
+    if (!ReadObjectProperty(type_code, t.live, index - kFirstTypeProperty, &v)) return 0;
+    return ToSlot(KindOf(type_code, index), v);
+  }
+  HWND hwnd = t.live != nullptr ? t.live->hwnd() : nullptr;
+  forms::Geometry g = units.geometry(t.record);
+  uint32_t flags = units.state_flags(t.record);
+  if (hwnd != nullptr && index <= kPropHeight) {
+    RECT r = NativeRect(hwnd);
+    g = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+  switch (index) {
+    case kPropLeft:
+      return uint32_t(g.left);
+    case kPropTop:
+      return uint32_t(g.top);
+    case kPropWidth:
+      return uint32_t(g.width);
+    case kPropHeight:
+      return uint32_t(g.height);
+    case kPropTag:
+      return reinterpret_cast<uintptr_t>(CopyText(units.tag(t.record).c_str()));
+    case kPropVisible:
+      return hwnd != nullptr ? (IsWindowVisible(hwnd) ? 1 : 0)
+                             : (flags & forms::kStateVisible ? 1 : 0);
+    case kPropDisabled:
+      return hwnd != nullptr ? (IsWindowEnabled(hwnd) ? 0 : 1)
+                             : (flags & forms::kStateDisabled ? 1 : 0);
+    case kPropCursor: {
+      forms::ByteSpan cursor = units.cursor(t.record);
+      return reinterpret_cast<uintptr_t>(BytesToByteBlock(cursor.data, ptrdiff_t(cursor.size)));
+    }
+    default:
+      return 0;
+  }
+}
+
+void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t /*element*/,
+                   uint32_t lo, uint32_t hi) {
+  Target t = Locate(window_id, unit_id);
+  forms::UnitTable& units = t.def->units();
+  uint32_t type_code = units.type_code(t.record);
+  if (index >= kFirstTypeProperty) {
+    if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
+    WriteObjectProperty(type_code, t.live, index - kFirstTypeProperty,
+                        FromSlot(KindOf(type_code, index), lo, hi));
+    return;
+  }
+  HWND hwnd = t.live != nullptr ? t.live->hwnd() : nullptr;
+  auto value = int32_t(lo);
+  forms::Geometry g = units.geometry(t.record);
+  switch (index) {
+    case kPropLeft:
+    case kPropTop: {
+      value = std::clamp(value, -kPositionLimit, kPositionLimit);
+      (index == kPropLeft ? g.left : g.top) = value;
+      units.set_geometry(t.record, g);
+      if (hwnd != nullptr) {
+        RECT r = NativeRect(hwnd);
+        int x = index == kPropLeft ? value : r.left;
+        int y = index == kPropTop ? value : r.top;
+        SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    }
+    case kPropWidth:
+    case kPropHeight: {
+      value = std::clamp(value, 0, kPositionLimit);
+      (index == kPropWidth ? g.width : g.height) = value;
+      units.set_geometry(t.record, g);
+      if (hwnd != nullptr) {
+        RECT r = NativeRect(hwnd);
+        int w = index == kPropWidth ? value : r.right - r.left;
+        int h = index == kPropHeight ? value : r.bottom - r.top;
+        SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    }
+    case kPropTag: {
+      const char* text = reinterpret_cast<const char*>(uintptr_t(lo));
+      units.SetTag(t.record, text != nullptr ? text : "");
+      break;
+    }
+    case kPropVisible: {
+      uint32_t flags = units.state_flags(t.record);
+      units.set_state_flags(t.record, lo != 0 ? flags | forms::kStateVisible
+                                              : flags & ~uint32_t{forms::kStateVisible});
+      const DataTypeDescriptor* type = FindDataType(type_code);
+      bool never_shown = type != nullptr && (type->flags & kTypeNeverVisible);
+      if (hwnd != nullptr) ShowWindow(hwnd, lo != 0 && !never_shown ? SW_SHOW : SW_HIDE);
+      break;
+    }
+    case kPropDisabled: {
+      uint32_t flags = units.state_flags(t.record);
+      units.set_state_flags(t.record, lo != 0 ? flags | forms::kStateDisabled
+                                              : flags & ~uint32_t{forms::kStateDisabled});
+      if (hwnd != nullptr) EnableWindow(hwnd, lo == 0);
+      break;
+    }
+    case kPropCursor: {
+      const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
+      units.SetCursor(t.record, block != nullptr ? ByteBlockData(block) : nullptr,
+                      ByteBlockLength(block));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+int ReadObjectProperty(uint32_t type_code, UnitObject* object, int32_t index, PropertyValue* out) {
+  auto get = reinterpret_cast<GetPropertyOp>(UnitOperation(type_code, kOpGetProperty));
+  if (get == nullptr || object == nullptr || out == nullptr) return 0;
+  return get(nullptr, object, index, out);
+}
+
+int WriteObjectProperty(uint32_t type_code, UnitObject* object, int32_t index,
+                        const PropertyValue& value) {
+  auto changed = reinterpret_cast<PropertyChangedOp>(UnitOperation(type_code, kOpPropertyChanged));
+  if (changed == nullptr || object == nullptr) return 0;
+  int flag = 0;
+  changed(object, index, value, &flag);
+  return 1;
+}
+
+}  // namespace rc
