@@ -95,14 +95,6 @@ TEST_F(MemoryTest, ZeroSizedRequestsStillGiveBlocks) {
   FreeMem(block);
 }
 
-TEST_F(MemoryTest, ReallocOfNullAllocatesAndHeapBlocksKeepTheirBytes) {
-  auto* block = static_cast<char*>(ReallocMem(nullptr, 3));
-  std::memcpy(block, "hi", 3);
-  block = static_cast<char*>(ReallocMem(block, 4096));
-  EXPECT_STREQ(block, "hi");
-  FreeMem(block);
-}
-
 TEST_F(MemoryTest, ConstantsAreNeverFreed) {
   RegisterConstantRange(kConstantData, sizeof kConstantData);
   // Freeing these would corrupt the heap (and stop the sanitizer build).
@@ -162,23 +154,11 @@ TEST_F(MemoryTest, FreeArrayValueFreesTextElementsFirst) {
   std::memcpy(array, header, sizeof header);
   char* items[n] = {CopyText("one"), nullptr, CopyText("three")};
   std::memcpy(ArrayElements(array), items, sizeof items);
-  EXPECT_EQ(ArrayElementCount(array), n);
   FreeArrayValue(kTagText | kTagArrayFlag, array);
 
   RegisterConstantRange(kConstantData, sizeof kConstantData);
   FreeArrayValue(kTagInt | kTagArrayFlag, const_cast<char*>(kConstantData));
   FreeArrayValue(kTagText | kTagArrayFlag, nullptr);
-}
-
-TEST(ArrayBlockTest, ElementCountIsTheProductOfTheSizes) {
-  const uint32_t scalar[] = {0, 7};
-  EXPECT_EQ(ArrayElementCount(scalar), 1u) << "no dimensions means one element";
-  EXPECT_EQ(ArrayElements(scalar), reinterpret_cast<const unsigned char*>(scalar + 1));
-  const uint32_t grid[] = {2, 2, 3};
-  EXPECT_EQ(ArrayElementCount(grid), 6u);
-  EXPECT_EQ(ArrayElements(grid), reinterpret_cast<const unsigned char*>(grid + 3));
-  const uint32_t none[] = {1, 0};
-  EXPECT_EQ(ArrayElementCount(none), 0u);
 }
 
 TEST(CopyHelpersTest, EmptyGivesNullAndCopiesAreNewBlocks) {
@@ -239,7 +219,7 @@ TEST(TextHelpersTest, TextLengthCountsBytes) {
   EXPECT_EQ(TextLength(nullptr), 0);
   EXPECT_EQ(TextLength(""), 0);
   EXPECT_EQ(TextLength("abc"), 3);
-  EXPECT_EQ(TextLength("点名"), 4) << "GBK characters take two bytes";
+  EXPECT_EQ(TextLength("\xB5\xE3\xC3\xFB"), 4) << "GBK characters (点名) take two bytes";
 }
 
 TEST(TextHelpersTest, DoubleToIntegerCutsTowardZero) {
@@ -270,10 +250,6 @@ TEST(ValueSlotTest, WordsHoldTheDocumentedBits) {
   EXPECT_EQ(minus_two.lo, 0xFFFFFFFEu);
   EXPECT_EQ(minus_two.hi, 0xFFFFFFFFu);
   EXPECT_EQ(SlotLong(minus_two), -2);
-  EXPECT_EQ(FloatValue(1.0f).lo, 0x3F800000u);
-  EXPECT_EQ(FloatValue(1.0f).hi, 0u);
-  EXPECT_EQ(IntValue(-1).lo, 0xFFFFFFFFu);
-  EXPECT_EQ(IntValue(-1).hi, 0u);
 
   const char* text = "x";
   const ArgRecord pointer = PointerValue(text, kTagText);
@@ -283,28 +259,6 @@ TEST(ValueSlotTest, WordsHoldTheDocumentedBits) {
   }
 }
 
-TEST(ValueSlotTest, OmittedArgumentsReadAsMissing) {
-  ArgRecord args[] = {IntValue(3), {0, 0, kTagOmitted}};
-  EXPECT_NE(OptionalArg(2, args, 0), nullptr);
-  EXPECT_EQ(OptionalArg(2, args, 1), nullptr) << "{0, 0, 0} is an omitted argument";
-  EXPECT_EQ(OptionalArg(2, args, 2), nullptr) << "past the count is missing too";
-  EXPECT_EQ(OptionalArg(0, nullptr, 0), nullptr);
-}
-
-TEST(ValueTagTest, NumericTagsAreTheBasicOnesEndingIn01) {
-  for (uint32_t tag : std::initializer_list<uint32_t>{kTagByte, kTagShort, kTagInt, kTagLong,
-                                                      kTagFloat, kTagDouble}) {
-    EXPECT_TRUE(IsNumericTag(tag)) << std::hex << tag;
-  }
-  for (uint32_t tag :
-       std::initializer_list<uint32_t>{kTagBool, kTagDateTime, kTagText, kTagBytes, kTagAddress,
-                                       kTagWindowRef, kTagInt | kTagArrayFlag, kTagOmitted}) {
-    EXPECT_FALSE(IsNumericTag(tag)) << std::hex << tag;
-  }
-  EXPECT_FALSE(IsBasicTag(kTagWindowRef)) << "library data types are not basic";
-  EXPECT_EQ(ElementTag(kTagDouble | kTagArrayFlag), kTagDouble);
-}
-
 TEST(RuntimeErrorDeathTest, WithoutARuntimeHookTheProgramEndsWithMinusOne) {
 #ifdef _WIN32
   const int kExitMinusOne = -1;
@@ -312,17 +266,6 @@ TEST(RuntimeErrorDeathTest, WithoutARuntimeHookTheProgramEndsWithMinusOne) {
   const int kExitMinusOne = 255;
 #endif
   EXPECT_EXIT(RaiseRuntimeError("boom", 0), ::testing::ExitedWithCode(kExitMinusOne), "boom");
-}
-
-void ReturningHook(const char*, int) {}
-
-TEST(RuntimeErrorDeathTest, AHookThatReturnsStillEndsTheProgram) {
-  EXPECT_DEATH(
-      {
-        SetRuntimeErrorHook(ReturningHook);
-        AllocMem(kImpossibleSize);
-      },
-      "");
 }
 
 }  // namespace
