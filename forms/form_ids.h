@@ -52,6 +52,8 @@ inline constexpr uint32_t kDefaultColour = 0xFF000000;
 inline constexpr int32_t kNoHandlerOffset = -1;
 
 // The one failure text of the form loader; the runtime shows it as a runtime error.
-inline constexpr char kLoadErrorText[] = "载入窗口模板数据段出错!";
+// "载入窗口模板数据段出错!" in GBK, spelled out so that every compiler stores the same bytes.
+inline constexpr char kLoadErrorText[] =
+    "\xD4\xD8\xC8\xEB\xB4\xB0\xBF\xDA\xC4\xA3\xB0\xE5\xCA\xFD\xBE\xDD\xB6\xCE\xB3\xF6\xB4\xED!";
 
 }  // namespace rc::forms

@@ -26,6 +26,9 @@ namespace rc::forms {
 
 enum class BlobKind { kPicture, kIcon, kSound, kFont, kCursor };
 
+// The caption a TransLabel has when its record stores none: "透明标签" in GBK.
+inline constexpr char kTransLabelDefaultCaption[] = "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9";
+
 // Size of a font record: a LOGFONTA.
 inline constexpr size_t kFontRecordSize = 60;
 
@@ -394,7 +397,7 @@ struct TransLabelData {
   int32_t vertical_alignment = 1;
   int32_t word_wrap = 0;
   Bytes font;
-  std::string caption = "透明标签";
+  std::string caption = kTransLabelDefaultCaption;
 
   template <class S, class V>
   static void Visit(S& s, V& v) {

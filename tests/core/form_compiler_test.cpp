@@ -127,7 +127,10 @@ TEST_F(FormCompilerTest, CompiledFormsHoldWhatTheDescriptionsSay) {
   WindowData window;
   ASSERT_EQ(ParseTypeDataAs(t.type_data(0).data, t.type_data(0).size, &window),
             TypeDataStatus::kOk);
-  EXPECT_EQ(window.title, "MOX随机点名器 v6.0（课上专用）") << "texts are stored in GBK";
+  EXPECT_EQ(window.title,
+            "MOX\xCB\xE6\xBB\xFA\xB5\xE3\xC3\xFB\xC6\xF7 v6.0"
+            "\xA3\xA8\xBF\xCE\xC9\xCF\xD7\xA8\xD3\xC3\xA3\xA9")
+      << "texts are stored in GBK";
   EXPECT_EQ(window.icon, ReadAll(TestForms() + "/icon.ico"));
   EXPECT_EQ(window.p30, 7) << "fields known only by number are expressible";
 
@@ -139,7 +142,7 @@ TEST_F(FormCompilerTest, CompiledFormsHoldWhatTheDescriptionsSay) {
             TypeDataStatus::kOk);
   FontRecord font;
   ASSERT_TRUE(ParseFontRecord(b.font, &font));
-  EXPECT_EQ(font.face, "方正舒体");
+  EXPECT_EQ(font.face, "\xB7\xBD\xD5\xFD\xCA\xE6\xCC\xE5") << "方正舒体 in GBK";
   EXPECT_EQ(font.height, -56);
   EXPECT_EQ(font.weight, 700);
   EXPECT_EQ(font.italic, 1);
@@ -154,7 +157,7 @@ TEST_F(FormCompilerTest, CompiledFormsHoldWhatTheDescriptionsSay) {
   const size_t minimal_timer = *t.Find(0x16010019);
   EXPECT_EQ(t.type_data(minimal_timer).size, 0u) << "no data line, no type data";
   const size_t menu = *t.Find(0x2601002D);
-  EXPECT_EQ(t.menu_text(menu), "打开(&O)");
+  EXPECT_EQ(t.menu_text(menu), "\xB4\xF2\xBF\xAA(&O)") << "打开(&O) in GBK";
 }
 
 TEST_F(FormCompilerTest, BadDescriptionsAreReportedWithFileAndLine) {

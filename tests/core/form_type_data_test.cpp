@@ -26,7 +26,7 @@ TEST(TypeDataTest, NoTypeDataGivesTheTypeDefaults) {
   EXPECT_TRUE(group.font.empty()) << "no font record: the system's default GUI font";
   TransLabelData label;
   ASSERT_EQ(ParseTypeDataAs(nullptr, 0, &label), TypeDataStatus::kOk);
-  EXPECT_EQ(label.caption, "透明标签");
+  EXPECT_EQ(label.caption, "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9") << "\"透明标签\" in GBK";
   EXPECT_EQ(label.vertical_alignment, 1);
 }
 
@@ -39,7 +39,8 @@ TEST(TypeDataTest, EditBoxTextsTwentySevenAndTwentyEightComeWithVersionTwo) {
   v1.version = 1;
   const Bytes b1 = WriteTypeDataAs(v1);
   const Bytes b2 = WriteTypeDataAs(v2);
-  EXPECT_EQ(b2.size(), b1.size() + 4 + 2 + 4 + 2) << "version 2 adds two counted texts";
+  EXPECT_EQ(b2.size(), b1.size() + 4 + v2.p27.size() + 4 + v2.p28.size())
+      << "version 2 adds two counted texts";
   EditBoxData r1, r2;
   ASSERT_EQ(ParseBytes(b1, &r1), TypeDataStatus::kOk);
   ASSERT_EQ(ParseBytes(b2, &r2), TypeDataStatus::kOk);
@@ -133,8 +134,9 @@ TEST(TypeDataTest, CountedFieldsAreFoundByProperty) {
   const Bytes b = WriteTypeDataAs(btn);
   const std::optional<size_t> caption = FindCountedField(kTypeSuperBtn, b.data(), b.size(), 22);
   ASSERT_TRUE(caption.has_value());
-  EXPECT_EQ(LoadU32(&b[*caption]), 4u);
-  EXPECT_EQ(std::string(b.begin() + *caption + 4, b.begin() + *caption + 8), "皮肤");
+  ASSERT_EQ(LoadU32(&b[*caption]), btn.caption.size());
+  EXPECT_EQ(std::string(b.begin() + *caption + 4, b.begin() + *caption + 4 + btn.caption.size()),
+            btn.caption);
   const std::optional<size_t> pic3 = FindCountedField(kTypeSuperBtn, b.data(), b.size(), 19);
   ASSERT_TRUE(pic3.has_value());
   EXPECT_EQ(*pic3 + 4 + 3, b.size()) << "picture 3 is the last field of version 2";
