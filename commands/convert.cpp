@@ -151,11 +151,6 @@ char* ArrayToText(uint32_t tag, const void* array) {
   return TextUpToZero(ArrayElements(array), n);
 }
 
-int32_t IntArg(int argc, ArgRecord* args, int i) {
-  const ArgRecord* a = OptionalArg(argc, args, i);
-  return a != nullptr ? SlotInt(*a) : 0;
-}
-
 }  // namespace
 
 std::string ToHalfWidth(const char* text) {
@@ -259,9 +254,9 @@ void AbsValue(ResultRecord* result, int argc, ArgRecord* args) {
 }
 
 void MakeColor(ResultRecord* result, int argc, ArgRecord* args) {
-  const uint32_t red = static_cast<uint32_t>(IntArg(argc, args, 0)) & 0xFF;
-  const uint32_t green = static_cast<uint32_t>(IntArg(argc, args, 1)) & 0xFF;
-  const uint32_t blue = static_cast<uint32_t>(IntArg(argc, args, 2)) & 0xFF;
+  const uint32_t red = static_cast<uint32_t>(IntArgOr(argc, args, 0, 0)) & 0xFF;
+  const uint32_t green = static_cast<uint32_t>(IntArgOr(argc, args, 1, 0)) & 0xFF;
+  const uint32_t blue = static_cast<uint32_t>(IntArgOr(argc, args, 2, 0)) & 0xFF;
   result->lo = (blue << 16) | (green << 8) | red;
 }
 

@@ -19,12 +19,6 @@ thread_local uint32_t t_state = 1;
 // Keeps two unseeded SeedRandom calls within one millisecond apart; grows for the whole run.
 uint32_t g_seed_addend = 0;
 
-// A missing or negative bound reads as the default or 0.
-int32_t Bound(int argc, ArgRecord* args, int i, int32_t fallback) {
-  const ArgRecord* a = OptionalArg(argc, args, i);
-  return a == nullptr ? fallback : std::max(SlotInt(*a), 0);
-}
-
 }  // namespace
 
 void SetTickCountSource(TickCountFn fn) {
@@ -46,8 +40,8 @@ void SeedRandom(ResultRecord* /*result*/, int argc, ArgRecord* args) {
 }
 
 void RandomInt(ResultRecord* result, int argc, ArgRecord* args) {
-  const int32_t lo = Bound(argc, args, 0, 0);
-  const int32_t hi = Bound(argc, args, 1, 0x7FFFFFFF);
+  const int32_t lo = std::max(IntArgOr(argc, args, 0, 0), 0);  // negative reads as 0
+  const int32_t hi = std::max(IntArgOr(argc, args, 1, 0x7FFFFFFF), 0);
   const int32_t a = std::min(lo, hi);
   const int32_t b = std::max(lo, hi);
   if (a == b) {

@@ -104,6 +104,12 @@ inline const ArgRecord* OptionalArg(int argc, const ArgRecord* args, int i) {
   return &args[i];
 }
 
+// An integer argument, or the fallback when it is missing or omitted.
+inline int32_t IntArgOr(int argc, const ArgRecord* args, int i, int32_t fallback) {
+  const ArgRecord* a = OptionalArg(argc, args, i);
+  return a != nullptr ? static_cast<int32_t>(a->lo) : fallback;
+}
+
 // The 64-bit value slot. On x86 a pointer is the low word and the high word stays 0; a 64-bit
 // host build (the native tests) keeps the whole pointer across both words.
 inline uint64_t SlotBits(const ArgRecord& r) {
