@@ -32,13 +32,19 @@ inline constexpr char kTransLabelDefaultCaption[] = "\xCD\xB8\xC3\xF7\xB1\xEA\xC
 // Size of a font record: a LOGFONTA.
 inline constexpr size_t kFontRecordSize = 60;
 
-struct WindowData {
-  static constexpr uint32_t kTypeCode = kTypeWindow;
-  static constexpr uint32_t kMaxVersion = 6;
+// What every type with stored data has: its type code, the highest version it reads, and the
+// version of this data (written data gets this version's fields).
+template <uint32_t Code, uint32_t MaxVersion>
+struct VersionedData {
+  static constexpr uint32_t kTypeCode = Code;
+  static constexpr uint32_t kMaxVersion = MaxVersion;
   static constexpr bool kHasVersion = true;
+  uint32_t version = MaxVersion;
+};
+
+struct WindowData : VersionedData<kTypeWindow, 6> {
   static constexpr const char* kName = "window";
 
-  uint32_t version = kMaxVersion;
   int32_t border_style = 2;
   int32_t picture_mode = 1;
   uint32_t background_colour = kDefaultColour;
@@ -95,13 +101,9 @@ struct WindowData {
   }
 };
 
-struct EditBoxData {
-  static constexpr uint32_t kTypeCode = kTypeEditBox;
-  static constexpr uint32_t kMaxVersion = 2;
-  static constexpr bool kHasVersion = true;
+struct EditBoxData : VersionedData<kTypeEditBox, 2> {
   static constexpr const char* kName = "EditBox";
 
-  uint32_t version = kMaxVersion;
   int32_t border = 1;
   uint32_t text_colour = 0x000000;
   uint32_t background_colour = 0xFFFFFF;
@@ -150,13 +152,9 @@ struct EditBoxData {
   }
 };
 
-struct PicBoxData {
-  static constexpr uint32_t kTypeCode = kTypePicBox;
-  static constexpr uint32_t kMaxVersion = 2;
-  static constexpr bool kHasVersion = true;
+struct PicBoxData : VersionedData<kTypePicBox, 2> {
   static constexpr const char* kName = "PicBox";
 
-  uint32_t version = kMaxVersion;
   int32_t border = 0;
   uint32_t background_colour = kDefaultColour;
   int32_t display_mode = 0;
@@ -179,13 +177,9 @@ struct PicBoxData {
   }
 };
 
-struct GroupBoxData {
-  static constexpr uint32_t kTypeCode = kTypeGroupBox;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct GroupBoxData : VersionedData<kTypeGroupBox, 1> {
   static constexpr const char* kName = "GroupBox";
 
-  uint32_t version = kMaxVersion;
   int32_t caption_alignment = 0;
   uint32_t text_colour = 0x000000;
   uint32_t background_colour = kDefaultColour;
@@ -202,13 +196,9 @@ struct GroupBoxData {
   }
 };
 
-struct LabelData {
-  static constexpr uint32_t kTypeCode = kTypeLabel;
-  static constexpr uint32_t kMaxVersion = 2;
-  static constexpr bool kHasVersion = true;
+struct LabelData : VersionedData<kTypeLabel, 2> {
   static constexpr const char* kName = "Label";
 
-  uint32_t version = kMaxVersion;
   int32_t effect = 0;
   int32_t gradient_border_width = 8;
   int32_t border = 0;
@@ -259,13 +249,9 @@ struct LabelData {
   }
 };
 
-struct ButtonData {
-  static constexpr uint32_t kTypeCode = kTypeButton;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct ButtonData : VersionedData<kTypeButton, 1> {
   static constexpr const char* kName = "Button";
 
-  uint32_t version = kMaxVersion;
   int32_t button_type = 0;
   int32_t horizontal_alignment = 1;
   int32_t vertical_alignment = 1;
@@ -284,13 +270,9 @@ struct ButtonData {
   }
 };
 
-struct RadioBoxData {
-  static constexpr uint32_t kTypeCode = kTypeRadioBox;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct RadioBoxData : VersionedData<kTypeRadioBox, 1> {
   static constexpr const char* kName = "RadioBox";
 
-  uint32_t version = kMaxVersion;
   int32_t p9 = 0;
   int32_t p10 = 0;
   int32_t p12 = 0;
@@ -319,13 +301,9 @@ struct RadioBoxData {
   }
 };
 
-struct VScrollBarData {
-  static constexpr uint32_t kTypeCode = kTypeVScrollBar;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct VScrollBarData : VersionedData<kTypeVScrollBar, 1> {
   static constexpr const char* kName = "VScrollBar";
 
-  uint32_t version = kMaxVersion;
   int32_t minimum = 0;
   int32_t maximum = 100;
   int32_t page_change = 10;
@@ -344,13 +322,9 @@ struct VScrollBarData {
   }
 };
 
-struct ProcessBarData {
-  static constexpr uint32_t kTypeCode = kTypeProcessBar;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct ProcessBarData : VersionedData<kTypeProcessBar, 1> {
   static constexpr const char* kName = "ProcessBar";
 
-  uint32_t version = kMaxVersion;
   int32_t border = 0;
   int32_t vertical = 0;
   int32_t smooth = 0;
@@ -369,13 +343,9 @@ struct ProcessBarData {
   }
 };
 
-struct TimerData {
-  static constexpr uint32_t kTypeCode = kTypeTimer;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct TimerData : VersionedData<kTypeTimer, 1> {
   static constexpr const char* kName = "Timer";
 
-  uint32_t version = kMaxVersion;
   int32_t interval = 0;
 
   template <class S, class V>
@@ -384,13 +354,9 @@ struct TimerData {
   }
 };
 
-struct TransLabelData {
-  static constexpr uint32_t kTypeCode = kTypeTransLabel;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct TransLabelData : VersionedData<kTypeTransLabel, 1> {
   static constexpr const char* kName = "TransLabel";
 
-  uint32_t version = kMaxVersion;
   int32_t effect = 0;
   uint32_t text_colour = 0x000000;
   int32_t horizontal_alignment = 0;
@@ -411,13 +377,9 @@ struct TransLabelData {
   }
 };
 
-struct SuperBtnData {
-  static constexpr uint32_t kTypeCode = kTypeSuperBtn;
-  static constexpr uint32_t kMaxVersion = 2;
-  static constexpr bool kHasVersion = true;
+struct SuperBtnData : VersionedData<kTypeSuperBtn, 2> {
   static constexpr const char* kName = "SuperBtn";
 
-  uint32_t version = kMaxVersion;
   int32_t button_style = 0;
   int32_t check_box_mode = 0;
   int32_t checked = 0;
@@ -474,13 +436,9 @@ struct SuperBtnData {
   }
 };
 
-struct SplitterBarData {
-  static constexpr uint32_t kTypeCode = kTypeSplitterBar;
-  static constexpr uint32_t kMaxVersion = 1;
-  static constexpr bool kHasVersion = true;
+struct SplitterBarData : VersionedData<kTypeSplitterBar, 1> {
   static constexpr const char* kName = "SplitterBar";
 
-  uint32_t version = kMaxVersion;
   uint32_t colour = kDefaultColour;
   int32_t p9 = 0;
 

@@ -12,47 +12,44 @@ namespace rc::forms {
 bool WalkRecord(uint32_t unit_id, const uint8_t* data, size_t size, RecordLayout* out) {
   ByteReader r(data, size);
   RecordLayout l;
+  // Each returns where its field starts and moves past it.
+  auto fixed = [&](size_t n) {
+    const size_t at = r.pos();
+    r.Skip(n);
+    return at;
+  };
+  auto text = [&](size_t* len) {
+    const size_t at = r.pos();
+    *len = r.SkipZeroText();
+    return at;
+  };
+  auto counted = [&](size_t elem_size, uint32_t* count) {
+    const size_t at = r.pos();
+    *count = r.Count(elem_size);
+    r.Skip(size_t(*count) * elem_size);
+    return at;
+  };
   l.menu_item = IsMenuItemId(unit_id);
-  r.Skip(24);  // type code, event source, reserved
-  l.name = r.pos();
-  l.name_len = r.SkipZeroText();
-  l.reserved_text = r.pos();
-  l.reserved_text_len = r.SkipZeroText();
+  fixed(24);  // type code, event source, reserved
+  l.name = text(&l.name_len);
+  l.reserved_text = text(&l.reserved_text_len);
   if (l.menu_item) {
-    l.menu_extra = r.pos();
-    r.Skip(kMenuExtraSize);
-    l.menu_text = r.pos();
-    l.menu_text_len = r.SkipZeroText();
-    l.menu_handler = r.pos();
-    r.Skip(4);
+    l.menu_extra = fixed(kMenuExtraSize);
+    l.menu_text = text(&l.menu_text_len);
+    l.menu_handler = fixed(4);
   } else {
-    l.object_slot = r.pos();
-    r.Skip(4);
-    l.geometry = r.pos();
-    r.Skip(16);
-    l.cursor_slot = r.pos();
-    r.Skip(4);
-    l.parent = r.pos();
-    r.Skip(4);
-    l.children = r.pos();
-    l.child_count = r.Count(4);
-    r.Skip(size_t(l.child_count) * 4);
-    l.cursor = r.pos();
-    l.cursor_len = r.Count(1);
-    r.Skip(l.cursor_len);
-    l.tag = r.pos();
-    l.tag_len = r.SkipZeroText();
-    l.reserved13 = r.pos();
-    r.Skip(4);
-    l.flags = r.pos();
-    r.Skip(4);
-    l.reserved15 = r.pos();
-    r.Skip(4);
-    l.bindings = r.pos();
-    l.binding_count = r.Count(8);
-    r.Skip(size_t(l.binding_count) * 8);
-    l.reserved17 = r.pos();
-    r.Skip(20);
+    l.object_slot = fixed(4);
+    l.geometry = fixed(16);
+    l.cursor_slot = fixed(4);
+    l.parent = fixed(4);
+    l.children = counted(4, &l.child_count);
+    l.cursor = counted(1, &l.cursor_len);
+    l.tag = text(&l.tag_len);
+    l.reserved13 = fixed(4);
+    l.flags = fixed(4);
+    l.reserved15 = fixed(4);
+    l.bindings = counted(8, &l.binding_count);
+    l.reserved17 = fixed(20);
   }
   l.rest = r.pos();
   if (r.failed()) return false;
