@@ -1,0 +1,86 @@
+#include "runtime/draw/colour.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rc::draw {
+
+COLORREF ResolveColour(uint32_t stored) {
+  if (stored == kDefaultColour) return GetSysColor(COLOR_BTNFACE);
+  return stored & 0x00FFFFFF;
+}
+
+GradientStops PickGradientStops(uint32_t c1, uint32_t c2, uint32_t c3) {
+  GradientStops s;
+  for (uint32_t c : {c1, c2, c3}) {
+    if (c != kDefaultColour) s.colour[s.count++] = c & 0x00FFFFFF;
+  }
+  return s;
+}
+
+COLORREF GradientAt(const GradientStops& stops, double t) {
+  if (stops.count <= 0) return 0;
+  if (stops.count == 1) return stops.colour[0];
+  t = std::clamp(t, 0.0, 1.0) * (stops.count - 1);
+  int i = std::min(static_cast<int>(t), stops.count - 2);
+  double f = t - i;
+  COLORREF a = stops.colour[i], b = stops.colour[i + 1];
+  auto mix = [f](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * f)); };
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
+             mix(GetBValue(a), GetBValue(b)));
+}
+
+namespace {
+
+void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
+  if (left >= right || top >= bottom) return;
+  // ExtTextOut with an opaque rectangle fills without creating a brush per line.
+  RECT r = {left, top, right, bottom};
+  SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
+// Position of line i of n on a gradient whose first and last lines carry the end colours.
+double LineT(int i, int n) {
+  return n > 1 ? double(i) / (n - 1) : 0.0;
+}
+
+}  // namespace
+
+void FillLinearGradient(HDC dc, const RECT& rect, const GradientStops& stops, bool vertical) {
+  if (stops.count <= 0) return;
+  COLORREF old = GetBkColor(dc);
+  int n = vertical ? rect.bottom - rect.top : rect.right - rect.left;
+  for (int i = 0; i < n; ++i) {
+    COLORREF c = GradientAt(stops, LineT(i, n));
+    if (vertical) {
+      Fill(dc, rect.left, rect.top + i, rect.right, rect.top + i + 1, c);
+    } else {
+      Fill(dc, rect.left + i, rect.top, rect.left + i + 1, rect.bottom, c);
+    }
+  }
+  SetBkColor(dc, old);
+}
+
+RECT DrawGradientFrame(HDC dc, const RECT& rect, int width, const GradientStops& stops) {
+  if (stops.count < 2 || width <= 0) return rect;
+  COLORREF old = GetBkColor(dc);
+  RECT r = rect;
+  for (int i = 0; i < width && r.left < r.right && r.top < r.bottom; ++i) {
+    COLORREF c = GradientAt(stops, LineT(i, width));
+    // One ring of one pixel: top and bottom rows, then the two side columns between them.
+    Fill(dc, r.left, r.top, r.right, r.top + 1, c);
+    Fill(dc, r.left, r.bottom - 1, r.right, r.bottom, c);
+    Fill(dc, r.left, r.top + 1, r.left + 1, r.bottom - 1, c);
+    Fill(dc, r.right - 1, r.top + 1, r.right, r.bottom - 1, c);
+    InflateRect(&r, -1, -1);
+  }
+  SetBkColor(dc, old);
+  RECT inner = rect;
+  InflateRect(&inner, -width, -width);
+  if (inner.right < inner.left) inner.right = inner.left;
+  if (inner.bottom < inner.top) inner.bottom = inner.top;
+  return inner;
+}
+
+}  // namespace rc::draw

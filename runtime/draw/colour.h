@@ -1,0 +1,41 @@
+// Colours as stored in form data and unit properties, and the gradients the drawn units fill.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace rc::draw {
+
+// Stored colours are 0x00BBGGRR; this one value means "the default colour".
+constexpr uint32_t kDefaultColour = 0xFF000000;
+
+// The colour to draw with: the default colour becomes the button-face system colour; the
+// unused top byte of any other value is dropped, since stored colours are plain RGB.
+COLORREF ResolveColour(uint32_t stored);
+
+// Up to three gradient colours, taken in order from the stored ones that are not the default
+// colour.
+struct GradientStops {
+  COLORREF colour[3] = {};
+  int count = 0;
+};
+GradientStops PickGradientStops(uint32_t c1, uint32_t c2, uint32_t c3);
+
+// The colour at position t (0 at the first stop, 1 at the last) of an even gradient through
+// the stops; a single stop is a flat colour.
+COLORREF GradientAt(const GradientStops& stops, double t);
+
+// Fills rect with a gradient through the stops, left to right (vertical == false) or top to
+// bottom. Fewer than two stops fill with the first one, none fills nothing.
+void FillLinearGradient(HDC dc, const RECT& rect, const GradientStops& stops, bool vertical);
+
+// The frame of a label drawn with border 6: `width` pixels along the inside of rect, the
+// gradient running across the frame from its outer edge (first stop) to its inner edge (last
+// stop) on all four sides, so corners meet on the diagonal and three stops such as grey, white,
+// grey look like a rounded moulding. Nothing is drawn with fewer than two stops or a width of
+// 0 or less. Returns the area left for the label's text and picture: rect inset by the width
+// when the frame was drawn (possibly empty), rect itself when not.
+RECT DrawGradientFrame(HDC dc, const RECT& rect, int width, const GradientStops& stops);
+
+}  // namespace rc::draw

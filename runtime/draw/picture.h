@@ -1,0 +1,82 @@
+// Pictures of units (PicBox, Label, SuperBtn, window icons): decoded once from the stored file
+// bytes, then drawn into rectangles in the layouts the units offer.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "runtime/draw/bitmap.h"
+
+namespace rc::draw {
+
+enum class PictureLayout {
+  kTopLeft,  // own size at the top-left corner
+  kStretch,  // scaled to fill the area
+  kCentre,   // own size, centred; shrunk proportionally first when larger than the area
+  kTile,     // repeated from the top-left corner
+};
+
+// PicBox display mode (0 top-left, 1 stretched, 2 centred); values outside clamp to the ends.
+PictureLayout PicBoxLayout(int display_mode);
+// Label picture mode (0 top-left, 1 tiled, 2 centred); values outside clamp to the ends.
+PictureLayout LabelPictureLayout(int picture_mode);
+
+// Where a picture of the given size lands in the area (for kTile, the first tile). A shrunk
+// picture keeps its proportions: the smaller of the two scale factors applies, so one side
+// fills the area exactly.
+RECT PlacePicture(SIZE picture, const RECT& area, PictureLayout layout);
+
+// An icon handle, destroyed with the object.
+class Icon {
+ public:
+  Icon() = default;
+  explicit Icon(HICON handle) : handle_(handle) {}
+  Icon(Icon&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  Icon& operator=(Icon&& other) noexcept;
+  Icon(const Icon&) = delete;
+  Icon& operator=(const Icon&) = delete;
+  ~Icon();
+
+  HICON handle() const { return handle_; }
+  bool empty() const { return handle_ == nullptr; }
+
+ private:
+  HICON handle_ = nullptr;
+};
+
+class Picture {
+ public:
+  Picture() = default;
+  // JPEG, BMP or ICO file bytes. Anything else, and any file that cannot be read completely,
+  // gives an empty picture: it draws nothing and nobody is told. For an ICO file with several
+  // images, preferred_size 0 takes the largest, otherwise the smallest at least that large.
+  static Picture Decode(const uint8_t* data, size_t size, int preferred_size = 0);
+
+  Picture(Picture&&) = default;
+  Picture& operator=(Picture&&) = default;
+
+  bool empty() const { return pixels_.empty(); }
+  int width() const { return pixels_.width(); }
+  int height() const { return pixels_.height(); }
+  bool has_alpha() const { return has_alpha_; }
+  // Premultiplied BGRA, top-down.
+  const Bitmap& pixels() const { return pixels_; }
+
+  // Draws into area of dc, nothing outside it. Transparent pictures are blended over what is
+  // there. A scaled copy is kept for the last size drawn, so repainting at one size scales once.
+  void Draw(HDC dc, const RECT& area, PictureLayout layout) const;
+
+  // A size x size icon of the picture, scaled to fit and centred, for window icons.
+  Icon MakeIcon(int size) const;
+
+ private:
+  const Bitmap* ScaledTo(int width, int height) const;
+
+  Bitmap pixels_;
+  bool has_alpha_ = false;
+  mutable Bitmap scaled_;
+};
+
+}  // namespace rc::draw
