@@ -5,10 +5,12 @@
 //   formc --dump BLOB.bin -o DIR
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,16 @@ std::string CppSource(const Bytes& bytes, const std::string& symbol) {
   return o;
 }
 
+// Make-style depfiles separate paths by spaces.
+std::string DepfilePath(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    if (c == ' ') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 int Compile(const std::string& out_path, const std::string& depfile, const std::string& cpp,
             const std::string& symbol, const std::vector<std::string>& inputs) {
   std::vector<rc::forms::WindowModel> windows;
@@ -92,8 +104,15 @@ int Compile(const std::string& out_path, const std::string& depfile, const std::
   }
   if (!depfile.empty()) {
     std::string deps = out_path + ":";
-    for (const std::string& p : inputs) deps += " " + p;
-    for (const std::string& p : referenced) deps += " " + p;
+    std::set<std::string> listed;
+    const std::vector<std::string>* lists[] = {&inputs, &referenced};
+    for (const std::vector<std::string>* list : lists) {
+      &inputs, static_cast<const std::vector<std::string>*>(&referenced)
+    }) {
+      for (const std::string& p : *list) {
+        if (listed.insert(p).second) deps += " " + DepfilePath(p);
+      }
+    }
     deps += "\n";
     if (!WriteFile(depfile, deps.data(), deps.size())) return Fail("cannot write " + depfile);
   }
