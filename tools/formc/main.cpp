@@ -107,8 +107,6 @@ int Compile(const std::string& out_path, const std::string& depfile, const std::
     std::set<std::string> listed;
     const std::vector<std::string>* lists[] = {&inputs, &referenced};
     for (const std::vector<std::string>* list : lists) {
-      &inputs, static_cast<const std::vector<std::string>*>(&referenced)
-    }) {
       for (const std::string& p : *list) {
         if (listed.insert(p).second) deps += " " + DepfilePath(p);
       }
