@@ -1,6 +1,6 @@
 // Fuzz target of the form data reader: any input either loads or fails with the loader's
 // error text; whatever loads can be walked, typed, edited and written back without a fault.
-// Seed corpus: <build>/corpus/form_reader_fuzz (the test forms, compiled at build time).
+// Seed corpus: <build>/tests/seeds/form_reader_fuzz (the test forms, compiled at build time).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
