@@ -104,6 +104,49 @@ TEST_F(FormCompilerTest, DescriptionToBytesToDescriptionGivesIdenticalBytes) {
   }
 }
 
+// Form data that no description of formc wrote: the dump must still give back every byte.
+TEST_F(FormCompilerTest, DumpKeepsBytesThatHaveNoReadableForm) {
+  RecordModel window;
+  window.id = 0x06010000;
+  window.type_code = kTypeWindow;
+  window.name = "\x80\xFF\x81";  // not GBK characters
+  window.tag = "\x01\x7F\"\\";
+  LabelData label;
+  label.caption = std::string("ab\0cd", 5);  // reads as "ab": kept as stored
+  FontRecord face;
+  face.face = "Arial";
+  label.font = WriteFontRecord(face);
+  label.font[40] = 'x';  // a byte after the face's NUL
+  RecordModel with_label;
+  with_label.id = 0x16010001;
+  with_label.type_code = kTypeLabel;
+  with_label.type_data = WriteTypeDataAs(label);
+  with_label.cursor = {1, 2, 3, 4};
+  RecordModel unknown;
+  unknown.id = 0x16010002;
+  unknown.type_code = 0x00070003;
+  unknown.type_data = Bytes(100, 0x5A);
+  RecordModel too_new;
+  too_new.id = 0x16010003;
+  too_new.type_code = kTypeTimer;
+  too_new.type_data = {9, 0, 0, 0, 1, 0, 0, 0};
+  WindowModel w;
+  w.id = 0x52010001;
+  w.text1 = std::string("\0\0", 2);
+  w.records = {window, with_label, unknown, too_new};
+  const Bytes blob = WriteFormData({w});
+
+  const std::string first = tmp_ + "/odd.bin";
+  std::ofstream(first, std::ios::binary)
+      .write(reinterpret_cast<const char*>(blob.data()), std::streamsize(blob.size()));
+  const std::string again = tmp_ + "/again.bin";
+  const ToolRun r = Shell("'" + formc_ + "' -o '" + again + "' $('" + formc_ + "' --dump '" +
+                          first + "' -o '" + tmp_ + "/d')");
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(ReadAll(again), blob) << "texts that are not GBK, cut texts, odd fonts, unknown "
+                                     "types and refused versions all survive the round trip";
+}
+
 TEST_F(FormCompilerTest, DumpPrintsOneDescriptionPerWindowInOrder) {
   const std::string blob = tmp_ + "/all.bin";
   ASSERT_EQ(Compile(blob, "'" + TestForms() + "/versions.form' '" + TestForms() + "/minimal.form'")
