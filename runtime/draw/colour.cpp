@@ -34,40 +34,21 @@ namespace {
 
 void Fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
   if (left >= right || top >= bottom) return;
-  // ExtTextOut with an opaque rectangle fills without creating a brush per line.
+  // ExtTextOut with an opaque rectangle fills without creating a brush per ring.
   RECT r = {left, top, right, bottom};
   SetBkColor(dc, colour);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
 }
 
-// Position of line i of n on a gradient whose first and last lines carry the end colours.
-double LineT(int i, int n) {
-  return n > 1 ? double(i) / (n - 1) : 0.0;
-}
-
 }  // namespace
-
-void FillLinearGradient(HDC dc, const RECT& rect, const GradientStops& stops, bool vertical) {
-  if (stops.count <= 0) return;
-  COLORREF old = GetBkColor(dc);
-  int n = vertical ? rect.bottom - rect.top : rect.right - rect.left;
-  for (int i = 0; i < n; ++i) {
-    COLORREF c = GradientAt(stops, LineT(i, n));
-    if (vertical) {
-      Fill(dc, rect.left, rect.top + i, rect.right, rect.top + i + 1, c);
-    } else {
-      Fill(dc, rect.left + i, rect.top, rect.left + i + 1, rect.bottom, c);
-    }
-  }
-  SetBkColor(dc, old);
-}
 
 RECT DrawGradientFrame(HDC dc, const RECT& rect, int width, const GradientStops& stops) {
   if (stops.count < 2 || width <= 0) return rect;
   COLORREF old = GetBkColor(dc);
   RECT r = rect;
   for (int i = 0; i < width && r.left < r.right && r.top < r.bottom; ++i) {
-    COLORREF c = GradientAt(stops, LineT(i, width));
+    // The outermost and innermost rings carry the end colours exactly.
+    COLORREF c = GradientAt(stops, width > 1 ? double(i) / (width - 1) : 0.0);
     // One ring of one pixel: top and bottom rows, then the two side columns between them.
     Fill(dc, r.left, r.top, r.right, r.top + 1, c);
     Fill(dc, r.left, r.bottom - 1, r.right, r.bottom, c);

@@ -26,10 +26,6 @@ GradientStops PickGradientStops(uint32_t c1, uint32_t c2, uint32_t c3);
 // the stops; a single stop is a flat colour.
 COLORREF GradientAt(const GradientStops& stops, double t);
 
-// Fills rect with a gradient through the stops, left to right (vertical == false) or top to
-// bottom. Fewer than two stops fill with the first one, none fills nothing.
-void FillLinearGradient(HDC dc, const RECT& rect, const GradientStops& stops, bool vertical);
-
 // The frame of a label drawn with border 6: `width` pixels along the inside of rect, the
 // gradient running across the frame from its outer edge (first stop) to its inner edge (last
 // stop) on all four sides, so corners meet on the diagonal and three stops such as grey, white,

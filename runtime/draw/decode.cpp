@@ -122,7 +122,6 @@ bool Better(const IconEntry& a, const IconEntry& b, int preferred) {
 // the colour and the mask rows.
 bool IconImageSize(const IconEntry& e, int* width, int* height) {
   static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  ByteReader r(e.data, e.length);
   if (e.length >= 24 && std::equal(kPng, kPng + 8, e.data)) {
     // The IHDR chunk comes first: width and height, big-endian, at bytes 16 and 20.
     auto be = [](const uint8_t* b) {
@@ -131,6 +130,7 @@ bool IconImageSize(const IconEntry& e, int* width, int* height) {
     *width = static_cast<int>(std::min<uint32_t>(be(e.data + 16), kMaxIconSide + 1));
     *height = static_cast<int>(std::min<uint32_t>(be(e.data + 20), kMaxIconSide + 1));
   } else {
+    ByteReader r(e.data, e.length);
     DibHeader h;
     if (!h.Read(r) || h.size != 40 || h.compression != BI_RGB || h.height < 0 ||
         (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24 && h.bits != 32)) {

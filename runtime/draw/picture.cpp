@@ -115,7 +115,10 @@ void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout) const {
   if (GetClipBox(dc, &box) != ERROR && !IntersectRect(&clip, &clip, &box)) return;
   RECT at = PlacePicture(SIZE{width(), height()}, area, layout);
   const Bitmap* source = ScaledTo(at.right - at.left, at.bottom - at.top);
-  if (!source) return;
+  if (!source) {
+    StretchFallback(dc, at, clip);
+    return;
+  }
   MemoryDc source_dc(dc, source->handle());
   if (!source_dc) return;
   if (layout != PictureLayout::kTile) {
@@ -128,6 +131,27 @@ void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout) const {
       Blit(dc, source_dc.get(), RECT{x, y, x + w, y + h}, clip, has_alpha_);
     }
   }
+}
+
+// For sizes too large to keep a scaled copy of: let GDI stretch the picture on the fly.
+void Picture::StretchFallback(HDC dc, const RECT& at, const RECT& clip) const {
+  MemoryDc source_dc(dc, pixels_.handle());
+  if (!source_dc || SaveDC(dc) == 0) return;
+  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+  const int w = at.right - at.left, h = at.bottom - at.top;
+  if (has_alpha_) {
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, at.left, at.top, w, h, source_dc.get(), 0, 0, width(), height(), blend);
+  } else {
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, at.left, at.top, w, h, source_dc.get(), 0, 0, width(), height(), SRCCOPY);
+  }
+  RestoreDC(dc, -1);
+}
+
+Icon MakeIconFromFile(const uint8_t* data, size_t size, int icon_size) {
+  return Picture::Decode(data, size, icon_size).MakeIcon(icon_size);
 }
 
 Icon Picture::MakeIcon(int size) const {

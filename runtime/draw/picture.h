@@ -68,15 +68,20 @@ class Picture {
   // there. A scaled copy is kept for the last size drawn, so repainting at one size scales once.
   void Draw(HDC dc, const RECT& area, PictureLayout layout) const;
 
-  // A size x size icon of the picture, scaled to fit and centred, for window icons.
+  // A size x size icon of the picture, scaled to fit and centred.
   Icon MakeIcon(int size) const;
 
  private:
   const Bitmap* ScaledTo(int width, int height) const;
+  void StretchFallback(HDC dc, const RECT& at, const RECT& clip) const;
 
   Bitmap pixels_;
   bool has_alpha_ = false;
   mutable Bitmap scaled_;
 };
+
+// A size x size icon from ICO (or other picture) file bytes, made from the file's image that
+// suits that size best: for the big and small icons of a window. Empty when nothing decodes.
+Icon MakeIconFromFile(const uint8_t* data, size_t size, int icon_size);
 
 }  // namespace rc::draw

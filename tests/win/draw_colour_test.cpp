@@ -61,15 +61,6 @@ TEST(DrawColour, FewerThanTwoColoursDrawNoFrame) {
   EXPECT_EQ(c.At(4, 15), RGB(255, 255, 255));
 }
 
-TEST(DrawColour, LinearGradientEndsOnItsStops) {
-  Canvas c(256, 4, RGB(255, 0, 0));
-  GradientStops s = PickGradientStops(0x000000, 0xFFFFFF, kDefaultColour);
-  FillLinearGradient(c.dc(), {0, 0, 256, 4}, s, false);
-  EXPECT_EQ(c.At(0, 2), RGB(0, 0, 0));
-  EXPECT_EQ(c.At(255, 2), RGB(255, 255, 255));
-  EXPECT_TRUE(Near(c.At(100, 2), RGB(100, 100, 100), 1));
-}
-
 // Scaling quality, measured on patterns whose correct result is known: a picture shrunk for a
 // picture box must keep the brightness of fine patterns instead of sampling stripes out of them.
 std::vector<uint32_t> Scale(const std::vector<uint32_t>& src, int sw, int sh, int dw, int dh) {

@@ -289,5 +289,16 @@ TEST(DrawPictureIcon, WindowIconKeepsColoursAndTransparency) {
   EXPECT_TRUE(Near(canvas.At(28, 28), RGB(0, 0, 0), 1)) << "clear quarter";
 }
 
+TEST(DrawPictureIcon, IconFromFileUsesTheImageOfThatSize) {
+  std::vector<uint8_t> bytes = ReadPicture("multi.ico");
+  Icon small = MakeIconFromFile(bytes.data(), bytes.size(), 16);  // the 1-bit image with mask
+  ASSERT_FALSE(small.empty());
+  Canvas canvas(16, 16, RGB(0, 0, 0));
+  ASSERT_TRUE(DrawIconEx(canvas.dc(), 0, 0, small.handle(), 16, 16, 0, nullptr, DI_NORMAL));
+  EXPECT_EQ(canvas.At(12, 12), RGB(255, 0, 255)) << "the 16 x 16 image, not a shrunk 256";
+  EXPECT_EQ(canvas.At(3, 3), RGB(0, 0, 0)) << "its masked corner stays clear";
+  EXPECT_TRUE(MakeIconFromFile(bytes.data(), 10, 16).empty());
+}
+
 }  // namespace
 }  // namespace rc::draw::test
