@@ -69,6 +69,11 @@ class WindowUnit : public UnitObject {
   int Get(int32_t index, PropertyValue* out);
   void* Save(uint32_t* size) const;
 
+  bool closing() const { return closing_; }
+  void set_closing() { closing_ = true; }
+  // Destroys the native window, which deletes this object: nothing may touch it afterwards.
+  void Close();
+
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   // Raises an event of the window; true when a handler ran and returned false.
@@ -77,7 +82,8 @@ class WindowUnit : public UnitObject {
   void SetTopmost(bool on);
 
   forms::WindowData data_;
-  bool opened_ = false;  // events 3 and 4 of the load are raised by the loader
+  bool opened_ = false;   // events 3 and 4 of the load are raised by the loader
+  bool closing_ = false;  // DestroyUnit asked for a close that has not happened yet
 };
 
 bool RegisterWindowClass(const std::wstring& name) {
@@ -178,6 +184,10 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       EnableWindowsDisabledFor(window_id_);
       DestroyWindow(hwnd);
       return 0;
+    case kCloseWindowMessage:
+      // A stale request (the window was loaded anew meanwhile) finds no mark.
+      if (closing_) Close();
+      return 0;
     case WM_QUERYENDSESSION:
       return RaiseRefused(kEventWindowCloseRequested) ? FALSE : TRUE;
     case WM_DESTROY: {
@@ -226,6 +236,13 @@ bool WindowUnit::RaiseRefused(int32_t event) {
 void WindowUnit::Raise(int32_t event) {
   EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
   NotifyRuntime(kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record), 0);
+}
+
+void WindowUnit::Close() {
+  closing_ = false;
+  // Enabled before the window goes, so that activation can return to them.
+  EnableWindowsDisabledFor(window_id_);
+  DestroyWindow(hwnd_);
 }
 
 void WindowUnit::SetTopmost(bool on) {
@@ -297,6 +314,22 @@ int GetOperation(void*, UnitObject* unit, int32_t index, PropertyValue* value) {
 }
 
 }  // namespace
+
+bool MarkWindowClosing(UnitObject* window) {
+  auto* unit = dynamic_cast<WindowUnit*>(window);
+  if (unit == nullptr) return false;
+  unit->set_closing();
+  return true;
+}
+
+bool IsWindowClosing(const UnitObject* window) {
+  const auto* unit = dynamic_cast<const WindowUnit*>(window);
+  return unit != nullptr && unit->closing();
+}
+
+void CloseWindowNow(UnitObject* window) {
+  if (auto* unit = dynamic_cast<WindowUnit*>(window)) unit->Close();
+}
 
 void* WindowInterface(int32_t op) {
   switch (op) {

@@ -12,6 +12,17 @@ constexpr uint32_t kWindowPropertyCount = 32;
 extern const PropertyEntry kWindowProperties[kWindowPropertyCount];
 void* WindowInterface(int32_t op);
 
+// A window that is to close later (DestroyUnit without "at once") is marked closing and posted
+// this private message; it closes when the message comes out of the queue, after the handler
+// that asked for it has returned.
+constexpr UINT kCloseWindowMessage = 0x8065;
+// The marks live on the window unit; objects of any other type are left alone (false).
+bool MarkWindowClosing(UnitObject* window);
+bool IsWindowClosing(const UnitObject* window);
+// Clears the mark and destroys the native window now. No close request is raised: the runtime
+// itself is tearing the window down.
+void CloseWindowNow(UnitObject* window);
+
 constexpr DataTypeDescriptor WindowTypeDescriptor() {
   return DataTypeDescriptor{"窗口",
                             "window",

@@ -1,0 +1,124 @@
+// Whole-file reading and writing, file search and attributes, and the program directory.
+// Names arrive as GBK and go to the W functions converted, so that a Chinese folder name works
+// whatever the system's ANSI code page.
+#include <windows.h>
+
+#include <cstring>
+
+#include "commands/command_args.h"
+#include "commands/core_commands.h"
+#include "runtime/runtime.h"
+#include "runtime/text_w.h"
+
+namespace rc {
+namespace {
+
+class File {
+ public:
+  explicit File(HANDLE h) : h_(h) {}
+  ~File() {
+    if (ok()) CloseHandle(h_);
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// Windows moves at most 4 GB per call; larger pieces keep the loops simple and fast.
+constexpr DWORD kMaxChunk = 1u << 30;
+
+// Reads up to `size` bytes; returns how many came before the end or an error.
+size_t ReadAll(HANDLE h, unsigned char* out, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    DWORD want = static_cast<DWORD>(size - done < kMaxChunk ? size - done : kMaxChunk);
+    DWORD got = 0;
+    if (!ReadFile(h, out + done, want, &got, nullptr) || got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+bool WriteAll(HANDLE h, const unsigned char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    DWORD want = static_cast<DWORD>(size - done < kMaxChunk ? size - done : kMaxChunk);
+    DWORD put = 0;
+    if (!WriteFile(h, data + done, want, &put, nullptr) || put == 0) return false;
+    done += put;
+  }
+  return true;
+}
+
+void SetBool(ResultRecord* result, bool value) {
+  result->lo = value ? 1u : 0u;
+}
+
+}  // namespace
+
+void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* name = TextArg(argc, args, 0);
+  if (IsEmptyText(name)) return;
+  // Others may go on reading the file meanwhile, but nobody may change it under us.
+  File file(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) return;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
+  // A byte block counts its length in 32 bits, and no 32-bit process holds more anyway.
+  if (static_cast<unsigned long long>(size.QuadPart) > 0x7FFFFFF0u - 8u) return;
+  const auto length = static_cast<size_t>(size.QuadPart);
+  HeapBlock block(AllocMem(length + 8));
+  auto* bytes = static_cast<unsigned char*>(block.get());
+  const size_t got = ReadAll(file.get(), bytes + 8, length);
+  if (got == 0) return;
+  // A file that shrank while being read gives what could be read; the block stays as
+  // allocated, only its length word tells.
+  const uint32_t header[2] = {1, static_cast<uint32_t>(got)};
+  std::memcpy(bytes, header, sizeof header);
+  SetSlotPointer(result, block.release());
+}
+
+void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* name = TextArg(argc, args, 0);
+  if (IsEmptyText(name)) return;
+  File file(CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) return;
+  for (int i = 1; i < argc; ++i) {
+    if (args[i].tag != kTagBytes) continue;
+    const void* block = SlotPointer(args[i]);
+    if (block == nullptr) continue;
+    if (!WriteAll(file.get(), ByteBlockData(block), ByteBlockLength(block))) return;
+  }
+  SetBool(result, true);
+}
+
+void FileExists(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* name = TextArg(argc, args, 0);
+  if (IsEmptyText(name)) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(name).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FindClose(search);
+  SetBool(result, true);
+}
+
+void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* name = TextArg(argc, args, 0);
+  if (IsEmptyText(name)) return;
+  // Only read-only, hidden, system and archive may be set this way.
+  DWORD attributes = static_cast<uint32_t>(IntArgOr(argc, args, 1, 0)) & 0x27u;
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;  // "none" has its own spelling
+  SetBool(result, SetFileAttributesW(Wide(name).c_str(), attributes) != FALSE);
+}
+
+void GetProgramDir(ResultRecord* result, int, ArgRecord*) {
+  SetSlotPointer(result, CopyText(TheRuntime().program_dir.c_str()));
+}
+
+}  // namespace rc
