@@ -130,6 +130,8 @@ LoadStatus ReadFormModel(const uint8_t* data, size_t size, std::vector<WindowMod
   std::vector<WindowDefinition> windows;
   LoadStatus status = ParseFormData(data, size, &windows);
   if (!status.ok) return status;
+  // An index of no windows reads like no form data at all, which the writer spells as no bytes.
+  if (windows.empty() && size != 0) *canonical = false;
   for (size_t w = 0; w < windows.size(); ++w) {
     const WindowDefinition& def = windows[w];
     WindowModel m;

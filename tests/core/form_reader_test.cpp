@@ -56,6 +56,17 @@ TEST(FormReaderTest, EmptyBlockHasNoWindows) {
   EXPECT_TRUE(windows.empty());
 }
 
+TEST(FormReaderTest, IndexOfNoWindowsLoadsButIsNotTheWritersSpelling) {
+  // The writer spells "no windows" as no bytes at all; a four-byte empty index must not be
+  // taken for canonical, or a dump would not give the same bytes back.
+  const uint8_t block[4] = {0, 0, 0, 0};
+  std::vector<WindowModel> models;
+  bool canonical = true;
+  ASSERT_TRUE(ReadFormModel(block, sizeof block, &models, &canonical).ok);
+  EXPECT_TRUE(models.empty());
+  EXPECT_FALSE(canonical) << "an empty index must not round-trip through the writer as is";
+}
+
 TEST(FormReaderTest, WindowWithOnlyItsWindowUnitLoads) {
   WindowModel w = Window(0x52010010, {WindowUnit(0x06010011)});
   w.text1 = "甲";
