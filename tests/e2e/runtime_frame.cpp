@@ -123,6 +123,20 @@ TEST(RuntimeFrameDll, CallerConventionFunctionIsAStackError) {
                "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
 }
 
+TEST(RuntimeFrameDll, SystemDllListKeepsOnlyTheDllWithTheExport) {
+  ProbeRun run("dllscan");
+  EXPECT_EQ(run.Exit(), 0u);
+  std::string note = run.dir.Read("dllscan.txt");
+  size_t first = note.find('\n');
+  ASSERT_NE(first, std::string::npos) << note;
+  std::string before = note.substr(8, first - 8);
+  ASSERT_EQ(before.find("mpr.dll"), std::string::npos) << "the probe must not load Mpr.dll itself";
+  EXPECT_EQ(note.substr(first + 1),
+            "missing: " + before + "not found\ntick: " + before + "kernel32")
+      << "an export found in no listed DLL leaves none of them loaded, and GetTickCount comes "
+         "from Kernel32.dll with no other DLL kept";
+}
+
 TEST(RuntimeFrameDll, OrdinalExportFromTheProgramFolder) {
   ProbeRun run("dll 3", true);
   EXPECT_EQ(run.Exit(), 42u) << "\"#7\" calls export ordinal 7 (AddStd) with 2 and 40";

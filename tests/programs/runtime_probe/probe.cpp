@@ -9,15 +9,19 @@
 //   modal        a timer of the main window ticks while a modal window is open; when the modal
 //                load returns, modal.txt tells the ticks seen meanwhile and the modal window id
 //   dll N        calls DLL command N and ends with its result as exit code
+//   dllscan      resolves exports through the system DLL list and notes in dllscan.txt which
+//                of the listed DLLs are loaded before and after
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "runtime/dll_commands.h"
 #include "runtime/libraries.h"
 #include "runtime/program.h"
 #include "runtime/runtime.h"
+#include "runtime/text_w.h"
 #include "tests/win/runtime_forms.h"
 
 namespace {
@@ -100,6 +104,27 @@ rc::ProgramHeader g_header = {3,          0,
                               5,          kDllFiles,
                               kDllExports};
 
+std::string LoadedDlls() {
+  std::string list;
+  for (const wchar_t* dll :
+       {L"gdi32.dll", L"user32.dll", L"advapi32.dll", L"mpr.dll", L"shell32.dll"}) {
+    if (GetModuleHandleW(dll) != nullptr) list += rc::Gbk(dll) + " ";
+  }
+  return list;
+}
+
+// The list of system DLLs tried for a command without file name leaves loaded only the DLL
+// that has the export.
+void ScanSystemDlls() {
+  std::string note = "before: " + LoadedDlls();
+  rc::DllExport missing = rc::ResolveDllExport("", "NoSuchExportAnywhere", "", "");
+  note += "\nmissing: " + LoadedDlls() + (missing.address ? "found" : "not found");
+  uint32_t ticks = uint32_t(rt.CallDllCommand(4, 0, nullptr));
+  bool from_kernel32 = rc::TheRuntime().dll_modules[4] == GetModuleHandleW(L"kernel32.dll");
+  note += "\ntick: " + LoadedDlls() + (from_kernel32 && ticks != 0 ? "kernel32" : "elsewhere");
+  WriteNote("dllscan.txt", note);
+}
+
 void OnExit() {
   WriteNote("exit.txt", GetCurrentThreadId() == g_main_thread ? "main" : "other");
 }
@@ -113,6 +138,10 @@ int StartRoutine() {
     const uint32_t args[] = {2, 40};
     uint32_t argc = g_arg == 2 || g_arg == 3 ? 2 : 0;
     rt.ExitProgram(int32_t(rt.CallDllCommand(uint32_t(g_arg), argc, args)));
+  }
+  if (g_mode == "dllscan") {
+    ScanSystemDlls();
+    rt.ExitProgram(0);
   }
   rt.LoadStartWindow(kMainWindow);
   rt.RunMessageLoop();

@@ -1,0 +1,250 @@
+// The runtime frame inside one process: the error report text, the program path split, DLL
+// command resolution and calls, idle tasks, loading and destroying windows, the nested loop and
+// the runtime services.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "commands/values.h"
+#include "runtime/dll_commands.h"
+#include "runtime/events.h"
+#include "runtime/libraries.h"
+#include "runtime/properties.h"
+#include "runtime/runtime.h"
+#include "runtime/services.h"
+#include "runtime/windows.h"
+#include "tests/win/runtime_forms.h"
+
+namespace rc {
+namespace {
+
+std::string BinDir() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring w(path, n);
+  w.resize(w.rfind(L'\\'));
+  return std::string(w.begin(), w.end());  // the build folder's path is ASCII
+}
+
+bool Loaded(const wchar_t* dll) {
+  return GetModuleHandleW(dll) != nullptr;
+}
+
+TEST(RuntimeErrorReport, LinesAppearOnlyWhenTheyHaveContent) {
+  struct Case {
+    const char* text;
+    int32_t code;
+    const char* want;
+  } cases[] = {
+      {"载入启动窗口失败", 0, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"},
+      {"", 12, "运行时出错!\r\n\r\n错误代码：12\r\n\r\n"},
+      {nullptr, -3, "运行时出错!\r\n\r\n错误代码：-3\r\n\r\n"},
+      {"数据或数组类型不匹配", 5,
+       "运行时出错!\r\n\r\n错误代码：5\r\n\r\n错误信息：数据或数组类型不匹配\r\n"},
+      {"", 0, "运行时出错!\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatErrorReport(c.text, c.code), c.want) << "code " << c.code;
+  }
+}
+
+TEST(RuntimeErrorReport, TableCoversCodesOneToEleven) {
+  EXPECT_STREQ(ErrorTableText(1), "数组成员引用下标超出定义范围");
+  EXPECT_STREQ(ErrorTableText(6), "调用DLL命令后发现堆栈错误");
+  EXPECT_STREQ(ErrorTableText(11), "所提供参数的数据类型不符合要求");
+  EXPECT_STREQ(ErrorTableText(0), "") << "codes outside the table have no text";
+  EXPECT_STREQ(ErrorTableText(12), "");
+  EXPECT_STREQ(ErrorTableText(-1), "");
+}
+
+TEST(RuntimeProgramPath, SplitsAtTheLastBackslashByCharacters) {
+  struct Case {
+    std::string path, dir, file;
+  } cases[] = {
+      {"C:\\班级\\点名.exe", "C:\\班级", "点名.exe"},
+      {"点名.exe", "", "点名.exe"},
+      {"\\a.exe", "", "a.exe"},
+      // 0x81 0x5C is one GBK character whose second byte is the backslash code.
+      {"C:\\d\x81\\name.exe", "C:", "d\x81\\name.exe"},
+      {"C:\\x\\", "C:\\x", ""},
+  };
+  for (const Case& c : cases) {
+    SplitPath split = SplitProgramPath(c.path);
+    EXPECT_EQ(split.dir, c.dir) << c.path;
+    EXPECT_EQ(split.file, c.file) << c.path;
+  }
+}
+
+// --- DLL commands -------------------------------------------------------------------------
+
+int32_t __stdcall Sum3(int32_t a, int32_t b, int32_t c) {
+  return a * 100 + b * 10 + c;
+}
+int32_t __cdecl Sum3Cdecl(int32_t a, int32_t b, int32_t c) {
+  return a + b + c;
+}
+uint64_t __stdcall Wide64(uint32_t lo, uint32_t hi) {
+  return (uint64_t{hi} << 32) | lo;
+}
+
+TEST(RuntimeDllCall, StandardConventionKeepsTheStackBalanced) {
+  const uint32_t args[] = {1, 2, 3};
+  int32_t delta = 99;
+  EXPECT_EQ(CallWithStackCheck(reinterpret_cast<void*>(&Sum3), 3, args, &delta) & 0xFFFFFFFF, 123u)
+      << "arguments arrive in declared order";
+  EXPECT_EQ(delta, 0) << "a callee that removes its arguments leaves the stack as it was";
+
+  const uint32_t wide[] = {0x89ABCDEF, 0x01234567};
+  EXPECT_EQ(CallWithStackCheck(reinterpret_cast<void*>(&Wide64), 2, wide, &delta),
+            0x0123456789ABCDEFull)
+      << "a 64-bit result comes back whole";
+  EXPECT_EQ(delta, 0);
+}
+
+TEST(RuntimeDllCall, CallerConventionLeavesTheArgumentsBehind) {
+  const uint32_t args[] = {1, 2, 3};
+  int32_t delta = 0;
+  EXPECT_EQ(CallWithStackCheck(reinterpret_cast<void*>(&Sum3Cdecl), 3, args, &delta) & 0xFFFFFFFF,
+            6u);
+  EXPECT_EQ(delta, -12) << "12 pushed bytes stayed on the stack";
+}
+
+TEST(RuntimeDllResolve, EmptyFileNameFindsGetTickCountInKernel32Only) {
+  bool mpr_before = Loaded(L"mpr.dll");
+  DllExport found = ResolveDllExport("", "GetTickCount", "", "");
+  ASSERT_NE(found.address, nullptr) << found.error;
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  EXPECT_EQ(found.module, kernel32) << "Kernel32.dll is tried first and has the export";
+  EXPECT_EQ(found.address, reinterpret_cast<void*>(GetProcAddress(kernel32, "GetTickCount")));
+  EXPECT_EQ(Loaded(L"mpr.dll"), mpr_before) << "no later DLL of the list is loaded";
+  FreeLibrary(found.module);
+}
+
+TEST(RuntimeDllResolve, EmptyFileNameKeepsOnlyTheDllThatHasTheExport) {
+  // The probe scenario checks the same in a program that does not load Mpr.dll itself.
+  if (Loaded(L"mpr.dll")) GTEST_SKIP() << "Mpr.dll is already loaded in this process";
+  DllExport missing = ResolveDllExport("", "NoSuchExportAnywhere", "", "");
+  EXPECT_EQ(missing.address, nullptr);
+  EXPECT_EQ(missing.error, "无法找到指定DLL库文件中的输出命令“NoSuchExportAnywhere”");
+  EXPECT_FALSE(Loaded(L"mpr.dll")) << "every DLL tried without the export is freed again";
+
+  DllExport found = ResolveDllExport("", "WNetGetConnectionA", "", "");
+  ASSERT_NE(found.address, nullptr) << found.error;
+  EXPECT_EQ(found.module, GetModuleHandleW(L"mpr.dll")) << "the fifth DLL of the list has it";
+  FreeLibrary(found.module);
+  EXPECT_FALSE(Loaded(L"mpr.dll")) << "the kept module is the caller's to free";
+}
+
+TEST(RuntimeDllResolve, NamedFileIsSearchedInProgramThenModuleFolder) {
+  std::string bin = BinDir();
+  struct Case {
+    std::string file, program_dir, module_dir;
+  } cases[] = {
+      {"runtime_testdll.dll", bin, "C:\\nowhere\\"},
+      {"runtime_testdll.dll", "C:\\nowhere", bin + "\\"},
+      {bin + "\\runtime_testdll.dll", "C:\\nowhere", "C:\\nowhere\\"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " | " + c.program_dir + " | " + c.module_dir);
+    DllExport found = ResolveDllExport(c.file, "#7", c.program_dir, c.module_dir);
+    ASSERT_NE(found.address, nullptr) << found.error;
+    const uint32_t args[] = {2, 40};
+    int32_t delta = 1;
+    EXPECT_EQ(CallWithStackCheck(found.address, 2, args, &delta) & 0xFFFFFFFF, 42u)
+        << "ordinal 7 is AddStd";
+    EXPECT_EQ(delta, 0);
+    FreeLibrary(found.module);
+  }
+}
+
+TEST(RuntimeDllResolve, OrdinalsAndNamesThatAreNotThere) {
+  std::string bin = BinDir();
+  for (const char* name : {"#99", "#0", "#", "NoSuchExport"}) {
+    DllExport found = ResolveDllExport("runtime_testdll.dll", name, bin, "");
+    EXPECT_EQ(found.address, nullptr) << name;
+    EXPECT_EQ(found.error,
+              std::string("无法找到指定DLL库文件“runtime_testdll.dll”中的输出命令“") + name + "”");
+  }
+  EXPECT_FALSE(Loaded(L"runtime_testdll.dll")) << "a DLL without the export is freed again";
+  DllExport by_name = ResolveDllExport("runtime_testdll.dll", "Answer", bin, "");
+  DllExport by_ordinal = ResolveDllExport("runtime_testdll.dll", "#65545", bin, "");
+  EXPECT_EQ(by_ordinal.address, by_name.address) << "only the lower 16 bits name the ordinal (9)";
+  FreeLibrary(by_name.module);
+  FreeLibrary(by_ordinal.module);
+}
+
+TEST(RuntimeDllCommand, ResolvedOnceAndFreedAtRelease) {
+  Runtime& rt = TheRuntime();
+  rt.program_dir = BinDir();
+  const char* files[] = {"runtime_testdll.dll", ""};
+  const char* exports[] = {"AddStd", "GetTickCount"};
+  SetUpDllCommands(2, files, exports);
+  ASSERT_EQ(rt.dll_addresses.size(), 2u);
+  EXPECT_EQ(rt.dll_addresses[0], nullptr) << "nothing is resolved before the first call";
+
+  const uint32_t args[] = {20, 22};
+  EXPECT_EQ(uint32_t(CallDllCommand(0, 2, args)), 42u);
+  void* first = rt.dll_addresses[0];
+  HMODULE module = rt.dll_modules[0];
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(uint32_t(CallDllCommand(0, 2, args)), 42u);
+  EXPECT_EQ(rt.dll_addresses[0], first);
+  EXPECT_EQ(rt.dll_modules[0], module) << "the second call uses the cached address and module";
+  EXPECT_NE(uint32_t(CallDllCommand(1, 0, nullptr)), 0u)
+      << "GetTickCount through an empty file name";
+
+  ReleaseDllCommands();
+  EXPECT_TRUE(rt.dll_addresses.empty());
+  EXPECT_FALSE(Loaded(L"runtime_testdll.dll")) << "the shutdown frees the command's module";
+}
+
+// --- Idle tasks -----------------------------------------------------------------------------
+
+struct ScratchWindow {
+  HWND hwnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                              nullptr);
+  ~ScratchWindow() {
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  }
+};
+
+std::vector<int> g_idle_calls;
+void RecordIdle(void* arg) {
+  g_idle_calls.push_back(int(reinterpret_cast<intptr_t>(arg)));
+}
+
+TEST(RuntimeIdleTasks, OnePerLiveWindowRunLastFirstAndDroppedWithTheirWindow) {
+  Runtime& rt = TheRuntime();
+  ScratchWindow a, b, c;
+  g_idle_calls.clear();
+  IdleTask first{a.hwnd, RecordIdle, reinterpret_cast<void*>(1)};
+  EXPECT_EQ(RuntimeNotify(kSvcAddIdleTask, reinterpret_cast<uintptr_t>(&first), 0), 1);
+  IdleTask second{b.hwnd, RecordIdle, reinterpret_cast<void*>(2)};
+  IdleTask again{a.hwnd, RecordIdle, reinterpret_cast<void*>(9)};
+  IdleTask no_callback{c.hwnd, nullptr, nullptr};
+  IdleTask no_window{nullptr, RecordIdle, nullptr};
+  EXPECT_TRUE(AddIdleTask(second));
+  EXPECT_FALSE(AddIdleTask(again)) << "a second task for the same window is ignored";
+  EXPECT_FALSE(AddIdleTask(no_callback)) << "a task needs a callback";
+  EXPECT_FALSE(AddIdleTask(no_window)) << "a task needs a live window";
+
+  RunIdleTasks();
+  EXPECT_EQ(g_idle_calls, (std::vector<int>{2, 1})) << "from the last registered to the first";
+
+  DestroyWindow(b.hwnd);
+  g_idle_calls.clear();
+  RunIdleTasks();
+  EXPECT_EQ(g_idle_calls, std::vector<int>{1}) << "a task whose window is gone is not called";
+  EXPECT_EQ(rt.idle_windows.size(), 1u) << "and is dropped from all three lists";
+  EXPECT_EQ(rt.idle_callbacks.size(), 1u);
+  EXPECT_EQ(rt.idle_args.size(), 1u);
+
+  RuntimeNotify(kSvcRemoveIdleTask, uintptr_t(a.hwnd), 0);
+  EXPECT_TRUE(rt.idle_windows.empty());
+}
+
+}  // namespace
+}  // namespace rc
