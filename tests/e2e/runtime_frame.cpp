@@ -35,25 +35,51 @@ void ExpectReport(ProbeRun& run, const std::string& text) {
   EXPECT_EQ(run.Exit(), 0xFFFFFFFFu) << "a runtime error ends the program with exit code -1";
 }
 
-TEST(RuntimeFrameReport, UnknownStartWindowReportsWithoutCodeLine) {
-  ProbeRun run("missing");
-  ExpectReport(run, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n");
-}
-
-TEST(RuntimeFrameReport, CodesShowTheirLinesAsTheyHaveThem) {
+// Every way of failing that the probe has, with the exact report it must show.
+TEST(RuntimeFrameReport, EachFailureShowsItsReportAndEndsWithMinusOne) {
   struct Case {
     const char* args;
+    bool with_dll;
     const char* text;
   } cases[] = {
+      // No code: no code line.
+      {"missing", false, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"},
+      {"badwindow", false, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"},
       // A code without table text: only the first line and the code line.
-      {"code 12", "运行时出错!\r\n\r\n错误代码：12\r\n\r\n"},
-      {"code 6", "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n"},
+      {"code 12", false, "运行时出错!\r\n\r\n错误代码：12\r\n\r\n"},
+      {"code 6", false,
+       "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n"},
+      {"alloc", false, "运行时出错!\r\n\r\n错误信息：分配 2147483632 字节内存失败!\r\n"},
+      {"getobject", false, "运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n"},
+      {"dll 0", true,
+       "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“runtime_testdll.dll”"
+       "中的输出命令“NoSuchExport”\r\n"},
+      {"dll 1", true,
+       "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExport”\r\n"},
+      // A C-convention function leaves its arguments on the stack.
+      {"dll 2", true,
+       "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    ProbeRun run(c.args);
+    ProbeRun run(c.args, c.with_dll);
     ExpectReport(run, c.text);
   }
+}
+
+TEST(RuntimeFrameReport, NoHandlerRunsWhileTheReportIsShown) {
+  ProbeRun run("errorevent");
+  HWND main = run.proc.WaitWindow("探针主窗口");
+  ASSERT_TRUE(main);
+  MessageBoxInfo box = run.proc.WaitMessageBox();
+  ASSERT_TRUE(box);
+  Close(main);
+  harness::Sleep(300);
+  EXPECT_FALSE(run.dir.Exists("handler.txt"))
+      << "the close request arrives while the report is up but must reach no handler";
+  if (run.proc.HasMessageBox()) Answer(box, IDOK);
+  EXPECT_EQ(run.Exit(), 0xFFFFFFFFu);
+  EXPECT_FALSE(run.dir.Exists("handler.txt"));
 }
 
 TEST(RuntimeFrameEnd, ClosingTheOnlyWindowEndsWithZero) {
@@ -101,26 +127,6 @@ TEST(RuntimeFrameModal, NestedLoopDispatchesOtherWindowsUntilItsWindowCloses) {
   EXPECT_TRUE(IsWindowEnabled(main)) << "closing the modal window enables the others again";
   Close(main);
   EXPECT_EQ(run.Exit(), 0u);
-}
-
-TEST(RuntimeFrameDll, MissingExportNamesFileAndExport) {
-  {
-    ProbeRun run("dll 0", true);
-    ExpectReport(run,
-                 "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“runtime_testdll.dll”"
-                 "中的输出命令“NoSuchExport”\r\n");
-  }
-  {
-    ProbeRun run("dll 1", true);
-    ExpectReport(
-        run, "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件中的输出命令“NoSuchExport”\r\n");
-  }
-}
-
-TEST(RuntimeFrameDll, CallerConventionFunctionIsAStackError) {
-  ProbeRun run("dll 2", true);
-  ExpectReport(run,
-               "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
 }
 
 TEST(RuntimeFrameDll, SystemDllListKeepsOnlyTheDllWithTheExport) {

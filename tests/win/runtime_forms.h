@@ -20,12 +20,14 @@ struct TestWindow {
   std::vector<forms::Binding> bindings;  // (event, handler offset)
   bool visible = true;
   int start_position = 0;
+  uint32_t version = forms::WindowData::kMaxVersion;  // a higher one cannot be created
 };
 
 inline forms::Bytes WriteTestForms(const std::vector<TestWindow>& windows) {
   std::vector<forms::WindowModel> models;
   for (const TestWindow& w : windows) {
     forms::WindowData data;
+    data.version = w.version;
     data.title = w.title;
     data.start_position = w.start_position;
     data.min_button = 0;

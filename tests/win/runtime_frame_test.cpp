@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
 #include "runtime/services.h"
+#include "runtime/text_w.h"
 #include "runtime/windows.h"
 #include "tests/win/runtime_forms.h"
 
@@ -244,6 +246,91 @@ TEST(RuntimeIdleTasks, OnePerLiveWindowRunLastFirstAndDroppedWithTheirWindow) {
 
   RuntimeNotify(kSvcRemoveIdleTask, uintptr_t(a.hwnd), 0);
   EXPECT_TRUE(rt.idle_windows.empty());
+}
+
+// --- Runtime services 0 to 3 ------------------------------------------------------------------
+
+std::vector<std::string> SearchAll(const std::string& pattern, uint32_t mask) {
+  std::vector<std::string> names;
+  FileSearch* search = nullptr;
+  while (char* name = reinterpret_cast<char*>(
+             kEntryPoints.RuntimeService(kServiceFileSearch, &search, pattern.c_str(), mask))) {
+    names.push_back(name);
+    FreeMem(name);
+  }
+  kEntryPoints.RuntimeService(kServiceCloseFileSearch, search);
+  kEntryPoints.RuntimeService(kServiceCloseFileSearch, nullptr);  // null is ignored
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(RuntimeServices, FileSearchFindsSpecialEntriesOnlyWhenAsked) {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  std::wstring dir = std::wstring(tmp) + L"rc_search_" + std::to_wstring(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+  for (const wchar_t* name : {L"\\名单.txt", L"\\h.txt"}) {
+    CloseHandle(
+        CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  }
+  SetFileAttributesW((dir + L"\\h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  CreateDirectoryW((dir + L"\\sub").c_str(), nullptr);
+  std::string pattern = Gbk(dir) + "\\*";
+
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(SearchAll(pattern, 0), Names{"名单.txt"}) << "plain files only, the name in GBK";
+  EXPECT_EQ(SearchAll(pattern, 0x10), (Names{"sub", "名单.txt"})) << "folders when asked";
+  EXPECT_EQ(SearchAll(pattern, 0x02), (Names{"h.txt", "名单.txt"})) << "hidden files when asked";
+  EXPECT_EQ(SearchAll(pattern, 0xFFFFFFFF), (Names{"h.txt", "sub", "名单.txt"}))
+      << "of the mask only 0x37 counts; \".\" and \"..\" are never found";
+  EXPECT_TRUE(SearchAll(Gbk(dir) + "\\*.none", 0x37).empty());
+
+  SetFileAttributesW((dir + L"\\h.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW((dir + L"\\h.txt").c_str());
+  DeleteFileW((dir + L"\\名单.txt").c_str());
+  RemoveDirectoryW((dir + L"\\sub").c_str());
+  RemoveDirectoryW(dir.c_str());
+}
+
+TEST(RuntimeServices, ConstantArrayCopyOwnsEveryElement) {
+  static const char kFirst[] = "甲";
+  struct TextArray {
+    uint32_t dims, size;
+    const char* items[3];
+  };
+  static const TextArray kTexts = {1, 3, {kFirst, nullptr, "乙"}};
+  auto* copy = reinterpret_cast<TextArray*>(
+      kEntryPoints.RuntimeService(kServiceCopyConstantArray, kTagText | kTagArrayFlag, &kTexts));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->dims, 1u);
+  EXPECT_EQ(copy->size, 3u);
+  EXPECT_NE(copy->items[0], kFirst) << "text elements are copied, not shared with the constant";
+  EXPECT_STREQ(copy->items[0], "甲");
+  EXPECT_EQ(copy->items[1], nullptr) << "an empty element stays empty";
+  EXPECT_STREQ(copy->items[2], "乙");
+  FreeArrayValue(kTagText | kTagArrayFlag, copy);
+
+  static const uint32_t kInts[] = {2, 2, 2, 10, 20, 30, 40};
+  auto* ints = reinterpret_cast<uint32_t*>(
+      kEntryPoints.RuntimeService(kServiceCopyConstantArray, kTagInt | kTagArrayFlag, kInts));
+  ASSERT_NE(ints, nullptr);
+  EXPECT_EQ(std::vector<uint32_t>(ints, ints + 7), std::vector<uint32_t>(kInts, kInts + 7))
+      << "a two-dimensional integer array is copied whole";
+  FreeMem(ints);
+  EXPECT_EQ(
+      kEntryPoints.RuntimeService(kServiceCopyConstantArray, kTagWindowRef | kTagArrayFlag, kInts),
+      0u)
+      << "an element type without a known size cannot be copied";
+}
+
+void ExitRoutineForTest() {}
+
+TEST(RuntimeServices, SetExitRoutineStoresTheRoutine) {
+  Runtime& rt = TheRuntime();
+  kEntryPoints.RuntimeService(kServiceSetExitRoutine, &ExitRoutineForTest);
+  EXPECT_EQ(rt.exit_routine, &ExitRoutineForTest);
+  kEntryPoints.RuntimeService(kServiceSetExitRoutine, static_cast<ExitRoutine>(nullptr));
+  EXPECT_EQ(rt.exit_routine, nullptr);
 }
 
 }  // namespace

@@ -9,6 +9,11 @@
 //   modal        a timer of the main window ticks while a modal window is open; when the modal
 //                load returns, modal.txt tells the ticks seen meanwhile and the modal window id
 //   dll N        calls DLL command N and ends with its result as exit code
+//   badwindow    loads a start window whose window data has a version too high to create
+//   alloc        asks AllocMem for nearly 2 GB
+//   getobject    looks up a window that is not loaded through service 2007
+//   errorevent   after the loop started, a runtime error; the main window's close handler
+//                notes in handler.txt if it ever runs
 //   dllscan      resolves exports through the system DLL list and notes in dllscan.txt which
 //                of the listed DLLs are loaded before and after
 #include <windows.h>
@@ -30,6 +35,8 @@ constexpr uint32_t kMainWindow = 0x52010001;
 constexpr uint32_t kMainUnit = 0x06010000;
 constexpr uint32_t kModalWindow = 0x520100A4;
 constexpr uint32_t kModalUnit = 0x060100A3;
+constexpr uint32_t kBadWindow = 0x520100B0;
+constexpr uint32_t kBadUnit = 0x060100B1;
 
 const rc::EntryPoints& rt = rc::kEntryPoints;
 
@@ -75,6 +82,16 @@ void CALLBACK OpenModal(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   SetMainTitle("模态已返回");
 }
 
+void CALLBACK RaiseError(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  KillTimer(hwnd, id);
+  rt.ReportRuntimeError(5);
+}
+
+// Routine 1: the main window's close request; it lets the window close.
+void OnMainCloseRequested(rc::HandlerCall&) {
+  WriteNote("handler.txt", "ran");
+}
+
 // Routine 0: the main window's creation event.
 void OnMainCreated(rc::HandlerCall&) {
   if (g_mode == "preclose") {
@@ -84,10 +101,12 @@ void OnMainCreated(rc::HandlerCall&) {
   } else if (g_mode == "modal") {
     SetTimer(MainHwnd(), 1, 30, Tick);
     SetTimer(MainHwnd(), 2, 150, OpenModal);
+  } else if (g_mode == "errorevent") {
+    SetTimer(MainHwnd(), 3, 100, RaiseError);
   }
 }
 
-const rc::Routine kRoutines[] = {OnMainCreated, nullptr};
+const rc::Routine kRoutines[] = {OnMainCreated, OnMainCloseRequested, nullptr};
 
 // DLL commands the "dll" mode calls by number.
 const char* const kDllFiles[] = {"runtime_testdll.dll", "", "runtime_testdll.dll",
@@ -133,6 +152,9 @@ int StartRoutine() {
   rt.RuntimeService(rc::kServiceInitRuntime, &g_header);
   rt.RuntimeService(rc::kServiceSetExitRoutine, &OnExit);
   if (g_mode == "missing") rt.LoadStartWindow(0x52999999);
+  if (g_mode == "badwindow") rt.LoadStartWindow(kBadWindow);
+  if (g_mode == "alloc") rt.AllocMem(0x7FFFFFF0);
+  if (g_mode == "getobject") rc::RuntimeNotify(rc::kSvcGetObject, kModalWindow, 0);
   if (g_mode == "code") rt.ReportRuntimeError(g_arg);
   if (g_mode == "dll") {
     const uint32_t args[] = {2, 40};
@@ -163,8 +185,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmd, int) {
   g_main_thread = GetCurrentThreadId();
 
   g_forms = rc::test::WriteTestForms({
-      {kMainWindow, kMainUnit, "探针主窗口", 60, 60, 320, 200, {{0, rc::RoutineOffset(0)}}},
+      {kMainWindow,
+       kMainUnit,
+       "探针主窗口",
+       60,
+       60,
+       320,
+       200,
+       {{0, rc::RoutineOffset(0)}, {1, rc::RoutineOffset(1)}}},
       {kModalWindow, kModalUnit, "模态窗口", 420, 60, 240, 160, {}},
+      {kBadWindow, kBadUnit, "坏窗口", 0, 0, 100, 100, {}, true, 0, 7},
   });
   g_header.form_data = g_forms.data();
   g_header.form_size = uint32_t(g_forms.size());
