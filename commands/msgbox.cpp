@@ -37,7 +37,10 @@ void MsgBox(ResultRecord* result, int argc, ArgRecord* args) {
   // Without an owner the box would let the program's windows be used behind it; task-modal
   // disables them, unless the caller asked for system-modal.
   if ((style & MB_SYSTEMMODAL) == 0) style |= MB_TASKMODAL;
-  const int answer = MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
+  int answer = MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
+  // A box with only an OK button has no other answer. Windows reports closing it as OK; Wine
+  // reports Cancel, which the caller would take for a button that was never there.
+  if ((style & MB_TYPEMASK) == MB_OK && answer == IDCANCEL) answer = IDOK;
   // IDOK 1 ... IDNO 7 come back as 0 ... 6.
   SetSlotInt(result, answer >= IDOK && answer <= IDNO ? answer - IDOK : 0);
 }
