@@ -61,7 +61,9 @@ enum : uint32_t {
 };
 
 // The live object of a unit. Every unit type's object derives from it; the runtime reads the
-// native window and the ids and deletes objects through the virtual destructor.
+// native window and the ids from it. An object lives as long as its native window: when that
+// window is finally destroyed (WM_NCDESTROY) the type reports it to the runtime (service 2000
+// with the window id, and the unit id for a unit) and deletes the object.
 class UnitObject {
  public:
   UnitObject(uint32_t window_id, uint32_t unit_id) : window_id_(window_id), unit_id_(unit_id) {}

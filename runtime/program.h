@@ -16,11 +16,14 @@
 //  10 ExitProgram(code)                       from any thread; the shutdown runs on the main one
 //  11 RunMessageLoop()                        returns when the last window is gone
 //  12 LoadStartWindow(window id)              "载入启动窗口失败" when it cannot be loaded
-//  13 RuntimeService(number, ...)             0 file search step, 1 close a file search,
-//                                             2 private copy of a constant array,
-//                                             3 SetExitRoutine(routine), 4/5 read/write a
-//                                             property of a library data object,
-//                                             6 InitRuntime(const ProgramHeader*)
+//  13 RuntimeService(number, ...)             by number, with its own arguments:
+//       0 (FileSearch** search, const char* pattern, uint32_t mask) → next name or null
+//       1 (FileSearch* search)                closes a search; null is ignored
+//       2 (uint32_t tag, const void* array) → private copy of an array in the constant data
+//       3 (ExitRoutine routine)               SetExitRoutine
+//       4/5 (uint32_t type code, UnitObject* object, int32_t index, PropertyValue* value)
+//                                             read/write a property of a library data object
+//       6 (const ProgramHeader* header)       InitRuntime
 //
 // The runtime calls application code in two ways only: the start routine (StartRoutine below,
 // handed to rc::RunProgram from WinMain) and the event handlers bound in the form data.
