@@ -8,6 +8,7 @@
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
+#include "runtime/units/unit_window.h"
 #include "runtime/windows.h"
 
 namespace rc {
@@ -178,6 +179,8 @@ LRESULT CALLBACK WindowUnit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   HWND hwnd = hwnd_;
+  LRESULT reflected = 0;
+  if (ReflectNotification(hwnd, msg, wp, lp, &reflected)) return reflected;
   switch (msg) {
     case WM_CLOSE:
       if (RaiseRefused(kEventWindowCloseRequested)) return 0;

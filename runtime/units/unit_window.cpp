@@ -1,0 +1,155 @@
+#include "runtime/units/unit_window.h"
+
+#include "runtime/events.h"
+#include "runtime/libraries.h"
+#include "runtime/runtime.h"
+#include "runtime/text_w.h"
+
+namespace rc {
+
+namespace {
+
+// The property that ties a standard control to its unit object. Runtime classes use
+// GWLP_USERDATA instead; standard controls may use that word themselves.
+constexpr wchar_t kObjectProperty[] = L"rc.unit";
+
+// The child a reflected message concerns, or null when the message is not one we reflect.
+HWND ReflectTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      return reinterpret_cast<HWND>(lp);  // null for menus and accelerators
+    case WM_NOTIFY:
+      return lp ? reinterpret_cast<const NMHDR*>(lp)->hwndFrom : nullptr;
+    case WM_DRAWITEM:
+      return wp ? reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem : nullptr;
+    case WM_MEASUREITEM:
+      return wp ? GetDlgItem(parent, int(wp)) : nullptr;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      return reinterpret_cast<HWND>(lp);  // null for the window's own scroll bars
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+  HWND child = ReflectTarget(parent, msg, wp, lp);
+  if (child == nullptr || child == parent || UnitWindow::FromHwnd(child) == nullptr) return false;
+  *result = SendMessageW(child, kReflectBase + msg, wp, lp);
+  return true;
+}
+
+UnitWindow::~UnitWindow() {
+  // An object deleted while its window still exists (a failed create) must not be reached again
+  // through the trampoline.
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) {
+    RemovePropW(hwnd_, kObjectProperty);
+    if (base_proc_ != nullptr) {
+      SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base_proc_));
+    } else {
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    }
+  }
+}
+
+bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style,
+                               DWORD ex_style, const CreateArgs& args) {
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | WS_CHILD, args.left,
+                              args.top, args.width, args.height, args.parent,
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
+                              GetModuleHandleW(nullptr), nullptr);
+  if (hwnd == nullptr) return false;
+  hwnd_ = hwnd;
+  SetPropW(hwnd, kObjectProperty, this);
+  base_proc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Trampoline)));
+  return true;
+}
+
+bool UnitWindow::CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style,
+                                DWORD ex_style, const CreateArgs& args) {
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | WS_CHILD, args.left,
+                              args.top, args.width, args.height, args.parent,
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
+                              GetModuleHandleW(nullptr), this);
+  return hwnd != nullptr;
+}
+
+bool UnitWindow::RegisterUnitClass(const wchar_t* cls, UINT class_style) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW existing;
+  if (GetClassInfoW(inst, cls, &existing)) return true;
+  WNDCLASSW wc{};
+  wc.style = class_style;
+  wc.lpfnWndProc = &Trampoline;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = cls;
+  return RegisterClassW(&wc) != 0;
+}
+
+UnitWindow* UnitWindow::FromHwnd(HWND hwnd) {
+  if (hwnd == nullptr) return nullptr;
+  if (void* p = GetPropW(hwnd, kObjectProperty)) return static_cast<UnitWindow*>(p);
+  return nullptr;
+}
+
+bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool* returned,
+                       uint32_t* result) {
+  EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
+  for (uint32_t a : args) {
+    if (record.argc == 5) break;
+    record.args[record.argc++] = a;
+  }
+  bool ran = NotifyRuntime(kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record)) != 0;
+  if (returned) *returned = record.result_flag != 0;
+  if (result) *result = record.result;
+  return ran;
+}
+
+LRESULT UnitWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  return Default(msg, wp, lp);
+}
+
+LRESULT UnitWindow::Default(UINT msg, WPARAM wp, LPARAM lp) {
+  // Reflected messages nobody handled are not the control's business.
+  if (msg >= kReflectBase && msg < kReflectBase + WM_USER) return 0;
+  if (base_proc_ != nullptr) return CallWindowProcW(base_proc_, hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    // Runtime classes: the object comes with the creation parameters.
+    auto* unit = static_cast<UnitWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    if (unit != nullptr) {
+      unit->hwnd_ = hwnd;
+      SetPropW(hwnd, kObjectProperty, unit);
+    }
+  }
+  UnitWindow* unit = FromHwnd(hwnd);
+  if (unit == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg != WM_NCDESTROY) return unit->Handle(msg, wp, lp);
+
+  // The native window is going: hand the control its own last message, unhook, tell the runtime
+  // and let the object go with it.
+  LRESULT r = unit->Default(msg, wp, lp);
+  RemovePropW(hwnd, kObjectProperty);
+  if (unit->base_proc_ != nullptr) {
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(unit->base_proc_));
+  }
+  unit->hwnd_ = nullptr;
+  NotifyRuntime(kSvcWindowDestroyed, unit->window_id_, unit->unit_id_);
+  unit->OnDestroyed();
+  delete unit;
+  return r;
+}
+
+}  // namespace rc

@@ -1,0 +1,74 @@
+// What every unit type with a native window shares: the one HWND → object trampoline, the
+// reflection of control notifications back to the control that sent them, and raising a unit's
+// events.
+//
+// Reflection. Native controls tell their parent about clicks, changes, scrolling and drawing.
+// The window unit and the container units (GroupBox, PicBox) send each such message back to the
+// child that it concerns as kReflectBase + message, with the same parameters, so that each unit
+// type turns its own notifications into events and nobody else needs to know its codes:
+//   WM_COMMAND (lParam: the control)        → kReflectBase + WM_COMMAND
+//   WM_NOTIFY (NMHDR::hwndFrom)             → kReflectBase + WM_NOTIFY
+//   WM_DRAWITEM / WM_MEASUREITEM (by id)    → kReflectBase + WM_DRAWITEM / WM_MEASUREITEM
+//   WM_CTLCOLOR* (lParam: the control)      → kReflectBase + WM_CTLCOLOR*
+//   WM_VSCROLL / WM_HSCROLL (lParam: a bar) → kReflectBase + WM_VSCROLL / WM_HSCROLL
+// A child that does not handle its reflected message returns 0 from its default processing;
+// the parent then falls back to DefWindowProc for the original message (ReflectNotification
+// tells it whether the child took it).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "runtime/library.h"
+
+namespace rc {
+
+constexpr UINT kReflectBase = 0x2000;
+
+// Sends a notification the parent received back to the child it concerns. Returns true with
+// `*result` set when the message was one of the reflected kinds and a unit's child took it.
+bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+
+// A unit whose native window is a standard control ("BUTTON", "EDIT", ...) or a window of a
+// runtime-registered class. The object is found from its window through a window property set
+// right after creation (standard classes) or on WM_NCCREATE (runtime classes); either way the
+// window procedure is one trampoline that calls the object's Handle.
+class UnitWindow : public UnitObject {
+ public:
+  using UnitObject::UnitObject;
+  ~UnitWindow() override;
+
+  // Creates a standard control and subclasses it. Returns false when the control could not be
+  // made. Text is GBK and converted for the W function here.
+  bool CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
+                     const CreateArgs& args);
+  // Creates a window of a class registered with RegisterUnitClass.
+  bool CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
+                      const CreateArgs& args);
+  // Registers a runtime class once (no background brush, arrow cursor, the trampoline).
+  static bool RegisterUnitClass(const wchar_t* cls, UINT class_style);
+
+  // The object behind a native window, or null.
+  static UnitWindow* FromHwnd(HWND hwnd);
+
+  // Raises one of this unit's events with up to five 32-bit arguments. Returns true when a
+  // handler ran; `*result` gets its value when it returned one (and `*returned` says so).
+  bool Raise(int32_t event, std::initializer_list<uint32_t> args = {}, bool* returned = nullptr,
+             uint32_t* result = nullptr);
+
+ protected:
+  // Messages for this unit's window. The default forwards to the control's own procedure (or
+  // DefWindowProc for runtime classes).
+  virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+  // Called once the native window is gone (WM_NCDESTROY), after the runtime was told.
+  virtual void OnDestroyed() {}
+
+ private:
+  static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
+};
+
+}  // namespace rc
