@@ -37,10 +37,59 @@ int64_t MultimediaNotify(int32_t code, uintptr_t v1, uintptr_t) {
 
 // Data type tables, indexed by type number - 1. Numbers without a type in this runtime stay
 // empty descriptors: a unit of such a type cannot be created.
-const DataTypeDescriptor kCoreTypes[32] = {WindowTypeDescriptor()};
-const DataTypeDescriptor kExtendedUiOneTypes[5] = {};
-const DataTypeDescriptor kExtendedUiTwoTypes[3] = {};
-const DataTypeDescriptor kMultimediaTypes[1] = {};
+// One line per slot with the comment at a fixed column, so that adding a type touches only its
+// own line.
+// clang-format off
+const DataTypeDescriptor kCoreTypes[32] = {
+    WindowTypeDescriptor(),             // 1 window
+    {},                                 // 2
+    {},                                 // 3
+    {},                                 // 4
+    {},                                 // 5 EditBox
+    {},                                 // 6 PicBox
+    {},                                 // 7
+    {},                                 // 8
+    {},                                 // 9 GroupBox
+    {},                                 // 10 Label
+    {},                                 // 11 Button
+    {},                                 // 12
+    {},                                 // 13 RadioBox
+    {},                                 // 14
+    {},                                 // 15
+    {},                                 // 16
+    {},                                 // 17
+    {},                                 // 18 VScrollBar
+    {},                                 // 19 ProcessBar
+    {},                                 // 20
+    {},                                 // 21
+    {},                                 // 22
+    {},                                 // 23
+    {},                                 // 24
+    {},                                 // 25
+    {},                                 // 26
+    {},                                 // 27
+    {},                                 // 28
+    {},                                 // 29
+    {},                                 // 30
+    {},                                 // 31
+    {},                                 // 32 Timer
+};
+const DataTypeDescriptor kExtendedUiOneTypes[5] = {
+    {},                                 // 1
+    {},                                 // 2
+    {},                                 // 3
+    {},                                 // 4
+    {},                                 // 5 TransLabel
+};
+const DataTypeDescriptor kExtendedUiTwoTypes[3] = {
+    {},                                 // 1 SuperBtn
+    {},                                 // 2
+    {},                                 // 3 SplitterBar
+};
+const DataTypeDescriptor kMultimediaTypes[1] = {
+    {},                                 // 1 SysVolume
+};
+// clang-format on
 
 }  // namespace
 
