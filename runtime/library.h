@@ -83,6 +83,11 @@ class UnitObject {
   uint32_t unit_id_;
 };
 
+// Sent (wParam, lParam 0) to the native window of every unit once all units of its window
+// exist, sit in their containers and are stacked, before any of them is shown; and to a unit
+// that was re-created, once it has taken the old one's place.
+constexpr UINT kUnitCreatedMessage = 0x8066;
+
 // Everything the create operation needs to make a unit from its record.
 struct CreateArgs {
   const uint8_t* type_data;  // null when the record has none (all defaults)
@@ -103,6 +108,10 @@ struct CreateArgs {
 // A property value handed between the runtime and a unit type, already converted by the
 // property's kind: integers, choices, colours and logicals in `i`; doubles and date-times in
 // `d`; texts as a GBK pointer (null for empty) in `text`; byte data in `bytes`/`size`.
+// Fonts (kind 1013) travel both ways as one whole 60-byte LOGFONTA record in `bytes`/`size`:
+// the runtime itself applies the element index of a read or write (one field or the whole
+// record, runtime/draw/font.h), starting from what the type's get-property operation returns;
+// size 0 from that operation means the unit has no font of its own (the default GUI font).
 struct PropertyValue {
   int32_t i = 0;
   double d = 0;
@@ -128,7 +137,10 @@ using SaveOp = void* (*)(UnitObject* unit, uint32_t* size);
 // (unused, object, index - 8, value out) → 1 on success. Texts and bytes returned through the
 // value stay owned by the unit; the runtime copies them for its caller.
 using GetPropertyOp = int (*)(void* unused, UnitObject* unit, int32_t index, PropertyValue* value);
-// (object, message) → true when the type consumed the message.
+// (object, message) → true when the type consumed the message. The message loop calls the
+// operation of the window type for every message to a loaded window or its units; the window
+// calls that of the unit the message is addressed to (its own native window is the target)
+// before it raises the unit's common events (mouse, keys, characters, wheel).
 using PreTranslateOp = int (*)(UnitObject* unit, MSG* msg);
 using UnitInterfaceFn = void* (*)(int32_t op);
 

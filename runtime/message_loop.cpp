@@ -25,9 +25,12 @@ bool StartsIdle(const MSG& msg) {
   return msg.message != WM_PAINT && msg.message != 0x0118;
 }
 
+}  // namespace
+
 // Gives the loaded window that the message goes to (or that contains its target) a chance to
-// take the message before it is dispatched.
-bool PreTranslate(MSG* msg) {
+// take the message before it is dispatched: the window type's pre-translation, which offers
+// it to the target unit's type and raises the unit's mouse, key and character events.
+bool PreTranslateMessage(MSG* msg) {
   if (msg->hwnd == nullptr) return false;
   UnitObject* window = LoadedWindowOf(GetAncestor(msg->hwnd, GA_ROOT));
   if (window == nullptr) return false;
@@ -38,11 +41,13 @@ bool PreTranslate(MSG* msg) {
   return pre != nullptr && pre(window, msg) != 0;
 }
 
+namespace {
+
 // One message taken and dispatched; false on WM_QUIT.
 bool PumpMessage() {
   MSG msg;
   if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
-  if (!PreTranslate(&msg)) {
+  if (!PreTranslateMessage(&msg)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commands/values.h"
+#include "runtime/draw/font.h"
 #include "runtime/runtime.h"
 #include "runtime/windows.h"
 
@@ -85,10 +86,53 @@ PropertyValue FromSlot(uint16_t kind, uint32_t lo, uint32_t hi) {
     std::memcpy(&v.d, &bits, sizeof v.d);
   } else if (kind == kKindChoice) {
     v.i = std::max<int32_t>(0, int32_t(lo));
+  } else if (kind == kKindBool) {
+    v.i = lo != 0 ? 1 : 0;
   } else {
     v.i = int32_t(lo);
   }
   return v;
+}
+
+// A font property read: the unit's whole font (or the default GUI font when it has none) as
+// the element asked for.
+uint64_t FontSlot(const PropertyValue& v, int32_t element) {
+  LOGFONTA font = draw::CurrentFontRecord(v.bytes, v.size);
+  if (element == draw::kFontWhole) {
+    uint8_t packed[draw::kFontFieldsSize];
+    draw::PackFontFields(draw::ReadFontFields(font), packed);
+    return reinterpret_cast<uintptr_t>(BytesToByteBlock(packed, sizeof packed));
+  }
+  if (element == draw::kFontFaceName) {
+    return reinterpret_cast<uintptr_t>(CopyText(draw::ReadFontFaceName(font).c_str()));
+  }
+  return uint32_t(draw::ReadFontNumber(font, element));
+}
+
+// A font property write: the element written into the unit's current font. False when the
+// value cannot be a font (an element index out of range, a whole record too short).
+bool ApplyFontWrite(uint32_t type_code, UnitObject* unit, int32_t index, int32_t element,
+                    uint32_t lo, uint8_t (&record)[draw::kFontRecordSize]) {
+  PropertyValue current;
+  if (!ReadObjectProperty(type_code, unit, index - kFirstTypeProperty, &current)) current = {};
+  LOGFONTA font = draw::CurrentFontRecord(current.bytes, current.size);
+  if (element == draw::kFontWhole) {
+    const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
+    draw::FontFields fields;
+    if (block == nullptr ||
+        !draw::UnpackFontFields(ByteBlockData(block), ByteBlockLength(block), &fields)) {
+      return false;
+    }
+    font = draw::WriteFontFields(font, fields);
+  } else if (element == draw::kFontFaceName) {
+    font = draw::WriteFontFaceName(font, reinterpret_cast<const char*>(uintptr_t(lo)));
+  } else if (element >= draw::kFontAngle && element <= draw::kFontSize) {
+    font = draw::WriteFontNumber(font, element, int32_t(lo));
+  } else {
+    return false;
+  }
+  draw::StoreFontRecord(font, record);
+  return true;
 }
 
 // Geometry of a live native window: relative to its parent's client area, or on the screen for
@@ -105,15 +149,23 @@ RECT NativeRect(HWND hwnd) {
 
 }  // namespace
 
-uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t /*element*/) {
+uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t element) {
   Target t = Locate(window_id, unit_id);
   forms::UnitTable& units = t.def->units();
+  if (units.is_menu_item(t.record)) {
+    // Menu items keep their text in the record; this runtime makes no menus, so their other
+    // fields never change from what the form data says.
+    if (index == 0) return reinterpret_cast<uintptr_t>(CopyText(units.menu_text(t.record).c_str()));
+    return 0;
+  }
   if (index >= kFirstTypeProperty) {
     if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
     uint32_t type_code = units.type_code(t.record);
+    uint16_t kind = KindOf(type_code, index);
     PropertyValue v;
     if (!ReadObjectProperty(type_code, t.live, index - kFirstTypeProperty, &v)) return 0;
-    return ToSlot(KindOf(type_code, index), v);
+    if (kind == kKindFont) return FontSlot(v, element);
+    return ToSlot(kind, v);
   }
   HWND hwnd = t.live != nullptr ? t.live->hwnd() : nullptr;
   forms::Geometry g = units.geometry(t.record);
@@ -148,15 +200,32 @@ uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32
   }
 }
 
-void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t /*element*/,
+void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t element,
                    uint32_t lo, uint32_t hi) {
   Target t = Locate(window_id, unit_id);
   forms::UnitTable& units = t.def->units();
+  if (units.is_menu_item(t.record)) return;
   uint32_t type_code = units.type_code(t.record);
   if (index >= kFirstTypeProperty) {
     if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
-    WriteObjectProperty(type_code, t.live, index - kFirstTypeProperty,
-                        FromSlot(KindOf(type_code, index), lo, hi));
+    uint16_t kind = KindOf(type_code, index);
+    PropertyValue value;
+    uint8_t font[draw::kFontRecordSize];
+    if (kind == kKindFont) {
+      if (!ApplyFontWrite(type_code, t.live, index, element, lo, font)) return;
+      value.bytes = font;
+      value.size = sizeof font;
+    } else {
+      value = FromSlot(kind, lo, hi);
+    }
+    auto changed =
+        reinterpret_cast<PropertyChangedOp>(UnitOperation(type_code, kOpPropertyChanged));
+    if (changed == nullptr) return;
+    int flag = 0;
+    // The type may ask for a new native window to show the change (styles fixed at creation).
+    if (changed(t.live, index - kFirstTypeProperty, value, &flag) == 1 && t.live->live()) {
+      RecreateUnit(*t.def, t.record);
+    }
     return;
   }
   HWND hwnd = t.live != nullptr ? t.live->hwnd() : nullptr;
@@ -198,9 +267,16 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       uint32_t flags = units.state_flags(t.record);
       units.set_state_flags(t.record, lo != 0 ? flags | forms::kStateVisible
                                               : flags & ~uint32_t{forms::kStateVisible});
+      if (hwnd == nullptr) break;
       const DataTypeDescriptor* type = FindDataType(type_code);
-      bool never_shown = type != nullptr && (type->flags & kTypeNeverVisible);
-      if (hwnd != nullptr) ShowWindow(hwnd, lo != 0 && !never_shown ? SW_SHOW : SW_HIDE);
+      bool never_shown = type == nullptr || (type->flags & kTypeNeverVisible);
+      if (lo == 0) {
+        ShowWindow(hwnd, SW_HIDE);
+      } else if (t.record == 0) {
+        ShowWindow(hwnd, SW_SHOW);
+      } else if (!never_shown) {
+        ShowWindow(hwnd, SW_SHOWNA);
+      }
       break;
     }
     case kPropDisabled: {
@@ -212,8 +288,15 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
     }
     case kPropCursor: {
       const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
-      units.SetCursor(t.record, block != nullptr ? ByteBlockData(block) : nullptr,
-                      ByteBlockLength(block));
+      const uint8_t* data = block != nullptr ? ByteBlockData(block) : nullptr;
+      uint32_t size = ByteBlockLength(block);
+      units.SetCursor(t.record, data, size);
+      if (hwnd != nullptr) {
+        ReplaceUnitCursor(*t.def, t.record, MakeRecordCursor(data, size));
+        // Moving the mouse to where it is makes the window system ask for the cursor again.
+        POINT at;
+        if (GetCursorPos(&at)) SetCursorPos(at.x, at.y);
+      }
       break;
     }
     default:

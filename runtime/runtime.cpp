@@ -231,6 +231,8 @@ int64_t RuntimeNotify(int32_t code, uintptr_t v1, uintptr_t v2) {
     }
     case kSvcRaiseEvent:
       return RaiseEvent(reinterpret_cast<EventRecord*>(v1)) ? 1 : 0;
+    case kSvcRaiseTypedEvent:
+      return RaiseTypedEvent(reinterpret_cast<TypedEventRecord*>(v1)) ? 1 : 0;
     case kSvcFreeArray:
       FreeArrayValue(static_cast<uint32_t>(v1), reinterpret_cast<void*>(v2));
       return 0;

@@ -29,6 +29,7 @@ enum : int32_t {
   kSvcFindObject = 2006,       // v1 window id, v2 unit id or 0; → UnitObject* or null
   kSvcGetObject = 2007,        // as 2006; missing is a runtime error
   kSvcRaiseEvent = 2008,       // v1 → EventRecord; → 1 if a handler ran
+  kSvcRaiseTypedEvent = 2031,  // v1 → TypedEventRecord; → 1 if a handler ran
   kSvcFreeArray = 2023,        // v1 tag, v2 array
   kSvcAlloc = 2024,            // v1 size, v2 non-zero: null instead of an error
   kSvcFree = 2025,             // v1 block
@@ -161,6 +162,8 @@ size_t LastSeparator(const std::string& gbk_path);
 enum class LoopMode { kMain = 0, kModal = 1 };
 void RunLoop(LoopMode mode);
 void RunMessageLoop();
+// The loop's step before a message is translated and dispatched: true when it was consumed.
+bool PreTranslateMessage(MSG* msg);
 // Idle handler of the loop: true while more idle time is wanted.
 bool OnIdle(long count);
 void RunIdleTasks();

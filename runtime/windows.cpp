@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "forms/byte_cursor.h"
+#include "commands/values.h"
 #include "runtime/events.h"
 #include "runtime/runtime.h"
 
@@ -42,6 +45,96 @@ CreateArgs ArgsFor(const forms::UnitTable& units, size_t i, uint32_t window_id) 
 UnitObject* CreateUnit(uint32_t type_code, const CreateArgs& args) {
   auto create = reinterpret_cast<CreateOp>(UnitOperation(type_code, kOpCreate));
   return create != nullptr ? create(args) : nullptr;
+}
+
+bool NeverShown(uint32_t type_code) {
+  const DataTypeDescriptor* type = FindDataType(type_code);
+  return type == nullptr || (type->flags & kTypeNeverVisible) != 0;
+}
+
+HWND LiveHwnd(const forms::WindowDefinition& def, size_t record) {
+  UnitObject* obj = ObjectAt(def, record);
+  return obj != nullptr && obj->live() ? obj->hwnd() : nullptr;
+}
+
+void DestroyCursors(forms::WindowDefinition& def) {
+  for (size_t i = 0; i < def.units().count(); ++i) ReplaceUnitCursor(def, i, nullptr);
+}
+
+// Units whose native window a type keeps outside the window's (a helper window of its own)
+// would outlive it: they go with the window.
+void DestroyStrayUnits(forms::WindowDefinition& def) {
+  for (size_t i = 1; i < def.units().count(); ++i) {
+    if (HWND hwnd = LiveHwnd(def, i)) DestroyWindow(hwnd);
+  }
+}
+
+// A load that fails half-way takes down what it made; the window's own handlers do not run
+// for a window that never opened.
+void FailLoad(forms::WindowDefinition& def, UnitObject* window) {
+  Runtime& rt = TheRuntime();
+  ++rt.recreation_counter;
+  HWND hwnd = window->hwnd();
+  // The window is no longer ours when its native window goes, so its destruction neither
+  // restores a table nor ends the loop.
+  def.set_object_slot(0, 0);
+  DestroyWindow(hwnd);
+  DestroyStrayUnits(def);
+  DestroyCursors(def);
+  for (size_t k = 0; k < def.units().count(); ++k) def.set_object_slot(k, 0);
+  def.DropSavedUnits();
+  --rt.recreation_counter;
+}
+
+// Units whose record names a container are moved into the container's native window; their
+// stored position is relative to it already.
+void MoveIntoContainers(forms::WindowDefinition& def) {
+  forms::UnitTable& units = def.units();
+  for (size_t i = 1; i < units.count(); ++i) {
+    HWND hwnd = LiveHwnd(def, i);
+    uint32_t parent = units.parent(i);
+    if (hwnd == nullptr || parent == 0) continue;
+    std::optional<size_t> container = units.Find(parent);
+    if (!container || *container == 0 || *container == i) continue;
+    const DataTypeDescriptor* type = FindDataType(units.type_code(*container));
+    HWND into = LiveHwnd(def, *container);
+    if (type == nullptr || !(type->flags & kTypeContainer) || into == nullptr) continue;
+    SetParent(hwnd, into);
+  }
+}
+
+// Siblings are stacked in record order: each unit directly below the nearest earlier record
+// that shares its parent window, the first of them at the top.
+void StackInRecordOrder(const forms::WindowDefinition& def) {
+  const size_t n = def.units().count();
+  for (size_t i = 1; i < n; ++i) {
+    HWND hwnd = LiveHwnd(def, i);
+    if (hwnd == nullptr) continue;
+    HWND parent = GetParent(hwnd);
+    HWND above = HWND_TOP;
+    for (size_t j = i - 1; j >= 1; --j) {
+      HWND other = LiveHwnd(def, j);
+      if (other != nullptr && GetParent(other) == parent) {
+        above = other;
+        break;
+      }
+    }
+    SetWindowPos(hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void MakeCursor(forms::WindowDefinition& def, size_t record) {
+  forms::ByteSpan bytes = def.units().cursor(record);
+  ReplaceUnitCursor(def, record, MakeRecordCursor(bytes.data, bytes.size));
+}
+
+// Direct child windows of a native window.
+std::vector<HWND> ChildWindows(HWND hwnd) {
+  std::vector<HWND> children;
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    children.push_back(c);
+  }
+  return children;
 }
 
 // Disables the other live windows while a modal window is up; they still get their messages
@@ -100,6 +193,17 @@ UnitObject* FindLiveObject(uint32_t window_id, uint32_t unit_id) {
   return obj != nullptr && obj->live() ? obj : nullptr;
 }
 
+UnitObject* FindUnitByHwnd(uint32_t window_id, HWND hwnd) {
+  Runtime& rt = TheRuntime();
+  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  if (def == nullptr || hwnd == nullptr) return nullptr;
+  for (size_t i = 0; i < def->units().count(); ++i) {
+    UnitObject* obj = ObjectAt(*def, i);
+    if (obj != nullptr && obj->hwnd() == hwnd) return obj;
+  }
+  return nullptr;
+}
+
 UnitObject* LoadedWindowOf(HWND hwnd) {
   Runtime& rt = TheRuntime();
   if (!rt.forms || hwnd == nullptr) return nullptr;
@@ -155,6 +259,7 @@ bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
     return false;
   }
   def->set_object_slot(0, reinterpret_cast<uintptr_t>(window));
+  MakeCursor(*def, 0);
 
   // The units, from the last record back to the first; control ids in creation order.
   uint32_t control_id = 100;
@@ -164,28 +269,24 @@ bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
     unit_args.parent = window->hwnd();
     unit_args.control_id = control_id;
     control_id += 10;
-    const DataTypeDescriptor* type = FindDataType(units.type_code(i));
-    if (type != nullptr && (type->flags & kTypeNeverVisible)) unit_args.style &= ~WS_VISIBLE;
     UnitObject* unit = CreateUnit(units.type_code(i), unit_args);
     if (unit == nullptr) {
-      // The load fails as a whole. The window is no longer ours when its native window goes,
-      // so its destruction neither restores a table nor ends the loop.
-      HWND hwnd = window->hwnd();
-      def->set_object_slot(0, 0);
-      DestroyWindow(hwnd);
-      for (size_t k = 0; k < units.count(); ++k) def->set_object_slot(k, 0);
-      def->DropSavedUnits();
+      FailLoad(*def, window);
       return false;
     }
     def->set_object_slot(i, reinterpret_cast<uintptr_t>(unit));
+    MakeCursor(*def, i);
+  }
+  MoveIntoContainers(*def);
+  StackInRecordOrder(*def);
+  for (size_t i = 1; i < units.count(); ++i) {
+    if (HWND hwnd = LiveHwnd(*def, i)) SendMessageW(hwnd, kUnitCreatedMessage, 0, 0);
   }
   for (size_t i = 1; i < units.count(); ++i) {
-    UnitObject* unit = ObjectAt(*def, i);
-    const DataTypeDescriptor* type = FindDataType(units.type_code(i));
-    bool never_shown = type == nullptr || (type->flags & kTypeNeverVisible);
-    if (unit != nullptr && unit->live() && !never_shown &&
+    HWND hwnd = LiveHwnd(*def, i);
+    if (hwnd != nullptr && !NeverShown(units.type_code(i)) &&
         (units.state_flags(i) & forms::kStateVisible)) {
-      ShowWindow(unit->hwnd(), SW_SHOWNA);
+      ShowWindow(hwnd, SW_SHOWNA);
     }
   }
 
@@ -198,7 +299,10 @@ bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
   if (FindLiveObject(window_id, 0) != window) return true;
   HWND hwnd = window->hwnd();
   if (!modal) {
-    if (def->units().state_flags(0) & forms::kStateVisible) ShowWindow(hwnd, SW_SHOW);
+    if (def->units().state_flags(0) & forms::kStateVisible) {
+      ShowWindow(hwnd, SW_SHOW);
+      RaiseFocusAfterShow(window_id);
+    }
     return true;
   }
   if (parent != nullptr && (GetWindowLongW(parent->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
@@ -208,6 +312,7 @@ bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
   rt.modal_window_id = window_id;
   DisableOthers(window_id, hwnd);
   ShowWindow(hwnd, SW_SHOW);
+  RaiseFocusAfterShow(window_id);
   RunLoop(LoopMode::kModal);
   EnableWindowsDisabledFor(window_id);
   rt.modal_window_id = saved_modal;
@@ -228,22 +333,158 @@ void EnableWindowsDisabledFor(uint32_t window_id) {
   all.erase(it);
 }
 
+HCURSOR MakeRecordCursor(const uint8_t* data, size_t size) {
+  if (data == nullptr || size == 0) return nullptr;
+  if (size == 4) {
+    // A system cursor by id. A private copy, so that every cursor of a record is destroyed
+    // the same way.
+    HCURSOR shared = LoadCursorW(nullptr, MAKEINTRESOURCEW(forms::LoadU32(data) & 0xFFFF));
+    return shared != nullptr ? CopyCursor(shared) : nullptr;
+  }
+  // A cursor file (or an icon file, taken with its hot spot in the middle): the image that
+  // suits the system's cursor size best.
+  forms::ByteReader r(data, size);
+  r.U16();
+  uint16_t kind = r.U16();
+  uint16_t count = r.U16();
+  if (r.failed() || (kind != 1 && kind != 2) || count == 0) return nullptr;
+  const int wanted = GetSystemMetrics(SM_CXCURSOR);
+  struct Entry {
+    int width = 0, height = 0;
+    uint16_t hot_x = 0, hot_y = 0;
+    uint32_t bytes = 0, offset = 0;
+  } best;
+  auto byte = [&r] {
+    const uint8_t* p = r.Take(1);
+    return p != nullptr ? int(*p) : 0;
+  };
+  for (uint16_t i = 0; i < count; ++i) {
+    Entry e;
+    e.width = byte();
+    e.height = byte();
+    r.Skip(2);
+    e.hot_x = r.U16();
+    e.hot_y = r.U16();
+    e.bytes = r.U32();
+    e.offset = r.U32();
+    if (r.failed()) return nullptr;
+    if (e.width == 0) e.width = 256;
+    if (e.height == 0) e.height = 256;
+    if (kind == 1) {
+      e.hot_x = uint16_t(e.width / 2);
+      e.hot_y = uint16_t(e.height / 2);
+    }
+    if (i == 0 || (best.width != wanted && e.width == wanted)) best = e;
+  }
+  if (best.offset > size || best.bytes > size - best.offset || best.bytes == 0) return nullptr;
+  // The resource form of a cursor image: its hot spot, then the image.
+  std::vector<BYTE> resource(4 + best.bytes);
+  resource[0] = BYTE(best.hot_x);
+  resource[1] = BYTE(best.hot_x >> 8);
+  resource[2] = BYTE(best.hot_y);
+  resource[3] = BYTE(best.hot_y >> 8);
+  std::copy(data + best.offset, data + best.offset + best.bytes, resource.begin() + 4);
+  return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
+      resource.data(), DWORD(resource.size()), FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
+}
+
+HCURSOR UnitCursor(uint32_t window_id, uint32_t unit_id) {
+  Runtime& rt = TheRuntime();
+  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  if (def == nullptr) return nullptr;
+  std::optional<size_t> index = RecordIndex(*def, unit_id);
+  return index ? reinterpret_cast<HCURSOR>(def->cursor_slot(*index)) : nullptr;
+}
+
+void ReplaceUnitCursor(forms::WindowDefinition& def, size_t record, HCURSOR cursor) {
+  if (auto old = reinterpret_cast<HCURSOR>(def.cursor_slot(record))) {
+    // The cursor on screen may be this one: it must not stay selected once destroyed.
+    if (GetCursor() == old) SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));
+    DestroyCursor(old);
+  }
+  def.set_cursor_slot(record, reinterpret_cast<uintptr_t>(cursor));
+}
+
+// Re-creating a unit: the type saves its current data, a new object is made from it with the
+// old one's geometry, control id and ids (no events meanwhile), takes over the old one's
+// children, its slot and its place among its siblings, and the old one goes.
+bool RecreateUnit(forms::WindowDefinition& def, size_t record) {
+  Runtime& rt = TheRuntime();
+  forms::UnitTable& units = def.units();
+  if (record == 0 || record >= units.count()) return false;
+  const uint32_t type_code = units.type_code(record);
+  const DataTypeDescriptor* type = FindDataType(type_code);
+  UnitObject* old = ObjectAt(def, record);
+  if (type == nullptr || (type->flags & kTypeNeverRecreated) || old == nullptr || !old->live()) {
+    return false;
+  }
+  auto save = reinterpret_cast<SaveOp>(UnitOperation(type_code, kOpSave));
+  auto create = reinterpret_cast<CreateOp>(UnitOperation(type_code, kOpCreate));
+  if (save == nullptr || create == nullptr) return false;
+
+  uint32_t size = 0;
+  void* data = save(old, &size);
+  HWND old_hwnd = old->hwnd();
+  HWND parent = GetParent(old_hwnd);
+  RECT r;
+  GetWindowRect(old_hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  HWND focus = GetFocus();
+  const bool had_focus = focus != nullptr && (focus == old_hwnd || IsChild(old_hwnd, focus));
+  const bool visible = (GetWindowLongW(old_hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+
+  CreateArgs args{};
+  args.type_data = static_cast<const uint8_t*>(data);
+  args.type_data_size = data != nullptr ? size : 0;
+  if (!IsWindowEnabled(old_hwnd)) args.style |= WS_DISABLED;
+  if (units.state_flags(record) & forms::kStateTabStop) args.style |= WS_TABSTOP;
+  args.parent = parent;
+  args.control_id = uint32_t(GetDlgCtrlID(old_hwnd));
+  args.left = r.left;
+  args.top = r.top;
+  args.width = r.right - r.left;
+  args.height = r.bottom - r.top;
+  args.window_id = old->window_id();
+  args.unit_id = old->unit_id();
+  ++rt.recreation_counter;
+  UnitObject* fresh = create(args);
+  --rt.recreation_counter;
+  FreeMem(data);
+  if (fresh == nullptr) return false;
+
+  if (type->flags & kTypeContainer) {
+    for (HWND child : ChildWindows(old_hwnd)) SetParent(child, fresh->hwnd());
+  }
+  def.set_object_slot(record, reinterpret_cast<uintptr_t>(fresh));
+  SetWindowPos(fresh->hwnd(), old_hwnd, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SendMessageW(fresh->hwnd(), kUnitCreatedMessage, 0, 0);
+  if (visible && !NeverShown(type_code)) ShowWindow(fresh->hwnd(), SW_SHOWNA);
+  ++rt.replacing_native;
+  DestroyWindow(old_hwnd);
+  --rt.replacing_native;
+  if (had_focus && fresh->live()) SetFocus(fresh->hwnd());
+  return true;
+}
+
 void OnWindowDestroyed(uint32_t window_id, uint32_t unit_id) {
   Runtime& rt = TheRuntime();
   forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
   if (def == nullptr || def->units().count() == 0) return;
   forms::UnitTable& units = def->units();
   if (unit_id != 0 && unit_id != units.id(0)) {
+    // The old object of a re-created unit leaves the new one in the slot.
+    if (rt.replacing_native > 0) return;
     std::optional<size_t> index = units.Find(unit_id);
     if (!index) return;
-    if (HCURSOR cursor = reinterpret_cast<HCURSOR>(def->cursor_slot(*index))) DestroyCursor(cursor);
-    def->set_cursor_slot(*index, 0);
+    ReplaceUnitCursor(*def, *index, nullptr);
     def->set_object_slot(*index, 0);
     return;
   }
   // A native window the runtime no longer counts as the window's (a failed load), or one being
   // replaced by a new native window, changes nothing.
   if (def->object_slot(0) == 0 || rt.replacing_native > 0) return;
+  DestroyStrayUnits(*def);
+  DestroyCursors(*def);
   EnableWindowsDisabledFor(window_id);
   def->RestoreUnits();
   if (rt.modal_window_id == window_id) rt.modal_window_id = 0;

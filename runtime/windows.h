@@ -26,6 +26,8 @@ void* UnitOperation(uint32_t type_code, int32_t op);
 std::optional<size_t> RecordIndex(const forms::WindowDefinition& def, uint32_t unit_id);
 // The live object of a window (unit_id 0 or its window unit id) or of a unit inside it.
 UnitObject* FindLiveObject(uint32_t window_id, uint32_t unit_id);
+// The live unit of a window (the window unit included) whose native window is `hwnd`, or null.
+UnitObject* FindUnitByHwnd(uint32_t window_id, HWND hwnd);
 // The loaded window whose native window is `hwnd`, or null.
 UnitObject* LoadedWindowOf(HWND hwnd);
 // Ids of the windows whose native window is alive, in window list order.
@@ -38,6 +40,20 @@ bool AnyLiveWindow();
 bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal);
 // Entry point 12: "载入启动窗口失败" when the window cannot be loaded.
 void LoadStartWindow(uint32_t window_id);
+
+// The mouse cursor of a record's stored cursor bytes: 4 bytes name a system cursor by id,
+// anything else is read as a cursor (.cur) file. Null for none or what cannot be read. The
+// handle is the caller's to destroy (DestroyCursor).
+HCURSOR MakeRecordCursor(const uint8_t* data, size_t size);
+// The cursor made for a unit's record at load (or by a cursor property write), or null.
+HCURSOR UnitCursor(uint32_t window_id, uint32_t unit_id);
+// Replaces the cursor made for a record; the old one is destroyed.
+void ReplaceUnitCursor(forms::WindowDefinition& def, size_t record, HCURSOR cursor);
+
+// Re-creates the live unit of a record from its type's saved data, in the old one's place (see
+// windows.cpp). False when the type is never re-created or the new object cannot be made; the
+// old unit then stays.
+bool RecreateUnit(forms::WindowDefinition& def, size_t record);
 
 // Service 2000.
 void OnWindowDestroyed(uint32_t window_id, uint32_t unit_id);

@@ -4,6 +4,7 @@
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
+#include "runtime/windows.h"
 
 namespace rc {
 
@@ -43,7 +44,11 @@ bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r
   HWND child = ReflectTarget(parent, msg, wp, lp);
   if (child == nullptr || child == parent || UnitWindow::FromHwnd(child) == nullptr) return false;
   *result = SendMessageW(child, kReflectBase + msg, wp, lp);
-  return true;
+  // Colour and owner-draw requests answered with 0 were not taken: the control then gets
+  // the parent's default answer (a brush, the default drawing) rather than none at all.
+  const bool answer_needed = (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
+                             msg == WM_DRAWITEM || msg == WM_MEASUREITEM;
+  return *result != 0 || !answer_needed;
 }
 
 UnitWindow::~UnitWindow() {
@@ -114,6 +119,14 @@ bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool
   return ran;
 }
 
+bool UnitWindow::ShowOwnCursor(WPARAM wp, LPARAM lp) const {
+  if (reinterpret_cast<HWND>(wp) != hwnd_ || LOWORD(lp) != HTCLIENT) return false;
+  HCURSOR cursor = UnitCursor(window_id_, unit_id_);
+  if (cursor == nullptr) return false;
+  SetCursor(cursor);
+  return true;
+}
+
 LRESULT UnitWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   return Default(msg, wp, lp);
 }
@@ -136,6 +149,14 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   }
   UnitWindow* unit = FromHwnd(hwnd);
   if (unit == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_SETCURSOR && unit->ShowOwnCursor(wp, lp)) return TRUE;
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    LRESULT r = unit->Handle(msg, wp, lp);
+    // The handler of the focus event may destroy the unit; the event is raised only while it
+    // still stands.
+    if (FromHwnd(hwnd) == unit) RaiseFocusEvent(unit, msg == WM_SETFOCUS);
+    return r;
+  }
   if (msg != WM_NCDESTROY) return unit->Handle(msg, wp, lp);
 
   // The native window is going: hand the control its own last message, unhook, tell the runtime

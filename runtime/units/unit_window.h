@@ -35,6 +35,14 @@ bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r
 // runtime-registered class. The object is found from its window through a window property set
 // right after creation (standard classes) or on WM_NCCREATE (runtime classes); either way the
 // window procedure is one trampoline that calls the object's Handle.
+//
+// What the trampoline does for every type, so that no type repeats it:
+// - WM_SETFOCUS / WM_KILLFOCUS: after Handle, the unit's focus events -7 / -8 are raised
+//   (types must not raise them themselves);
+// - WM_SETCURSOR over the unit's client area: the mouse cursor of the unit's record, when it
+//   has one, is shown instead of the class cursor (Handle does not see the message then).
+// The mouse, key, character and wheel events (-1 ... -6, -9 ... -12) are raised by the
+// window's message pre-translation before the message reaches the unit.
 class UnitWindow : public UnitObject {
  public:
   using UnitObject::UnitObject;
@@ -67,6 +75,8 @@ class UnitWindow : public UnitObject {
   virtual void OnDestroyed() {}
 
  private:
+  // WM_SETCURSOR: true when the record's own cursor was set.
+  bool ShowOwnCursor(WPARAM wp, LPARAM lp) const;
   static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
 };

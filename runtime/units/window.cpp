@@ -1,9 +1,15 @@
 #include "runtime/units/window.h"
 
+#include <mmsystem.h>
+
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "commands/values.h"
 #include "forms/type_data.h"
+#include "runtime/draw/colour.h"
+#include "runtime/draw/picture.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
@@ -54,8 +60,154 @@ constexpr char kDefaultClassName[] = "WTWindow";
 
 enum : int32_t {  // property index - 8
   kTitle = 0,
+  kBorderStyle = 1,
   kBackgroundColour = 2,
+  kBackgroundPicture = 3,
+  kPictureMode = 4,
+  kMusic = 5,
+  kMusicPlayCount = 6,
+  kControlBox = 7,
+  kMaxButton = 8,
+  kMinButton = 9,
+  kStartPosition = 10,
+  kMovable = 11,
+  kIcon = 12,
+  kEnterMovesFocus = 13,
+  kEscCloses = 14,
+  kF1OpensHelp = 15,
+  kHelpFile = 16,
+  kHelpContext = 17,
+  kTaskbarButton = 18,
+  kDragAnywhere = 19,
+  kShape = 20,
   kAlwaysOnTop = 21,
+  kProperty30 = 22,
+  kClassName = 23,
+};
+
+// The frame style bits the window unit's properties decide.
+constexpr DWORD kFrameStyles = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_BORDER | WS_THICKFRAME |
+                               WS_MAXIMIZEBOX | WS_MINIMIZEBOX;
+constexpr DWORD kFrameExStyles = WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE;
+
+struct FrameStyles {
+  DWORD style = 0;
+  DWORD ex_style = 0;
+};
+
+FrameStyles FrameStylesOf(const forms::WindowData& data) {
+  FrameStyles f;
+  int border = data.border_style;
+  if (border != 0) {
+    if (!data.title.empty() || data.control_box) {
+      f.style |= WS_CAPTION;
+      if (data.control_box) f.style |= WS_SYSMENU;
+    }
+    f.style |= WS_DLGFRAME;
+    if (border == 1 || border == 3 || border == 5) f.style |= WS_THICKFRAME;
+    if (border == 3 || border == 4) f.ex_style |= WS_EX_TOOLWINDOW;
+    if (border == 5 || border == 6) f.ex_style |= WS_EX_CLIENTEDGE;
+  }
+  if (data.max_button) f.style |= WS_MAXIMIZEBOX;
+  if (data.min_button) f.style |= WS_MINIMIZEBOX;
+  return f;
+}
+
+// Picture mode of the background picture: 0 top-left, 1 tiled, 2 centred (shrunk to fit),
+// 3 stretched over the client area.
+draw::PictureLayout BackgroundLayout(int mode) {
+  switch (mode) {
+    case 0:
+      return draw::PictureLayout::kTopLeft;
+    case 2:
+      return draw::PictureLayout::kCentre;
+    case 3:
+      return draw::PictureLayout::kStretch;
+    default:
+      return draw::PictureLayout::kTile;
+  }
+}
+
+bool IsWave(const forms::Bytes& b) {
+  return b.size() > 12 && std::memcmp(b.data(), "RIFF", 4) == 0 &&
+         std::memcmp(b.data() + 8, "WAVE", 4) == 0;
+}
+bool IsMidi(const forms::Bytes& b) {
+  if (b.size() > 14 && std::memcmp(b.data(), "MThd", 4) == 0) return true;
+  return b.size() > 12 && std::memcmp(b.data(), "RIFF", 4) == 0 &&
+         std::memcmp(b.data() + 8, "RMID", 4) == 0;
+}
+
+// The window that plays wave music now. Wave sounds of the process share one output: a window
+// stops only the sound it started itself.
+const void* g_wave_owner = nullptr;
+
+// Background music of a window: wave data as a wave sound from memory, MIDI data as a MIDI
+// sequence through the MCI sequencer (which needs a file). Play count 0 loops, 1 plays once,
+// 2 does not play.
+class WindowMusic {
+ public:
+  ~WindowMusic() { Stop(); }
+
+  void Start(HWND owner, const forms::Bytes& bytes, int play_count) {
+    Stop();
+    if (play_count == 2 || bytes.empty()) return;
+    loop_ = play_count == 0;
+    if (IsWave(bytes)) {
+      DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (loop_ ? SND_LOOP : 0);
+      if (PlaySoundW(reinterpret_cast<LPCWSTR>(bytes.data()), nullptr, flags)) g_wave_owner = this;
+    } else if (IsMidi(bytes)) {
+      StartMidi(owner, bytes);
+    }
+  }
+
+  void Stop() {
+    if (g_wave_owner == this) {
+      PlaySoundW(nullptr, nullptr, 0);
+      g_wave_owner = nullptr;
+    }
+    if (!alias_.empty()) {
+      mciSendStringW((L"close " + alias_).c_str(), nullptr, 0, nullptr);
+      alias_.clear();
+    }
+    if (!file_.empty()) {
+      DeleteFileW(file_.c_str());
+      file_.clear();
+    }
+  }
+
+  // MM_MCINOTIFY: a looping MIDI sequence starts again when it has played to its end.
+  void OnNotify(HWND owner, WPARAM wp) {
+    if (wp == MCI_NOTIFY_SUCCESSFUL && loop_ && !alias_.empty()) Play(owner);
+  }
+
+ private:
+  void StartMidi(HWND owner, const forms::Bytes& bytes) {
+    wchar_t dir[MAX_PATH];
+    wchar_t path[MAX_PATH];
+    if (GetTempPathW(MAX_PATH, dir) == 0 || GetTempFileNameW(dir, L"rcm", 0, path) == 0) return;
+    file_ = path;
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    CloseHandle(f);
+    if (!ok) return;
+    std::wstring alias = L"rcmusic" + std::to_wstring(reinterpret_cast<uintptr_t>(this));
+    std::wstring open = L"open \"" + file_ + L"\" type sequencer alias " + alias;
+    if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) return;
+    alias_ = alias;
+    Play(owner);
+  }
+
+  void Play(HWND owner) {
+    mciSendStringW((L"play " + alias_ + L" from 0 notify").c_str(), nullptr, 0, owner);
+  }
+
+  bool loop_ = false;
+  std::wstring alias_;
+  std::wstring file_;
 };
 
 class WindowUnit : public UnitObject {
@@ -69,22 +221,40 @@ class WindowUnit : public UnitObject {
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out);
   void* Save(uint32_t* size) const;
+  bool PreTranslate(MSG* msg);
 
+  bool always_on_top() const { return data_.always_on_top != 0; }
   bool closing() const { return closing_; }
   void set_closing() { closing_ = true; }
   // Destroys the native window, which deletes this object: nothing may touch it afterwards.
   void Close();
+  void SetTopmost(bool on);
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   // Raises an event of the window; true when a handler ran and returned false.
   bool RaiseRefused(int32_t event);
   void Raise(int32_t event);
-  void SetTopmost(bool on);
+  void ApplyFrame();
+  void ApplyIcons();
+  void ApplyStartPosition();
+  void DecodePicture();
+  void StartMusic() { music_.Start(hwnd_, data_.background_music, data_.music_play_count); }
+  void EraseBackground(HDC dc);
+  void OnSetFocus();
+  // Window keys and dragging after the common events: true when the message was used.
+  bool WindowInput(MSG* msg, HWND target, uint32_t type_flags);
+  void MoveFocus(HWND from, bool backwards);
 
   forms::WindowData data_;
-  bool opened_ = false;   // events 3 and 4 of the load are raised by the loader
-  bool closing_ = false;  // DestroyUnit asked for a close that has not happened yet
+  draw::Picture picture_;
+  draw::Icon big_icon_;
+  draw::Icon small_icon_;
+  WindowMusic music_;
+  HWND last_focus_ = nullptr;    // the unit that had the focus when the window was deactivated
+  bool focus_reported_ = false;  // the window itself got -7 and not yet -8
+  bool opened_ = false;          // events 3 and 4 of the load are raised by the loader
+  bool closing_ = false;         // DestroyUnit asked for a close that has not happened yet
 };
 
 bool RegisterWindowClass(const std::wstring& name) {
@@ -101,27 +271,48 @@ bool RegisterWindowClass(const std::wstring& name) {
   return RegisterClassW(&wc) != 0;
 }
 
+// The program's own icon: the first icon group of the program module, or the system's
+// application icon when it has none.
+BOOL CALLBACK FirstIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  *reinterpret_cast<LPCWSTR*>(found) = name;
+  return FALSE;
+}
+HICON ProgramIcon(int size) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  LPCWSTR group = nullptr;
+  EnumResourceNamesW(inst, MAKEINTRESOURCEW(14), FirstIconGroup,
+                     reinterpret_cast<LONG_PTR>(&group));
+  HANDLE icon = nullptr;
+  if (group != nullptr) icon = LoadImageW(inst, group, IMAGE_ICON, size, size, LR_SHARED);
+  if (icon == nullptr) icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
+  return static_cast<HICON>(icon);
+}
+
+uint32_t TypeFlagsOf(uint32_t window_id, uint32_t unit_id) {
+  const auto& forms = TheRuntime().forms;
+  const forms::WindowDefinition* def = forms ? forms->Find(window_id) : nullptr;
+  if (def == nullptr) return 0;
+  std::optional<size_t> index = RecordIndex(*def, unit_id);
+  const DataTypeDescriptor* type = index ? FindDataType(def->units().type_code(*index)) : nullptr;
+  return type != nullptr ? type->flags : 0;
+}
+
+uint32_t TypeCodeOf(uint32_t window_id, uint32_t unit_id) {
+  const auto& forms = TheRuntime().forms;
+  const forms::WindowDefinition* def = forms ? forms->Find(window_id) : nullptr;
+  if (def == nullptr) return 0;
+  std::optional<size_t> index = RecordIndex(*def, unit_id);
+  return index ? def->units().type_code(*index) : 0;
+}
+
 UnitObject* WindowUnit::Create(const CreateArgs& args) {
   forms::WindowData data;
   if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
       forms::TypeDataStatus::kOk) {
     return nullptr;
   }
-  DWORD style = WS_POPUP | WS_CLIPCHILDREN | (args.style & WS_DISABLED);
-  DWORD ex_style = 0;
-  int border = data.border_style;
-  if (border != 0) {
-    if (!data.title.empty() || data.control_box) {
-      style |= WS_CAPTION;
-      if (data.control_box) style |= WS_SYSMENU;
-    }
-    style |= WS_DLGFRAME;
-    if (border == 1 || border == 3 || border == 5) style |= WS_THICKFRAME;
-    if (border == 3 || border == 4) ex_style |= WS_EX_TOOLWINDOW;
-    if (border == 5 || border == 6) ex_style |= WS_EX_CLIENTEDGE;
-  }
-  if (data.max_button) style |= WS_MAXIMIZEBOX;
-  if (data.min_button) style |= WS_MINIMIZEBOX;
+  FrameStyles frame = FrameStylesOf(data);
+  DWORD style = WS_POPUP | WS_CLIPCHILDREN | (args.style & WS_DISABLED) | frame.style;
 
   int x = args.left;
   int y = args.top;
@@ -147,8 +338,9 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
   if (!RegisterWindowClass(class_name)) return nullptr;
   std::wstring title = Wide(data.title);
   auto* unit = new WindowUnit(args.window_id, args.unit_id, std::move(data));
-  HWND hwnd = CreateWindowExW(ex_style, class_name.c_str(), title.c_str(), style, x, y, args.width,
-                              args.height, owner, nullptr, GetModuleHandleW(nullptr), unit);
+  HWND hwnd =
+      CreateWindowExW(frame.ex_style, class_name.c_str(), title.c_str(), style, x, y, args.width,
+                      args.height, owner, nullptr, GetModuleHandleW(nullptr), unit);
   if (hwnd == nullptr) {
     delete unit;
     return nullptr;
@@ -159,9 +351,12 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
     SetWindowPos(hwnd, nullptr, 0, 0, args.width, args.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  unit->ApplyIcons();
+  unit->DecodePicture();
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
   if (unit->data_.always_on_top) unit->SetTopmost(true);
   if (!unit->data_.movable) DeleteMenu(GetSystemMenu(hwnd, FALSE), SC_MOVE, MF_BYCOMMAND);
+  unit->StartMusic();
   unit->opened_ = true;
   return unit;
 }
@@ -195,6 +390,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return RaiseRefused(kEventWindowCloseRequested) ? FALSE : TRUE;
     case WM_DESTROY: {
       LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+      music_.Stop();
       Raise(kEventWindowDestroyed);
       return r;
     }
@@ -207,17 +403,35 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (opened_) delete this;
       return r;
     }
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(hwnd, &r);
-      COLORREF colour = data_.background_colour == forms::kDefaultColour
-                            ? GetSysColor(COLOR_BTNFACE)
-                            : COLORREF(data_.background_colour & 0x00FFFFFF);
-      HBRUSH brush = CreateSolidBrush(colour);
-      FillRect(reinterpret_cast<HDC>(wp), &r, brush);
-      DeleteObject(brush);
+    case WM_ERASEBKGND:
+      EraseBackground(reinterpret_cast<HDC>(wp));
       return 1;
-    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd && LOWORD(lp) == HTCLIENT) {
+        if (HCURSOR cursor = UnitCursor(window_id_, unit_id_)) {
+          SetCursor(cursor);
+          return TRUE;
+        }
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd, focus)) last_focus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      OnSetFocus();
+      return 0;
+    case WM_KILLFOCUS:
+      if (focus_reported_) {
+        focus_reported_ = false;
+        RaiseFocusEvent(this, false);
+      }
+      return 0;
+    case MM_MCINOTIFY:
+      music_.OnNotify(hwnd, wp);
+      return 0;
     case WM_MOVE:
       if (opened_) Raise(kEventWindowMoved);
       break;
@@ -228,6 +442,38 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The keyboard focus goes on to a unit, as in a dialog: the one that had it when the window
+// was last deactivated, or the first unit that takes the focus by the Tab key. Only a window
+// without such a unit keeps the focus (and gets the focus event itself).
+void WindowUnit::OnSetFocus() {
+  HWND target = nullptr;
+  if (last_focus_ != nullptr && IsChild(hwnd_, last_focus_) && IsWindowVisible(last_focus_) &&
+      IsWindowEnabled(last_focus_)) {
+    target = last_focus_;
+  } else {
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target != nullptr &&
+        (!IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))) {
+      target = nullptr;
+    }
+  }
+  if (target != nullptr) {
+    SetFocus(target);
+    return;
+  }
+  focus_reported_ = true;
+  RaiseFocusEvent(this, true);
+}
+
+void WindowUnit::EraseBackground(HDC dc) {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  HBRUSH brush = CreateSolidBrush(draw::ResolveColour(data_.background_colour));
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  if (!picture_.empty()) picture_.Draw(dc, r, BackgroundLayout(data_.picture_mode));
 }
 
 bool WindowUnit::RaiseRefused(int32_t event) {
@@ -253,19 +499,160 @@ void WindowUnit::SetTopmost(bool on) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void WindowUnit::ApplyFrame() {
+  FrameStyles frame = FrameStylesOf(data_);
+  DWORD style = DWORD(GetWindowLongW(hwnd_, GWL_STYLE));
+  DWORD ex_style = DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+  SetWindowLongW(hwnd_, GWL_STYLE, LONG((style & ~kFrameStyles) | frame.style));
+  SetWindowLongW(hwnd_, GWL_EXSTYLE, LONG((ex_style & ~kFrameExStyles) | frame.ex_style));
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowUnit::ApplyIcons() {
+  const int big = GetSystemMetrics(SM_CXICON);
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  big_icon_ = draw::MakeIconFromFile(data_.icon.data(), data_.icon.size(), big);
+  small_icon_ = draw::MakeIconFromFile(data_.icon.data(), data_.icon.size(), small);
+  HICON big_handle = big_icon_.empty() ? ProgramIcon(big) : big_icon_.handle();
+  HICON small_handle = small_icon_.empty() ? ProgramIcon(small) : small_icon_.handle();
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_handle));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_handle));
+}
+
+void WindowUnit::ApplyStartPosition() {
+  if (!IsWindowVisible(hwnd_)) return;
+  switch (data_.start_position) {
+    case 1: {
+      if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      RECT r;
+      GetWindowRect(hwnd_, &r);
+      int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+      int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+      SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case 2:
+      ShowWindow(hwnd_, SW_MINIMIZE);
+      break;
+    case 3:
+      ShowWindow(hwnd_, SW_MAXIMIZE);
+      break;
+    default:
+      if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      break;
+  }
+}
+
+void WindowUnit::DecodePicture() {
+  picture_ =
+      draw::Picture::Decode(data_.background_picture.data(), data_.background_picture.size());
+}
+
 int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
+  auto text = [&value] { return std::string(value.text != nullptr ? value.text : ""); };
+  auto bytes = [&value] { return forms::Bytes(value.bytes, value.bytes + value.size); };
+  auto choice = [&value](int max) { return std::clamp(value.i, 0, max); };
   switch (index) {
     case kTitle:
-      data_.title = value.text != nullptr ? value.text : "";
-      if (hwnd_ != nullptr) SetWindowTextW(hwnd_, Wide(data_.title).c_str());
+      data_.title = text();
+      SetWindowTextW(hwnd_, Wide(data_.title).c_str());
+      ApplyFrame();  // an empty title without control box has no title bar
+      break;
+    case kBorderStyle:
+      data_.border_style = choice(6);
+      ApplyFrame();
       break;
     case kBackgroundColour:
       data_.background_colour = uint32_t(value.i);
-      if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+      InvalidateRect(hwnd_, nullptr, TRUE);
       break;
-    case kAlwaysOnTop:
-      data_.always_on_top = value.i != 0;
-      if (hwnd_ != nullptr) SetTopmost(data_.always_on_top != 0);
+    case kBackgroundPicture:
+      data_.background_picture = bytes();
+      DecodePicture();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
+    case kPictureMode:
+      data_.picture_mode = choice(3);
+      if (!picture_.empty()) InvalidateRect(hwnd_, nullptr, TRUE);
+      break;
+    case kMusic:
+      // The sound that plays may be the very bytes replaced here: it stops first.
+      music_.Stop();
+      data_.background_music = bytes();
+      StartMusic();
+      break;
+    case kMusicPlayCount:
+      data_.music_play_count = choice(2);
+      StartMusic();
+      break;
+    case kControlBox:
+      data_.control_box = value.i;
+      ApplyFrame();
+      break;
+    case kMaxButton:
+      data_.max_button = value.i;
+      ApplyFrame();
+      break;
+    case kMinButton:
+      data_.min_button = value.i;
+      ApplyFrame();
+      break;
+    case kStartPosition:
+      data_.start_position = choice(3);
+      ApplyStartPosition();
+      break;
+    case kMovable:
+      data_.movable = value.i;
+      // Resetting the system menu brings Move back; a window that is not movable loses it.
+      GetSystemMenu(hwnd_, TRUE);
+      if (!data_.movable) DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_MOVE, MF_BYCOMMAND);
+      break;
+    case kIcon:
+      data_.icon = bytes();
+      ApplyIcons();
+      break;
+    case kEnterMovesFocus:
+      data_.enter_moves_focus = value.i;
+      break;
+    case kEscCloses:
+      data_.esc_closes = value.i;
+      break;
+    case kF1OpensHelp:
+      data_.f1_opens_help = value.i;
+      break;
+    case kHelpFile:
+      data_.help_file = text();
+      break;
+    case kHelpContext:
+      data_.help_context = value.i;
+      break;
+    case kTaskbarButton:
+      data_.taskbar_button = value.i;  // read when the window is created
+      break;
+    case kDragAnywhere:
+      data_.drag_anywhere = value.i;
+      break;
+    case kShape:
+      data_.shape = choice(29);
+      break;
+    case kAlwaysOnTop: {
+      data_.always_on_top = value.i;
+      SetTopmost(data_.always_on_top != 0);
+      if (data_.always_on_top) break;
+      // A window leaving the topmost band takes the windows it owns, and its owner, with it:
+      // those that asked to stay on top are put back.
+      for (uint32_t id : LiveWindowIds()) {
+        auto* other = dynamic_cast<WindowUnit*>(FindLiveObject(id, 0));
+        if (other != nullptr && other != this && other->always_on_top()) other->SetTopmost(true);
+      }
+      break;
+    }
+    case kProperty30:
+      data_.p30 = value.i;
+      break;
+    case kClassName:
+      data_.class_name = text();  // the class is chosen when the window is created
       break;
     default:
       break;
@@ -274,21 +661,88 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int WindowUnit::Get(int32_t index, PropertyValue* out) {
+  auto text = [out](const std::string& s) { out->text = s.c_str(); };
+  auto bytes = [out](const forms::Bytes& b) {
+    out->bytes = b.data();
+    out->size = uint32_t(b.size());
+  };
   switch (index) {
-    case kTitle:
-      if (hwnd_ != nullptr) {
-        int n = GetWindowTextLengthW(hwnd_);
-        std::wstring text(size_t(n) + 1, L'\0');
-        text.resize(size_t(GetWindowTextW(hwnd_, &text[0], n + 1)));
-        data_.title = Gbk(text);
-      }
-      out->text = data_.title.c_str();
+    case kTitle: {
+      int n = GetWindowTextLengthW(hwnd_);
+      std::wstring title(size_t(n) + 1, L'\0');
+      title.resize(size_t(GetWindowTextW(hwnd_, &title[0], n + 1)));
+      data_.title = Gbk(title);
+      text(data_.title);
+      return 1;
+    }
+    case kBorderStyle:
+      out->i = data_.border_style;
       return 1;
     case kBackgroundColour:
       out->i = int32_t(data_.background_colour);
       return 1;
+    case kBackgroundPicture:
+      bytes(data_.background_picture);
+      return 1;
+    case kPictureMode:
+      out->i = data_.picture_mode;
+      return 1;
+    case kMusic:
+      bytes(data_.background_music);
+      return 1;
+    case kMusicPlayCount:
+      out->i = data_.music_play_count;
+      return 1;
+    case kControlBox:
+      out->i = data_.control_box;
+      return 1;
+    case kMaxButton:
+      out->i = data_.max_button;
+      return 1;
+    case kMinButton:
+      out->i = data_.min_button;
+      return 1;
+    case kStartPosition:
+      out->i = data_.start_position;
+      return 1;
+    case kMovable:
+      out->i = data_.movable;
+      return 1;
+    case kIcon:
+      bytes(data_.icon);
+      return 1;
+    case kEnterMovesFocus:
+      out->i = data_.enter_moves_focus;
+      return 1;
+    case kEscCloses:
+      out->i = data_.esc_closes;
+      return 1;
+    case kF1OpensHelp:
+      out->i = data_.f1_opens_help;
+      return 1;
+    case kHelpFile:
+      text(data_.help_file);
+      return 1;
+    case kHelpContext:
+      out->i = data_.help_context;
+      return 1;
+    case kTaskbarButton:
+      out->i = data_.taskbar_button;
+      return 1;
+    case kDragAnywhere:
+      out->i = data_.drag_anywhere;
+      return 1;
+    case kShape:
+      out->i = data_.shape;
+      return 1;
     case kAlwaysOnTop:
       out->i = data_.always_on_top;
+      return 1;
+    case kProperty30:
+      out->i = data_.p30;
+      return 1;
+    case kClassName:
+      text(data_.class_name);
       return 1;
     default:
       return 0;
@@ -303,6 +757,69 @@ void* WindowUnit::Save(uint32_t* size) const {
   return block;
 }
 
+// The window's message pre-translation, for every message to the window or one of its units:
+// the unit type's own pre-translation, then the unit's common events, then the window's keys.
+bool WindowUnit::PreTranslate(MSG* msg) {
+  const uint32_t window_id = window_id_;
+  UnitObject* target = FindUnitByHwnd(window_id, msg->hwnd);
+  if (target == nullptr) return false;
+  const uint32_t unit_id = target->unit_id();
+  HWND target_hwnd = target->hwnd();
+  if (target != this) {
+    auto pre = reinterpret_cast<PreTranslateOp>(
+        UnitOperation(TypeCodeOf(window_id, unit_id), kOpPreTranslate));
+    if (pre != nullptr && pre(target, msg) != 0) return true;
+  }
+  if (RaiseCommonEvents(window_id, unit_id, msg)) return true;
+  // A handler may have closed the window meanwhile.
+  if (FindLiveObject(window_id, 0) != this || !IsWindow(target_hwnd)) return false;
+  return WindowInput(msg, target_hwnd, TypeFlagsOf(window_id, unit_id));
+}
+
+bool WindowUnit::WindowInput(MSG* msg, HWND target, uint32_t type_flags) {
+  auto wants = [&](UINT code) {
+    return (SendMessageW(target, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) &
+            (code | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0;
+  };
+  switch (msg->message) {
+    case WM_KEYDOWN:
+      switch (msg->wParam) {
+        case VK_ESCAPE:
+          if (!data_.esc_closes) return false;
+          PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+          return true;
+        case VK_F1:
+          if (!data_.f1_opens_help || data_.help_file.empty()) return false;
+          WinHelpW(hwnd_, Wide(data_.help_file).c_str(), HELP_CONTEXT,
+                   ULONG_PTR(data_.help_context));
+          return true;
+        case VK_RETURN:
+          if (!data_.enter_moves_focus || target == hwnd_ || wants(0)) return false;
+          MoveFocus(target, false);
+          return true;
+        case VK_TAB:
+          if (GetKeyState(VK_CONTROL) < 0 || (target != hwnd_ && wants(DLGC_WANTTAB))) return false;
+          MoveFocus(target, GetKeyState(VK_SHIFT) < 0);
+          return true;
+        default:
+          return false;
+      }
+    case WM_LBUTTONDOWN:
+      if (!data_.drag_anywhere || IsZoomed(hwnd_)) return false;
+      if (target != hwnd_ && !(type_flags & kTypeDragsWindow)) return false;
+      ReleaseCapture();
+      SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void WindowUnit::MoveFocus(HWND from, bool backwards) {
+  HWND next = GetNextDlgTabItem(hwnd_, from == hwnd_ ? nullptr : from, backwards);
+  if (next != nullptr && next != from) SetFocus(next);
+}
+
 UnitObject* CreateOperation(const CreateArgs& args) {
   return WindowUnit::Create(args);
 }
@@ -314,6 +831,9 @@ void* SaveOperation(UnitObject* unit, uint32_t* size) {
 }
 int GetOperation(void*, UnitObject* unit, int32_t index, PropertyValue* value) {
   return static_cast<WindowUnit*>(unit)->Get(index, value);
+}
+int PreTranslateOperation(UnitObject* unit, MSG* msg) {
+  return static_cast<WindowUnit*>(unit)->PreTranslate(msg) ? 1 : 0;
 }
 
 }  // namespace
@@ -344,6 +864,8 @@ void* WindowInterface(int32_t op) {
       return reinterpret_cast<void*>(&SaveOperation);
     case kOpGetProperty:
       return reinterpret_cast<void*>(&GetOperation);
+    case kOpPreTranslate:
+      return reinterpret_cast<void*>(&PreTranslateOperation);
     default:
       return nullptr;
   }
