@@ -1,0 +1,251 @@
+// The internet and application-interface library commands: FetchWebPage on WinINet and
+// OpenWebPage through the shell. Both run on the user-interface thread.
+#include <windows.h>
+#include <wininet.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/library_commands.h"
+#include "commands/music_player.h"
+
+namespace rc {
+
+const char kDefaultWebAddress[] = "https://www.example.com/";
+
+namespace {
+
+constexpr char kAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+constexpr DWORD kChunkWithoutLength = 10240;
+constexpr DWORD kChunkMax = 102400;
+
+struct InternetCloser {
+  void operator()(void* h) const {
+    if (h != nullptr) InternetCloseHandle(h);
+  }
+};
+using InternetHandle = std::unique_ptr<void, InternetCloser>;
+
+// Opened by the first fetch and kept until the program ends.
+InternetHandle g_internet;
+
+// Proxy settings of the library. No command of this program sets them, so they stay empty and
+// the fetch goes direct; the options are still written as the library always wrote them.
+const std::string g_proxy;
+const std::string g_proxy_user;
+const std::string g_proxy_password;
+
+// Reads a header value as a decimal integer the way the C library's atoi does: leading blanks
+// and a sign allowed, stopping at the first non-digit, 0 without digits; saturates.
+long long LeadingInteger(const char* s) {
+  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
+  bool negative = false;
+  if (*s == '+' || *s == '-') negative = *s++ == '-';
+  long long value = 0;
+  for (; *s >= '0' && *s <= '9'; ++s) {
+    if (value < (1LL << 40)) value = value * 10 + (*s - '0');
+  }
+  return negative ? -value : value;
+}
+
+std::string CutAtFragment(const std::string& s) {
+  return s.substr(0, s.find('#'));
+}
+
+void AppendPercent(std::string* out, unsigned char byte) {
+  static const char kHex[] = "0123456789ABCDEF";
+  out->push_back('%');
+  out->push_back(kHex[byte >> 4]);
+  out->push_back(kHex[byte & 15]);
+}
+
+bool NeedsEscape(unsigned char c) {
+  return c <= 0x20 || c >= 0x7F;
+}
+
+// Empty when the text is not valid GBK.
+std::string GbkToUtf8(const std::string& gbk) {
+  const int wide_length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(),
+                                              static_cast<int>(gbk.size()), nullptr, 0);
+  if (wide_length <= 0) return {};
+  std::wstring wide(wide_length, L'\0');
+  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()), &wide[0],
+                      wide_length);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string utf8(length, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
+struct UrlParts {
+  INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+  std::string host, user, password, object;
+  INTERNET_PORT port = 0;
+};
+
+// Splits the address without escaping anything; false when it is not a usable URL.
+bool SplitUrl(const std::string& url, UrlParts* parts) {
+  const DWORD size = static_cast<DWORD>(url.size()) + 1;
+  std::vector<char> scheme(size), host(size), user(size), password(size), path(size), extra(size);
+  URL_COMPONENTSA c{};
+  c.dwStructSize = sizeof c;
+  c.lpszScheme = scheme.data();
+  c.dwSchemeLength = size;
+  c.lpszHostName = host.data();
+  c.dwHostNameLength = size;
+  c.lpszUserName = user.data();
+  c.dwUserNameLength = size;
+  c.lpszPassword = password.data();
+  c.dwPasswordLength = size;
+  c.lpszUrlPath = path.data();
+  c.dwUrlPathLength = size;
+  c.lpszExtraInfo = extra.data();
+  c.dwExtraInfoLength = size;
+  if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &c)) return false;
+  if (c.dwHostNameLength == 0) return false;
+  parts->scheme = c.nScheme;
+  parts->host.assign(host.data(), c.dwHostNameLength);
+  parts->user.assign(user.data(), c.dwUserNameLength);
+  parts->password.assign(password.data(), c.dwPasswordLength);
+  parts->object.assign(path.data(), c.dwUrlPathLength);
+  parts->object.append(extra.data(), c.dwExtraInfoLength);
+  if (parts->object.empty()) parts->object = "/";
+  parts->port = c.nPort;
+  return true;
+}
+
+void SetTimeouts(HINTERNET h) {
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                       INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    DWORD ms = kWebTimeoutMs;
+    InternetSetOptionA(h, option, &ms, sizeof ms);
+  }
+}
+
+HINTERNET InternetSession() {
+  if (g_internet) return g_internet.get();
+  const bool proxy = !g_proxy.empty();
+  HINTERNET h = InternetOpenA(kAgent, proxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT,
+                              proxy ? g_proxy.c_str() : nullptr, nullptr, 0);
+  if (h == nullptr) return nullptr;
+  // Connections and requests inherit these; without them a dead server held the window for
+  // minutes.
+  SetTimeouts(h);
+  g_internet.reset(h);
+  return h;
+}
+
+std::vector<unsigned char> Fetch(std::string address) {
+  std::vector<unsigned char> out;
+  if (address.empty()) return out;
+  address = CutAtFragment(address);
+
+  UrlParts url;
+  if (!SplitUrl(address, &url)) return out;
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  if (url.scheme == INTERNET_SCHEME_HTTPS) {
+    flags |= INTERNET_FLAG_SECURE;
+  } else if (url.scheme != INTERNET_SCHEME_HTTP) {
+    return out;  // only HTTP requests are made on the connection
+  }
+
+  HINTERNET internet = InternetSession();
+  if (internet == nullptr) return out;
+  InternetHandle connection(InternetConnectA(
+      internet, url.host.c_str(), url.port, url.user.empty() ? nullptr : url.user.c_str(),
+      url.password.empty() ? nullptr : url.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return out;
+
+  INTERNET_PROXY_INFO proxy{};
+  if (!g_proxy.empty()) {
+    proxy.dwAccessType = INTERNET_OPEN_TYPE_PROXY;
+    proxy.lpszProxy = g_proxy.c_str();
+  }
+  InternetSetOptionA(internet, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
+  InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_USERNAME,
+                     const_cast<char*>(g_proxy_user.c_str()),
+                     static_cast<DWORD>(g_proxy_user.size() + 1));
+  InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_PASSWORD,
+                     const_cast<char*>(g_proxy_password.c_str()),
+                     static_cast<DWORD>(g_proxy_password.size() + 1));
+
+  const std::string object = EscapeRequestPath(CutAtFragment(url.object));
+  const char* accept[] = {"Accept: */* \r\n", nullptr};
+  InternetHandle request(HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0",
+                                          nullptr, accept, flags, 0));
+  if (!request) return out;
+  // Wine's WinINet does not hand the session's timeouts down to its requests.
+  SetTimeouts(request.get());
+  char headers[] = "Accept: */*\r\n\r\n";
+  if (!HttpSendRequestA(request.get(), headers, sizeof headers - 1, nullptr, 0)) return out;
+
+  DWORD chunk = kChunkWithoutLength;
+  char length_text[32] = {};
+  DWORD length_size = sizeof length_text;
+  if (HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size,
+                     nullptr)) {
+    length_text[sizeof length_text - 1] = '\0';
+    const long long length = LeadingInteger(length_text);
+    if (length > 0) chunk = static_cast<DWORD>(length < kChunkMax ? length + 1 : kChunkMax);
+  }
+
+  std::vector<unsigned char> buffer(chunk);
+  while (out.size() < kWebReadCap) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(chunk, kWebReadCap - out.size()));
+    DWORD got = 0;
+    const bool ok = InternetReadFile(request.get(), buffer.data(), want, &got) != FALSE;
+    out.insert(out.end(), buffer.data(), buffer.data() + std::min(got, want));
+    if (!ok || got == 0) break;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EscapeRequestPath(const std::string& gbk_path) {
+  if (std::none_of(gbk_path.begin(), gbk_path.end(),
+                   [](char c) { return NeedsEscape(static_cast<unsigned char>(c)); })) {
+    return gbk_path;
+  }
+  const std::string utf8 = GbkToUtf8(gbk_path);
+  std::string out;
+  for (unsigned char c : utf8.empty() ? gbk_path : utf8) {
+    if (NeedsEscape(c)) {
+      AppendPercent(&out, c);
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
+void FetchWebPage(ResultRecord* result, int argc, ArgRecord* args) {
+  const ArgRecord* arg = OptionalArg(argc, args, 0);
+  const char* address = arg != nullptr ? static_cast<const char*>(SlotPointer(*arg)) : nullptr;
+  if (address == nullptr || *address == '\0') return;
+  const std::vector<unsigned char> bytes = Fetch(address);
+  SetSlotPointer(result, BytesToByteBlock(bytes.data(), static_cast<ptrdiff_t>(bytes.size())));
+}
+
+void OpenWebPage(ResultRecord*, int argc, ArgRecord* args) {
+  const ArgRecord* arg = OptionalArg(argc, args, 0);
+  const char* address = kDefaultWebAddress;
+  if (arg != nullptr) {
+    address = static_cast<const char*>(SlotPointer(*arg));
+    if (address == nullptr) address = "";
+  }
+  HWND parent = FindWindowExA(nullptr, nullptr, nullptr, "Microsoft Internet Explorer");
+  ShellExecuteA(parent, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void ShutdownLibraryCommands() {
+  g_internet.reset();
+  RemoveAllPlayers();
+}
+
+}  // namespace rc
