@@ -85,6 +85,8 @@ void InstallMusicComponent(const ComponentService* service) {
   const std::string dir = rt.program_dir;
   const std::string file = rt.program_file;
   const uint32_t ids = rt.id_counter;
+  const uintptr_t code_base = rt.code_base;
+  const uint32_t build_kind = rt.build_kind;
   RegisterComponent(kMusicPlayerSlot, service);
   InitRuntime(&kBareHeader);
   rt.libraries = libraries;
@@ -93,6 +95,8 @@ void InstallMusicComponent(const ComponentService* service) {
   rt.program_dir = dir;
   rt.program_file = file;
   rt.id_counter = ids;
+  rt.code_base = code_base;
+  rt.build_kind = build_kind;
 }
 
 // A one-dimensional text array value.
