@@ -5,7 +5,6 @@
 #include <string>
 
 #include "commands/core_commands.h"
-#include "runtime/runtime.h"
 #include "tests/core/command_call.h"
 #include "tests/win/core_test_util.h"
 
@@ -184,18 +183,6 @@ TEST(CoreSetFileAttr, OnlyReadOnlyHiddenSystemAndArchiveAreSet) {
   EXPECT_FALSE(GetFileAttributesW(Wide(path).c_str()) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(Call(SetFileAttr, {TextValue(dir.Path("missing")), IntValue(2)}).lo, 0u)
       << "a missing file is false";
-}
-
-TEST(CoreGetProgramDir, CopyOfTheRuntimesDirectory) {
-  Runtime& rt = TheRuntime();
-  const std::string saved = rt.program_dir;
-  rt.program_dir = "C:\\工具";
-  test::TextResult dir = test::TakeText(Call(GetProgramDir));
-  rt.program_dir = "";
-  test::TextResult none = test::TakeText(Call(GetProgramDir));
-  rt.program_dir = saved;
-  EXPECT_EQ(dir.text, "C:\\工具");
-  EXPECT_TRUE(none.null) << "an empty directory is the empty text (null)";
 }
 
 }  // namespace
