@@ -13,6 +13,7 @@
 #include "runtime/dll_commands.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
+#include "runtime/program.h"
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
 #include "runtime/services.h"
@@ -246,6 +247,73 @@ TEST(RuntimeIdleTasks, OnePerLiveWindowRunLastFirstAndDroppedWithTheirWindow) {
 
   RuntimeNotify(kSvcRemoveIdleTask, uintptr_t(a.hwnd), 0);
   EXPECT_TRUE(rt.idle_windows.empty());
+}
+
+// --- InitRuntime --------------------------------------------------------------------------------
+
+std::vector<std::pair<int32_t, uintptr_t>> g_library_calls;
+int64_t RecordingNotify(int32_t code, uintptr_t v1, uintptr_t) {
+  g_library_calls.push_back({code, v1});
+  return 0;
+}
+const LibraryDescriptor kRecordingLibrary = {kLibrarySignature, "recording",    1, 0,
+                                             nullptr,           RecordingNotify};
+const LibraryDescriptor kUnsignedLibrary = {0x12345678, "unsigned", 1, 0, nullptr, RecordingNotify};
+
+TEST(RuntimeInit, TakesTheHeaderPathsLibrariesAndDllTables) {
+  Runtime& rt = TheRuntime();
+  wchar_t cwd_before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, cwd_before);
+  SetCurrentDirectoryW(L"C:\\");
+  g_library_calls.clear();
+
+  static const char kConstants[] = "常量";
+  const LibraryDescriptor* libraries[] = {&kRecordingLibrary, nullptr, &kUnsignedLibrary};
+  const char* files[] = {"a.dll", ""};
+  const char* exports[] = {"F", "#3"};
+  ProgramHeader header = {7,
+                          9,
+                          0x00010332,
+                          0,
+                          reinterpret_cast<const uint8_t*>(kConstants),
+                          sizeof kConstants,
+                          nullptr,
+                          0,
+                          3,
+                          libraries,
+                          2,
+                          files,
+                          exports};
+  InitRuntime(&header);
+
+  EXPECT_EQ(rt.build_kind, 7u);
+  EXPECT_EQ(rt.reserved, 9u);
+  EXPECT_EQ(rt.id_counter, 0x00010333u) << "the id counter starts above the last id";
+  EXPECT_EQ(RuntimeNotify(kSvcBuildKind, 0, 0), 7);
+  EXPECT_EQ(rt.program_file, "win_tests.exe");
+  EXPECT_EQ(rt.program_dir, BinDir());
+  wchar_t cwd[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  EXPECT_EQ(Gbk(cwd), BinDir()) << "the program directory becomes the current directory";
+  EXPECT_EQ(rt.main_thread_id, GetCurrentThreadId());
+  ASSERT_NE(rt.message_window, nullptr);
+  EXPECT_EQ(GetWindowLongW(rt.message_window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(IsWindowVisible(rt.message_window));
+  EXPECT_TRUE(IsConstant(kConstants + 2)) << "the constant data is the read-only range";
+  EXPECT_EQ(rt.dll_files, (std::vector<std::string>{"a.dll", ""}));
+  EXPECT_EQ(rt.dll_exports, (std::vector<std::string>{"F", "#3"}));
+  EXPECT_EQ(rt.dll_addresses, (std::vector<void*>{nullptr, nullptr}));
+  ASSERT_EQ(g_library_calls.size(), 1u) << "only the signed, non-null library is told";
+  EXPECT_EQ(g_library_calls[0].first, kLibInit);
+  EXPECT_EQ(g_library_calls[0].second, reinterpret_cast<uintptr_t>(&RuntimeNotify));
+  EXPECT_EQ(rt.libraries.size(), 3u);
+  EXPECT_EQ(rt.library_state, (std::vector<uint32_t>{0, 0, 0}));
+
+  ClearConstantRange();
+  ReleaseDllCommands();
+  rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
+  rt.library_state.assign(6, 0);
+  SetCurrentDirectoryW(cwd_before);
 }
 
 // --- Runtime services 0 to 3 ------------------------------------------------------------------

@@ -23,6 +23,8 @@ constexpr uint32_t kFirst = 0x52000010;
 constexpr uint32_t kFirstUnit = 0x06000011;
 constexpr uint32_t kSecond = 0x52000020;
 constexpr uint32_t kSecondUnit = 0x06000021;
+constexpr uint32_t kModal = 0x52000030;
+constexpr uint32_t kModalUnit = 0x06000031;
 
 std::vector<std::string> g_events;
 int g_close_answer = -1;  // -1: the close handler returns nothing
@@ -50,7 +52,21 @@ void Idle(HandlerCall& call) {
   call.Return(g_idle_answers-- > 0 ? 1 : 0);
 }
 
-const Routine kRoutines[] = {Created, Moved, Resized, CloseRequested, Destroyed, Idle, nullptr};
+uint32_t g_modal_id_seen = 0;
+bool g_first_enabled_seen = true;
+// The modal window closes itself once its nested loop runs.
+void ModalCreated(HandlerCall&) {
+  PostMessageW(FindLiveObject(kModal, 0)->hwnd(), WM_CLOSE, 0, 0);
+}
+void ModalCloseRequested(HandlerCall&) {
+  g_modal_id_seen = TheRuntime().modal_window_id;
+  UnitObject* first = FindLiveObject(kFirst, 0);
+  g_first_enabled_seen = first != nullptr && IsWindowEnabled(first->hwnd());
+}
+
+const Routine kRoutines[] = {Created,   Moved, Resized,      CloseRequested,
+                             Destroyed, Idle,  ModalCreated, ModalCloseRequested,
+                             nullptr};
 
 class RuntimeWindows : public ::testing::Test {
  protected:
@@ -74,6 +90,14 @@ class RuntimeWindows : public ::testing::Test {
     forms::Bytes bytes = test::WriteTestForms({
         {kFirst, kFirstUnit, "第一个窗口", 30, 40, 300, 200, all},
         {kSecond, kSecondUnit, "第二个窗口", 360, 40, 200, 150, {}},
+        {kModal,
+         kModalUnit,
+         "模态窗口",
+         100,
+         100,
+         200,
+         150,
+         {{0, RoutineOffset(6)}, {1, RoutineOffset(7)}}},
     });
     forms::LoadStatus status =
         LoadWindowDefinitions(bytes.data(), uint32_t(bytes.size()), uintptr_t(kRoutines));
@@ -82,6 +106,7 @@ class RuntimeWindows : public ::testing::Test {
   void TearDown() override {
     Runtime& rt = TheRuntime();
     rt.loop_started = false;
+    rt.modal_window_id = 0;
     for (uint32_t id : LiveWindowIds()) DestroyWindow(FindLiveObject(id, 0)->hwnd());
     DrainQuit();
     rt.forms.reset();
@@ -239,6 +264,20 @@ TEST_F(RuntimeWindows, NestedLoopLeavesWmQuitToTheMainLoop) {
   RunLoop(LoopMode::kModal);
   EXPECT_EQ(rt.modal_window_id, 0u) << "the nested loop ends when the modal id becomes 0";
   DestroyWindow(target);
+}
+
+TEST_F(RuntimeWindows, ModalLoadRunsANestedLoopAndRestoresTheModalId) {
+  Runtime& rt = TheRuntime();
+  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  rt.modal_window_id = 0x52000099;  // as if inside another modal window
+  g_modal_id_seen = 0;
+  ASSERT_TRUE(LoadWindow(kModal, FindLiveObject(kFirst, 0), true));
+  EXPECT_EQ(FindLiveObject(kModal, 0), nullptr) << "a modal load returns once its window is gone";
+  EXPECT_EQ(g_modal_id_seen, kModal) << "while it runs, the modal window id is its window's";
+  EXPECT_FALSE(g_first_enabled_seen) << "the other windows are disabled meanwhile";
+  EXPECT_TRUE(IsWindowEnabled(FindLiveObject(kFirst, 0)->hwnd())) << "and enabled again after";
+  EXPECT_EQ(rt.modal_window_id, 0x52000099u) << "the outer modal id is put back";
+  EXPECT_FALSE(DrainQuit()) << "the first window is still alive: no WM_QUIT";
 }
 
 TEST_F(RuntimeWindows, DestroyingTheModalWindowClearsTheModalId) {
