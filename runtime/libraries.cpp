@@ -1,5 +1,6 @@
 #include "runtime/libraries.h"
 
+#include "runtime/units/native_controls.h"
 #include "runtime/units/window.h"
 
 namespace rc {
@@ -45,21 +46,21 @@ const DataTypeDescriptor kCoreTypes[32] = {
     {},                                 // 2
     {},                                 // 3
     {},                                 // 4
-    {},                                 // 5 EditBox
+    EditBoxTypeDescriptor(),            // 5 EditBox
     {},                                 // 6 PicBox
     {},                                 // 7
     {},                                 // 8
-    {},                                 // 9 GroupBox
+    GroupBoxTypeDescriptor(),           // 9 GroupBox
     {},                                 // 10 Label
-    {},                                 // 11 Button
+    ButtonTypeDescriptor(),             // 11 Button
     {},                                 // 12
-    {},                                 // 13 RadioBox
+    RadioBoxTypeDescriptor(),           // 13 RadioBox
     {},                                 // 14
     {},                                 // 15
     {},                                 // 16
     {},                                 // 17
-    {},                                 // 18 VScrollBar
-    {},                                 // 19 ProcessBar
+    VScrollBarTypeDescriptor(),         // 18 VScrollBar
+    ProcessBarTypeDescriptor(),         // 19 ProcessBar
     {},                                 // 20
     {},                                 // 21
     {},                                 // 22
@@ -72,7 +73,7 @@ const DataTypeDescriptor kCoreTypes[32] = {
     {},                                 // 29
     {},                                 // 30
     {},                                 // 31
-    {},                                 // 32 Timer
+    TimerTypeDescriptor(),              // 32 Timer
 };
 const DataTypeDescriptor kExtendedUiOneTypes[5] = {
     {},                                 // 1
@@ -87,7 +88,7 @@ const DataTypeDescriptor kExtendedUiTwoTypes[3] = {
     {},                                 // 3 SplitterBar
 };
 const DataTypeDescriptor kMultimediaTypes[1] = {
-    {},                                 // 1 SysVolume
+    SysVolumeTypeDescriptor(),          // 1 SysVolume
 };
 // clang-format on
 

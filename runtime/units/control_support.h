@@ -1,0 +1,172 @@
+// What the unit types built on native controls share: the descriptor and its property table,
+// the interface function made from the type's class, the save operation, the frame styles of a
+// border choice, the colours a control paints with and its font.
+//
+// A type's class provides
+//   static UnitObject* Create(const CreateArgs& args);            operation 1
+//   int Changed(int32_t index, const PropertyValue& value);       operation 4 (index - 8)
+//   int Get(int32_t index, PropertyValue* out);                   operation 6 (index - 8)
+//   Data Snapshot();                                              the current typed data (5)
+// and ControlInterface<Class> turns these into the operations the runtime looks up by number.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "commands/values.h"
+#include "forms/type_data.h"
+#include "runtime/draw/font.h"
+#include "runtime/draw/picture.h"
+#include "runtime/library.h"
+
+namespace rc {
+
+constexpr size_t kCommonPropertyCount = 8;
+
+// A property table: the eight common properties, then the type's own kinds from index 8 on.
+template <size_t N>
+constexpr std::array<PropertyEntry, kCommonPropertyCount + N> ControlProperties(
+    const uint16_t (&kinds)[N]) {
+  std::array<PropertyEntry, kCommonPropertyCount + N> table{};
+  const uint16_t common[kCommonPropertyCount] = {kKindInteger, kKindInteger, kKindInteger,
+                                                 kKindInteger, kKindText,    kKindBool,
+                                                 kKindBool,    kKindCursor};
+  for (size_t i = 0; i < kCommonPropertyCount; ++i) {
+    table[i] = Property(common[i], kCommonEditorFlags);
+  }
+  for (size_t i = 0; i < N; ++i) table[kCommonPropertyCount + i] = Property(kinds[i]);
+  return table;
+}
+// A type with no properties of its own.
+constexpr std::array<PropertyEntry, kCommonPropertyCount> ControlProperties() {
+  const uint16_t none[1] = {0};
+  std::array<PropertyEntry, kCommonPropertyCount + 1> with_one = ControlProperties(none);
+  std::array<PropertyEntry, kCommonPropertyCount> table{};
+  for (size_t i = 0; i < kCommonPropertyCount; ++i) table[i] = with_one[i];
+  return table;
+}
+
+// The save operation's block: the type data as stored in a record, on the runtime heap.
+template <class Data>
+void* SaveTypeData(const Data& data, uint32_t* size) {
+  forms::Bytes bytes = forms::WriteTypeDataAs(data);
+  void* block = AllocMem(bytes.size());
+  if (!bytes.empty()) std::memcpy(block, bytes.data(), bytes.size());
+  if (size != nullptr) *size = uint32_t(bytes.size());
+  return block;
+}
+
+template <class Unit>
+struct ControlOperations {
+  static UnitObject* Create(const CreateArgs& args) { return Unit::Create(args); }
+  static int Changed(UnitObject* unit, int32_t index, const PropertyValue& value, int*) {
+    return static_cast<Unit*>(unit)->Changed(index, value);
+  }
+  static void* Save(UnitObject* unit, uint32_t* size) {
+    return SaveTypeData(static_cast<Unit*>(unit)->Snapshot(), size);
+  }
+  static int Get(void*, UnitObject* unit, int32_t index, PropertyValue* value) {
+    return static_cast<Unit*>(unit)->Get(index, value);
+  }
+};
+
+template <class Unit>
+void* ControlInterface(int32_t op) {
+  switch (op) {
+    case kOpCreate:
+      return reinterpret_cast<void*>(&ControlOperations<Unit>::Create);
+    case kOpPropertyChanged:
+      return reinterpret_cast<void*>(&ControlOperations<Unit>::Changed);
+    case kOpSave:
+      return reinterpret_cast<void*>(&ControlOperations<Unit>::Save);
+    case kOpGetProperty:
+      return reinterpret_cast<void*>(&ControlOperations<Unit>::Get);
+    default:
+      return nullptr;
+  }
+}
+
+// Clamps a property value into [low, high].
+constexpr int32_t ClampTo(int32_t value, int32_t low, int32_t high) {
+  return value < low ? low : value > high ? high : value;
+}
+
+// Frame styles of a border choice: 0 none, 1 sunken client edge, 2 dialog frame, 3 static
+// edge, 4 client edge and dialog frame, 5 thin line. Values outside count as the nearest end.
+struct FrameStyles {
+  DWORD style = 0;
+  DWORD ex_style = 0;
+};
+FrameStyles BorderFrame(int32_t border);
+// Replaces the frame styles of a live control and has the frame drawn anew.
+void ApplyBorderFrame(HWND hwnd, int32_t border);
+
+// Sets or clears style bits of a live window; true when they changed.
+bool SetStyleBits(HWND hwnd, DWORD mask, DWORD bits);
+
+// The text of a native window as GBK.
+std::string WindowTextGbk(HWND hwnd);
+void SetWindowTextGbk(HWND hwnd, const std::string& gbk);
+
+// The brush and colours a control paints its text with (WM_CTLCOLOR*). Stored colours; the
+// default colour is the button face.
+class ControlColours {
+ public:
+  ControlColours(uint32_t text, uint32_t background) : text_(text) { SetBackground(background); }
+  ~ControlColours();
+  ControlColours(const ControlColours&) = delete;
+  ControlColours& operator=(const ControlColours&) = delete;
+
+  void SetText(uint32_t text) { text_ = text; }
+  void SetBackground(uint32_t background);
+  // Prepares the control's DC and returns the background brush, as WM_CTLCOLOR* wants.
+  LRESULT Paint(HDC dc) const;
+  HBRUSH brush() const { return brush_; }
+
+ private:
+  uint32_t text_;
+  HBRUSH brush_ = nullptr;
+  COLORREF background_ = 0;
+};
+
+// A unit's font, made from its stored record and set on the native control. A record the
+// window system cannot make a font from, and no record, give the default GUI font.
+class ControlFont {
+ public:
+  void Set(HWND hwnd, const forms::Bytes& stored);
+
+ private:
+  draw::Font font_;
+};
+
+// The picture of a button or radio box, shown through the control's own image support. The
+// caption stays when there is one; a control without caption shows the picture alone.
+class ControlPicture {
+ public:
+  void Set(HWND hwnd, const forms::Bytes& stored, bool has_caption);
+
+ private:
+  draw::Picture picture_;
+};
+
+// Property values handed out by get-property: they point into the unit's data.
+void TextValue(const std::string& text, PropertyValue* out);
+void BytesValue(const forms::Bytes& bytes, PropertyValue* out);
+
+// Storing a written value in a type's data; each returns false when nothing changed, so that
+// the setter can return early. A null text is the empty text, null bytes are none; a font
+// arrives as its whole record.
+bool StoreText(std::string* stored, const PropertyValue& value);
+bool StoreBytes(forms::Bytes* stored, const PropertyValue& value);
+bool StoreInt(int32_t* stored, int32_t value);
+bool StoreColour(uint32_t* stored, int32_t value);
+
+// Makes the common controls' window classes (progress bar, up-down) known, once.
+void InitControlClasses();
+
+}  // namespace rc

@@ -1,0 +1,535 @@
+// The `EditBox` unit type (core library, type 5): a native edit control. Event 0 reports every
+// change of its content, by the user (the reflected EN_CHANGE) or by a content write, which
+// raises it exactly once. The spin option attaches a native up-down control beside the box.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "runtime/text_w.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/native_controls.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kEditBoxPropertyCount> kEditBoxProperties = ControlProperties({
+    kKindText,     // 8 content
+    kKindChoice,   // 9 border
+    kKindColour,   // 10 text colour
+    kKindColour,   // 11 background colour
+    kKindFont,     // 12 font
+    kKindBool,     // 13 hide selection
+    kKindInteger,  // 14 maximum length
+    kKindBool,     // 15 multi-line
+    kKindChoice,   // 16 scroll bars
+    kKindChoice,   // 17 alignment
+    kKindChoice,   // 18 input mode
+    kKindInteger,  // 19 password character
+    kKindChoice,   // 20 letter case
+    kKindBool,     // 21 spin control
+    kKindInteger,  // 22 spin minimum
+    kKindInteger,  // 23 spin maximum
+    kKindInteger,  // 24 selection start
+    kKindInteger,  // 25 selection length
+    kKindText,     // 26 selected text
+    kKindText,     // 27
+    kKindText,     // 28
+});
+
+namespace {
+
+enum : int32_t {  // property index - 8
+  kContent = 0,
+  kBorder,
+  kTextColour,
+  kBackgroundColour,
+  kFont,
+  kHideSelection,
+  kMaxLength,
+  kMultiLine,
+  kScrollBars,
+  kAlignment,
+  kInputMode,
+  kPasswordChar,
+  kLetterCase,
+  kSpin,
+  kSpinMinimum,
+  kSpinMaximum,
+  kSelectionStart,
+  kSelectionLength,
+  kSelectedText,
+  kP27,
+  kP28,
+};
+enum : int32_t {
+  kEventChanged = 0,
+};
+enum : int32_t {  // input modes this runtime acts on; 4 to 11 are kept but behave as 0
+  kInputReadOnly = 1,
+  kInputPassword = 2,
+  kInputInteger = 3,
+};
+
+constexpr DWORD kCaseStyles = ES_LOWERCASE | ES_UPPERCASE;
+
+class EditBoxUnit : public UnitWindow {
+ public:
+  EditBoxUnit(const CreateArgs& args, const forms::EditBoxData& data)
+      : UnitWindow(args.window_id, args.unit_id),
+        data_(data),
+        colours_(data.text_colour, data.background_colour) {}
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out);
+  forms::EditBoxData Snapshot();
+
+ private:
+  void ReadBack();
+  const int32_t* Number(int32_t index) const;
+  int SetStyleField(int32_t* field, int32_t value, int32_t high);
+  void SetContent(const PropertyValue& value);
+  void SetBorder(int32_t border);
+  void SetColour(uint32_t* field, int32_t value);
+  void SetFont(const PropertyValue& value);
+  void SetMaxLength(int32_t length);
+  void SetInputMode(int32_t mode);
+  void SetPasswordChar(int32_t code);
+  void SetLetterCase(int32_t letter_case);
+  void SetSpinField(int32_t* field, int32_t value);
+  void SetSelection(int32_t* field, int32_t value);
+  void ReplaceSelection(const PropertyValue& value);
+  void ShowInputMode();
+  void ShowSelection();
+  void ShowSpin();
+  void PlaceSpin();
+
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT OnCommand(WPARAM wp);
+  LRESULT OnColour(WPARAM wp);
+  LRESULT OnChar(WPARAM wp, LPARAM lp);
+  LRESULT OnPlaced(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnEnable(WPARAM wp, LPARAM lp);
+  LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+
+  // Every property as last written (choices clamped). Content and selection change under the
+  // user's hands: reads and the save operation take them from the control (ReadBack).
+  forms::EditBoxData data_;
+  ControlColours colours_;     // text and background colour of the box
+  ControlFont font_;           // the font made from data_.font
+  HWND spin_ = nullptr;        // the attached up-down control, a sibling of the box; or none
+  bool setting_ = false;       // the runtime sets the text: the control's EN_CHANGE is not ours
+  std::string selected_text_;  // property 26 as last read, kept for the caller to copy
+};
+
+bool SingleLine(const forms::EditBoxData& data) {
+  return data.multi_line == 0;
+}
+
+// Styles the control takes only when it is made: changing them re-creates the unit.
+DWORD CreationStyles(const forms::EditBoxData& data) {
+  const DWORD alignments[] = {ES_LEFT, ES_CENTER, ES_RIGHT};
+  DWORD style = alignments[data.alignment];
+  if (!data.hide_selection) style |= ES_NOHIDESEL;
+  if (SingleLine(data)) return style | ES_AUTOHSCROLL;
+  style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+  // Without a horizontal bar the lines wrap at the box's edge.
+  if (data.scroll_bars & 1) style |= WS_HSCROLL | ES_AUTOHSCROLL;
+  if (data.scroll_bars & 2) style |= WS_VSCROLL;
+  return style;
+}
+
+DWORD CaseStyle(int32_t letter_case) {
+  return letter_case == 1 ? ES_LOWERCASE : letter_case == 2 ? ES_UPPERCASE : 0;
+}
+
+// The password character is stored as a character code: a single byte, or the two bytes of a
+// GBK character with the lead byte high.
+wchar_t PasswordChar(uint16_t code) {
+  if (code == 0) return L'*';
+  if (code < 0x80) return wchar_t(code);
+  const char gbk[3] = {char(code >> 8), char(code & 0xFF), 0};
+  std::wstring wide = Wide(gbk);
+  return wide.empty() ? L'*' : wide[0];
+}
+
+// What the keyboard may enter in integer mode: a sign, digits, and the control characters that
+// edit (backspace, the clipboard keys) rather than type.
+bool IntegerCharacter(WPARAM ch) {
+  return ch < 0x20 || ch == 0x7F || ch == L'-' || (ch >= L'0' && ch <= L'9');
+}
+
+forms::EditBoxData Clamped(forms::EditBoxData data) {
+  data.border = ClampTo(data.border, 0, 5);
+  data.scroll_bars = ClampTo(data.scroll_bars, 0, 3);
+  data.alignment = ClampTo(data.alignment, 0, 2);
+  data.input_mode = ClampTo(data.input_mode, 0, 11);
+  data.letter_case = ClampTo(data.letter_case, 0, 2);
+  data.max_length = std::max(data.max_length, 0);
+  data.hide_selection = data.hide_selection != 0;
+  data.multi_line = data.multi_line != 0;
+  data.spin = data.spin != 0;
+  return data;
+}
+
+void EditBoxUnit::ReadBack() {
+  data_.content = WindowTextGbk(hwnd_);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  data_.selection_start = int32_t(start);
+  data_.selection_length = int32_t(end - start);
+}
+
+forms::EditBoxData EditBoxUnit::Snapshot() {
+  ReadBack();
+  return data_;
+}
+
+// A creation style: stored, and 1 asks the runtime to re-create the unit with it.
+int EditBoxUnit::SetStyleField(int32_t* field, int32_t value, int32_t high) {
+  return StoreInt(field, ClampTo(value, 0, high)) ? 1 : 0;
+}
+
+// Set without the control's own notification, then reported once, so that a handler sees
+// exactly one change event per write, also when the text stays the same.
+void EditBoxUnit::SetContent(const PropertyValue& value) {
+  data_.content = value.text != nullptr ? value.text : "";
+  setting_ = true;
+  SetWindowTextGbk(hwnd_, data_.content);
+  setting_ = false;
+  Raise(kEventChanged);
+}
+
+void EditBoxUnit::SetBorder(int32_t border) {
+  if (!StoreInt(&data_.border, ClampTo(border, 0, 5))) return;
+  ApplyBorderFrame(hwnd_, data_.border);
+}
+
+void EditBoxUnit::SetColour(uint32_t* field, int32_t value) {
+  if (!StoreColour(field, value)) return;
+  colours_.SetText(data_.text_colour);
+  colours_.SetBackground(data_.background_colour);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void EditBoxUnit::SetFont(const PropertyValue& value) {
+  if (!StoreBytes(&data_.font, value)) return;
+  font_.Set(hwnd_, data_.font);
+}
+
+void EditBoxUnit::SetMaxLength(int32_t length) {
+  if (!StoreInt(&data_.max_length, std::max(length, 0))) return;
+  SendMessageW(hwnd_, EM_LIMITTEXT, WPARAM(data_.max_length), 0);
+}
+
+void EditBoxUnit::ShowInputMode() {
+  SendMessageW(hwnd_, EM_SETREADONLY, data_.input_mode == kInputReadOnly, 0);
+  wchar_t mask = data_.input_mode == kInputPassword ? PasswordChar(data_.password_char) : 0;
+  SendMessageW(hwnd_, EM_SETPASSWORDCHAR, WPARAM(mask), 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void EditBoxUnit::SetInputMode(int32_t mode) {
+  if (!StoreInt(&data_.input_mode, ClampTo(mode, 0, 11))) return;
+  ShowInputMode();
+}
+
+void EditBoxUnit::SetPasswordChar(int32_t code) {
+  if (data_.password_char == uint16_t(code)) return;
+  data_.password_char = uint16_t(code);
+  if (data_.input_mode == kInputPassword) ShowInputMode();
+}
+
+void EditBoxUnit::SetLetterCase(int32_t letter_case) {
+  if (!StoreInt(&data_.letter_case, ClampTo(letter_case, 0, 2))) return;
+  SetStyleBits(hwnd_, kCaseStyles, CaseStyle(data_.letter_case));
+}
+
+void EditBoxUnit::SetSpinField(int32_t* field, int32_t value) {
+  if (!StoreInt(field, field == &data_.spin ? int32_t(value != 0) : value)) return;
+  ShowSpin();
+}
+
+void EditBoxUnit::SetSelection(int32_t* field, int32_t value) {
+  ReadBack();
+  *field = std::max(value, 0);
+  ShowSelection();
+}
+
+void EditBoxUnit::ShowSelection() {
+  SendMessageW(hwnd_, EM_SETSEL, WPARAM(data_.selection_start),
+               LPARAM(data_.selection_start + data_.selection_length));
+}
+
+// Typing over the selection: the control reports the change itself.
+void EditBoxUnit::ReplaceSelection(const PropertyValue& value) {
+  SendMessageW(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(value.text).c_str()));
+}
+
+// Makes, updates or removes the up-down control. Only a single-line box gets one; its range
+// runs from the smaller to the larger of the two ends.
+void EditBoxUnit::ShowSpin() {
+  bool wanted = data_.spin && SingleLine(data_);
+  if (!wanted) {
+    if (spin_ != nullptr && IsWindow(spin_)) DestroyWindow(spin_);
+    spin_ = nullptr;
+    return;
+  }
+  if (spin_ == nullptr) {
+    InitControlClasses();
+    DWORD style = WS_CHILD | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+    spin_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", style, 0, 0, 0, 0, GetParent(hwnd_), nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    if (spin_ == nullptr) return;
+    // Attaching may write the up-down's position into the box; the box keeps its content.
+    setting_ = true;
+    SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd_), 0);
+    SetWindowTextGbk(hwnd_, data_.content);
+    setting_ = false;
+  }
+  SendMessageW(spin_, UDM_SETRANGE32, WPARAM(std::min(data_.spin_min, data_.spin_max)),
+               LPARAM(std::max(data_.spin_min, data_.spin_max)));
+  PlaceSpin();
+}
+
+// The up-down follows the box: same parent (the box may have been moved into a container),
+// right beside it, shown, hidden, enabled and disabled with it.
+void EditBoxUnit::PlaceSpin() {
+  if (spin_ == nullptr) return;
+  HWND parent = GetParent(hwnd_);
+  if (GetParent(spin_) != parent) SetParent(spin_, parent);
+  RECT box;
+  GetWindowRect(hwnd_, &box);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&box), 2);
+  RECT spin;
+  GetWindowRect(spin_, &spin);
+  bool visible = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+  SetWindowPos(spin_, nullptr, box.right, box.top, spin.right - spin.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  EnableWindow(spin_, IsWindowEnabled(hwnd_));
+}
+
+int EditBoxUnit::Changed(int32_t index, const PropertyValue& value) {
+  switch (index) {
+    case kContent:
+      SetContent(value);
+      return 0;
+    case kBorder:
+      SetBorder(value.i);
+      return 0;
+    case kTextColour:
+      SetColour(&data_.text_colour, value.i);
+      return 0;
+    case kBackgroundColour:
+      SetColour(&data_.background_colour, value.i);
+      return 0;
+    case kFont:
+      SetFont(value);
+      return 0;
+    case kHideSelection:
+      return SetStyleField(&data_.hide_selection, value.i != 0, 1);
+    case kMaxLength:
+      SetMaxLength(value.i);
+      return 0;
+    case kMultiLine:
+      return SetStyleField(&data_.multi_line, value.i != 0, 1);
+    case kScrollBars:
+      return SetStyleField(&data_.scroll_bars, value.i, 3);
+    case kAlignment:
+      return SetStyleField(&data_.alignment, value.i, 2);
+    case kInputMode:
+      SetInputMode(value.i);
+      return 0;
+    case kPasswordChar:
+      SetPasswordChar(value.i);
+      return 0;
+    case kLetterCase:
+      SetLetterCase(value.i);
+      return 0;
+    case kSpin:
+      SetSpinField(&data_.spin, value.i);
+      return 0;
+    case kSpinMinimum:
+      SetSpinField(&data_.spin_min, value.i);
+      return 0;
+    case kSpinMaximum:
+      SetSpinField(&data_.spin_max, value.i);
+      return 0;
+    case kSelectionStart:
+      SetSelection(&data_.selection_start, value.i);
+      return 0;
+    case kSelectionLength:
+      SetSelection(&data_.selection_length, value.i);
+      return 0;
+    case kSelectedText:
+      ReplaceSelection(value);
+      return 0;
+    case kP27:
+      StoreText(&data_.p27, value);
+      return 0;
+    case kP28:
+      StoreText(&data_.p28, value);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+// The properties that are plain numbers of the data.
+const int32_t* EditBoxUnit::Number(int32_t index) const {
+  switch (index) {
+    case kBorder:
+      return &data_.border;
+    case kHideSelection:
+      return &data_.hide_selection;
+    case kMaxLength:
+      return &data_.max_length;
+    case kMultiLine:
+      return &data_.multi_line;
+    case kScrollBars:
+      return &data_.scroll_bars;
+    case kAlignment:
+      return &data_.alignment;
+    case kInputMode:
+      return &data_.input_mode;
+    case kLetterCase:
+      return &data_.letter_case;
+    case kSpin:
+      return &data_.spin;
+    case kSpinMinimum:
+      return &data_.spin_min;
+    case kSpinMaximum:
+      return &data_.spin_max;
+    case kSelectionStart:
+      return &data_.selection_start;
+    case kSelectionLength:
+      return &data_.selection_length;
+    default:
+      return nullptr;
+  }
+}
+
+int EditBoxUnit::Get(int32_t index, PropertyValue* out) {
+  ReadBack();
+  if (const int32_t* number = Number(index)) {
+    out->i = *number;
+    return 1;
+  }
+  switch (index) {
+    case kContent:
+      TextValue(data_.content, out);
+      return 1;
+    case kTextColour:
+      out->i = int32_t(data_.text_colour);
+      return 1;
+    case kBackgroundColour:
+      out->i = int32_t(data_.background_colour);
+      return 1;
+    case kFont:
+      BytesValue(data_.font, out);
+      return 1;
+    case kPasswordChar:
+      out->i = data_.password_char;
+      return 1;
+    case kSelectedText: {
+      std::wstring text = Wide(data_.content);
+      size_t start = std::min(size_t(data_.selection_start), text.size());
+      selected_text_ = Gbk(text.substr(start, size_t(data_.selection_length)));
+      TextValue(selected_text_, out);
+      return 1;
+    }
+    case kP27:
+      TextValue(data_.p27, out);
+      return 1;
+    case kP28:
+      TextValue(data_.p28, out);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LRESULT EditBoxUnit::OnCommand(WPARAM wp) {
+  if (HIWORD(wp) == EN_CHANGE && !setting_) Raise(kEventChanged);
+  return 0;
+}
+
+LRESULT EditBoxUnit::OnColour(WPARAM wp) {
+  return colours_.Paint(reinterpret_cast<HDC>(wp));
+}
+
+LRESULT EditBoxUnit::OnChar(WPARAM wp, LPARAM lp) {
+  if (data_.input_mode == kInputInteger && !IntegerCharacter(wp)) return 0;
+  return Default(WM_CHAR, wp, lp);
+}
+
+LRESULT EditBoxUnit::OnPlaced(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT r = Default(msg, wp, lp);
+  PlaceSpin();
+  return r;
+}
+
+LRESULT EditBoxUnit::OnEnable(WPARAM wp, LPARAM lp) {
+  if (spin_ != nullptr) EnableWindow(spin_, BOOL(wp));
+  return Default(WM_ENABLE, wp, lp);
+}
+
+LRESULT EditBoxUnit::OnDestroy(WPARAM wp, LPARAM lp) {
+  if (spin_ != nullptr && IsWindow(spin_)) DestroyWindow(spin_);
+  spin_ = nullptr;
+  return Default(WM_DESTROY, wp, lp);
+}
+
+LRESULT EditBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case kReflectBase + WM_COMMAND:
+      return OnCommand(wp);
+    case kReflectBase + WM_CTLCOLOREDIT:
+    case kReflectBase + WM_CTLCOLORSTATIC:
+      return OnColour(wp);
+    case WM_CHAR:
+      return OnChar(wp, lp);
+    case WM_WINDOWPOSCHANGED:
+    case kUnitCreatedMessage:
+      return OnPlaced(msg, wp, lp);
+    case WM_ENABLE:
+      return OnEnable(wp, lp);
+    case WM_DESTROY:
+      return OnDestroy(wp, lp);
+    default:
+      return Default(msg, wp, lp);
+  }
+}
+
+UnitObject* EditBoxUnit::Create(const CreateArgs& args) {
+  forms::EditBoxData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  data = Clamped(data);
+  auto* unit = new EditBoxUnit(args, data);
+  FrameStyles frame = BorderFrame(data.border);
+  DWORD style = args.style | frame.style | CreationStyles(data) | CaseStyle(data.letter_case);
+  if (!unit->CreateControl(L"EDIT", data.content.c_str(), style, frame.ex_style, args)) {
+    delete unit;
+    return nullptr;
+  }
+  unit->font_.Set(unit->hwnd_, data.font);
+  SendMessageW(unit->hwnd_, EM_LIMITTEXT, WPARAM(data.max_length), 0);
+  unit->ShowInputMode();
+  unit->ShowSelection();
+  unit->ShowSpin();
+  return unit;
+}
+
+}  // namespace
+
+void* EditBoxInterface(int32_t op) {
+  return ControlInterface<EditBoxUnit>(op);
+}
+
+}  // namespace rc

@@ -1,0 +1,106 @@
+// The `Timer` unit type (core library, type 32): a hidden native window that only receives
+// timer messages and raises the tick event for each of them. It is never shown.
+#include <algorithm>
+
+#include "runtime/units/control_support.h"
+#include "runtime/units/native_controls.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kTimerPropertyCount> kTimerProperties = ControlProperties({
+    kKindInteger,  // 8 interval in milliseconds
+});
+
+namespace {
+
+constexpr wchar_t kTimerClass[] = L"RollcallTimer";
+// The one timer of the unit's window.
+constexpr UINT_PTR kTimerId = 1000;
+
+enum : int32_t {  // property index - 8
+  kInterval = 0,
+};
+enum : int32_t {
+  kEventTick = 0,
+};
+
+class TimerUnit : public UnitWindow {
+ public:
+  TimerUnit(const CreateArgs& args, const forms::TimerData& data)
+      : UnitWindow(args.window_id, args.unit_id), data_(data) {}
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out);
+  forms::TimerData Snapshot() const { return data_; }
+
+ private:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT OnTimer();
+  void SetInterval(int32_t interval);
+  void Start();
+
+  forms::TimerData data_;  // interval: the running period in milliseconds, 0 while stopped
+};
+
+void TimerUnit::Start() {
+  if (data_.interval > 0) SetTimer(hwnd_, kTimerId, UINT(data_.interval), nullptr);
+}
+
+// The application keeps its timers' state in the interval alone, and writes the interval it
+// already has from tick handlers all the time: such a write must leave the schedule alone.
+void TimerUnit::SetInterval(int32_t interval) {
+  if (!StoreInt(&data_.interval, std::max(interval, 0))) return;
+  KillTimer(hwnd_, kTimerId);
+  Start();
+}
+
+int TimerUnit::Changed(int32_t index, const PropertyValue& value) {
+  if (index == kInterval) SetInterval(value.i);
+  return 0;
+}
+
+int TimerUnit::Get(int32_t index, PropertyValue* out) {
+  if (index != kInterval) return 0;
+  out->i = data_.interval;
+  return 1;
+}
+
+LRESULT TimerUnit::OnTimer() {
+  Raise(kEventTick);
+  return 0;
+}
+
+LRESULT TimerUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_TIMER:
+      return OnTimer();
+    default:
+      return Default(msg, wp, lp);
+  }
+}
+
+UnitObject* TimerUnit::Create(const CreateArgs& args) {
+  forms::TimerData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  data.interval = std::max(data.interval, 0);
+  if (!RegisterUnitClass(kTimerClass, 0)) return nullptr;
+  auto* unit = new TimerUnit(args, data);
+  // A window that fails after it got its object deletes the object as it goes; which way it
+  // failed cannot be told here, and a lost object is the lesser harm than a double delete.
+  if (!unit->CreateOwnClass(kTimerClass, "", args.style & WS_DISABLED, 0, args)) return nullptr;
+  unit->Start();
+  return unit;
+}
+
+}  // namespace
+
+void* TimerInterface(int32_t op) {
+  return ControlInterface<TimerUnit>(op);
+}
+
+}  // namespace rc

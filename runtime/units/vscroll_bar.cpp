@@ -1,0 +1,185 @@
+// The `VScrollBar` unit type (core library, type 18): a native vertical scroll bar. The bar
+// moves only when the unit moves it: the user's scrolling arrives reflected from the parent as
+// WM_VSCROLL, and the new position, clamped into the range, is taken and reported (event 0) only
+// when it differs from the one shown. Writing the position never raises the event.
+#include <algorithm>
+
+#include "runtime/units/control_support.h"
+#include "runtime/units/native_controls.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kVScrollBarPropertyCount> kVScrollBarProperties =
+    ControlProperties({
+        kKindInteger,  // 8 minimum
+        kKindInteger,  // 9 maximum
+        kKindInteger,  // 10 page change
+        kKindInteger,  // 11 line change
+        kKindInteger,  // 12 position
+        kKindBool,     // 13 allow thumb tracking
+    });
+
+namespace {
+
+constexpr int32_t kLimit = 32767;
+
+enum : int32_t {  // property index - 8
+  kMinimum = 0,
+  kMaximum,
+  kPageChange,
+  kLineChange,
+  kPosition,
+  kThumbTracking,
+};
+enum : int32_t {
+  kEventPositionChanged = 0,
+};
+
+class VScrollBarUnit : public UnitWindow {
+ public:
+  VScrollBarUnit(const CreateArgs& args, const forms::VScrollBarData& data)
+      : UnitWindow(args.window_id, args.unit_id), data_(data) {}
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out);
+  forms::VScrollBarData Snapshot() const { return data_; }
+
+ private:
+  int32_t Low() const { return std::min(data_.minimum, data_.maximum); }
+  int32_t High() const { return std::max(data_.minimum, data_.maximum); }
+  int32_t Shown() const { return std::clamp(data_.position, Low(), High()); }
+  void ShowRange();
+  void SetRangeEnd(int32_t* field, int32_t value);
+  void SetPosition(int32_t position);
+  // Where a scroll request of the user leads from the position shown.
+  int32_t Target(WPARAM request) const;
+
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT OnScroll(WPARAM wp);
+
+  // Minimum and maximum within 0..32767 (the range runs from the smaller to the larger), page
+  // and line change within 1..32767, the position as written within 0..32767 (shown clamped
+  // into the range, read back as written), and whether dragging the thumb scrolls at once.
+  forms::VScrollBarData data_;
+};
+
+void VScrollBarUnit::ShowRange() {
+  SetScrollRange(hwnd_, SB_CTL, Low(), High(), FALSE);
+  SetScrollPos(hwnd_, SB_CTL, Shown(), TRUE);
+}
+
+void VScrollBarUnit::SetRangeEnd(int32_t* field, int32_t value) {
+  if (!StoreInt(field, ClampTo(value, 0, kLimit))) return;
+  ShowRange();
+}
+
+void VScrollBarUnit::SetPosition(int32_t position) {
+  if (!StoreInt(&data_.position, ClampTo(position, 0, kLimit))) return;
+  SetScrollPos(hwnd_, SB_CTL, Shown(), TRUE);
+}
+
+int VScrollBarUnit::Changed(int32_t index, const PropertyValue& value) {
+  switch (index) {
+    case kMinimum:
+      SetRangeEnd(&data_.minimum, value.i);
+      break;
+    case kMaximum:
+      SetRangeEnd(&data_.maximum, value.i);
+      break;
+    case kPageChange:
+      data_.page_change = ClampTo(value.i, 1, kLimit);
+      break;
+    case kLineChange:
+      data_.line_change = ClampTo(value.i, 1, kLimit);
+      break;
+    case kPosition:
+      SetPosition(value.i);
+      break;
+    case kThumbTracking:
+      data_.thumb_tracking = value.i != 0 ? 1 : 0;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int VScrollBarUnit::Get(int32_t index, PropertyValue* out) {
+  const int32_t fields[] = {data_.minimum,     data_.maximum,  data_.page_change,
+                            data_.line_change, data_.position, data_.thumb_tracking};
+  if (index < 0 || index > kThumbTracking) return 0;
+  out->i = fields[index];
+  return 1;
+}
+
+int32_t VScrollBarUnit::Target(WPARAM request) const {
+  int32_t shown = Shown();
+  switch (LOWORD(request)) {
+    case SB_LINEUP:
+      return shown - data_.line_change;
+    case SB_LINEDOWN:
+      return shown + data_.line_change;
+    case SB_PAGEUP:
+      return shown - data_.page_change;
+    case SB_PAGEDOWN:
+      return shown + data_.page_change;
+    case SB_THUMBTRACK:
+      return data_.thumb_tracking ? int32_t(HIWORD(request)) : shown;
+    case SB_THUMBPOSITION:
+      return int32_t(HIWORD(request));
+    case SB_TOP:
+      return Low();
+    case SB_BOTTOM:
+      return High();
+    default:  // SB_ENDSCROLL
+      return shown;
+  }
+}
+
+LRESULT VScrollBarUnit::OnScroll(WPARAM wp) {
+  int32_t target = std::clamp(Target(wp), Low(), High());
+  if (target == Shown()) return 0;
+  data_.position = target;
+  SetScrollPos(hwnd_, SB_CTL, target, TRUE);
+  Raise(kEventPositionChanged);
+  return 0;
+}
+
+LRESULT VScrollBarUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case kReflectBase + WM_VSCROLL:
+      return OnScroll(wp);
+    default:
+      return Default(msg, wp, lp);
+  }
+}
+
+UnitObject* VScrollBarUnit::Create(const CreateArgs& args) {
+  forms::VScrollBarData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  data.minimum = ClampTo(data.minimum, 0, kLimit);
+  data.maximum = ClampTo(data.maximum, 0, kLimit);
+  data.page_change = ClampTo(data.page_change, 1, kLimit);
+  data.line_change = ClampTo(data.line_change, 1, kLimit);
+  data.position = ClampTo(data.position, 0, kLimit);
+  auto* unit = new VScrollBarUnit(args, data);
+  if (!unit->CreateControl(L"SCROLLBAR", "", args.style | SBS_VERT, 0, args)) {
+    delete unit;
+    return nullptr;
+  }
+  unit->ShowRange();
+  return unit;
+}
+
+}  // namespace
+
+void* VScrollBarInterface(int32_t op) {
+  return ControlInterface<VScrollBarUnit>(op);
+}
+
+}  // namespace rc

@@ -1,0 +1,51 @@
+// The Button unit: a click raises event 0; the caption goes to the native control as UTF-16
+// and reads back as GBK; type and alignments are styles of the live control.
+#include "tests/win/control_units.h"
+
+namespace rc::test {
+namespace {
+
+constexpr uint32_t kButton = 0x16000140;
+enum : int32_t { kPicture = 8, kType, kCaption, kHorizontal, kVertical, kFont };
+
+forms::RecordModel ButtonRecord() {
+  forms::ButtonData data;
+  data.caption = "轻触开始点名";
+  return UnitRecord(kButton, data, {8, 8, 200, 60}, forms::kStateVisible | forms::kStateTabStop);
+}
+
+using ButtonUnit = ControlUnitTest;
+
+TEST_F(ButtonUnit, ClickRaisesEventZero) {
+  ASSERT_TRUE(Load({ButtonRecord()}));
+  SendMessageW(Native(kButton), BM_CLICK, 0, 0);
+  EXPECT_EQ(g_unit_events, std::vector<uint32_t>{kButton}) << "one click, one event 0";
+  Write(kButton, kCaption, 0);
+  Write(kButton, kType, 1);
+  EXPECT_EQ(EventsOf(kButton), 1u) << "property writes are no clicks";
+}
+
+TEST_F(ButtonUnit, CaptionTypeAndAlignment) {
+  ASSERT_TRUE(Load({ButtonRecord()}));
+  HWND hwnd = Native(kButton);
+  EXPECT_EQ(NativeText(hwnd), L"轻触开始点名") << "the stored GBK caption is shown as UTF-16";
+  WriteText(kButton, kCaption, "轻触停止点名");
+  EXPECT_EQ(NativeText(hwnd), L"轻触停止点名");
+  EXPECT_EQ(ReadText(kButton, kCaption), "轻触停止点名");
+  WriteText(kButton, kCaption, nullptr);
+  EXPECT_EQ(NativeText(hwnd), L"") << "a null text is the empty caption";
+
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  Write(kButton, kType, 1);
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON)
+      << "type 1 is the default push button";
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (BS_CENTER | BS_VCENTER), BS_CENTER | BS_VCENTER);
+  Write(kButton, kHorizontal, 2);
+  Write(kButton, kVertical, 7);
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (BS_CENTER | BS_VCENTER), BS_RIGHT | BS_BOTTOM);
+  EXPECT_EQ(Read(kButton, kVertical), 2u) << "alignments beyond 2 are taken as 2";
+  EXPECT_EQ(Native(kButton), hwnd) << "none of these re-creates the button";
+}
+
+}  // namespace
+}  // namespace rc::test

@@ -1,0 +1,111 @@
+// The VScrollBar unit: the user's scroll requests, reflected from the window, move the bar by
+// the line and page changes, to the thumb, to the top and the bottom, clamped into the range;
+// event 0 comes only when the position changed, and never from a property write.
+#include "tests/win/control_units.h"
+
+namespace rc::test {
+namespace {
+
+constexpr uint32_t kBar = 0x16000130;
+enum : int32_t { kMinimum = 8, kMaximum, kPageChange, kLineChange, kPosition, kThumbTracking };
+
+// The volume bar of the program: 1 to 100, page 10, line 1, at 50, tracking allowed.
+forms::RecordModel BarRecord() {
+  forms::VScrollBarData data;
+  data.minimum = 1;
+  data.maximum = 100;
+  data.page_change = 10;
+  data.line_change = 1;
+  data.position = 50;
+  data.thumb_tracking = 1;
+  return UnitRecord(kBar, data, {128, 20, 40, 128});
+}
+
+// A scroll request as the bar sends it to its parent window.
+void Scroll(int request, int thumb = 0) {
+  HWND bar = ControlUnitTest::Native(kBar);
+  SendMessageW(GetParent(bar), WM_VSCROLL, MAKEWPARAM(request, thumb),
+               reinterpret_cast<LPARAM>(bar));
+}
+
+struct Step {
+  const char* what;
+  int request;  // a scroll request, or -1 for a property write
+  int value;    // the thumb position, or the property value
+  int32_t property;
+  uint32_t reads;  // position read back
+  int shown;       // position of the native bar
+  size_t events;   // events of the bar so far
+};
+
+void RunSteps(const Step* steps, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    const Step& s = steps[i];
+    SCOPED_TRACE(s.what);
+    if (s.request >= 0) {
+      Scroll(s.request, s.value);
+    } else {
+      ControlUnitTest::Write(kBar, s.property, uint32_t(s.value));
+    }
+    EXPECT_EQ(ControlUnitTest::Read(kBar, kPosition), s.reads);
+    EXPECT_EQ(GetScrollPos(ControlUnitTest::Native(kBar), SB_CTL), s.shown);
+    EXPECT_EQ(ControlUnitTest::EventsOf(kBar), s.events)
+        << "event 0 only when the user changed the position";
+  }
+}
+
+using VScrollBarUnit = ControlUnitTest;
+
+TEST_F(VScrollBarUnit, ScrollRequestsMoveAndReportOnlyChanges) {
+  ASSERT_TRUE(Load({BarRecord()}));
+  int low = -1, high = -1;
+  GetScrollRange(Native(kBar), SB_CTL, &low, &high);
+  EXPECT_EQ(low, 1);
+  EXPECT_EQ(high, 100);
+  const Step steps[] = {
+      {"line down", SB_LINEDOWN, 0, 0, 51, 51, 1},
+      {"line up", SB_LINEUP, 0, 0, 50, 50, 2},
+      {"page down", SB_PAGEDOWN, 0, 0, 60, 60, 3},
+      {"page up", SB_PAGEUP, 0, 0, 50, 50, 4},
+      {"top", SB_TOP, 0, 0, 1, 1, 5},
+      {"line up at the top", SB_LINEUP, 0, 0, 1, 1, 5},
+      {"page up at the top", SB_PAGEUP, 0, 0, 1, 1, 5},
+      {"bottom", SB_BOTTOM, 0, 0, 100, 100, 6},
+      {"bottom again", SB_BOTTOM, 0, 0, 100, 100, 6},
+      {"page down at the bottom", SB_PAGEDOWN, 0, 0, 100, 100, 6},
+      {"thumb track", SB_THUMBTRACK, 30, 0, 30, 30, 7},
+      {"thumb released where it was", SB_THUMBPOSITION, 30, 0, 30, 30, 7},
+      {"thumb beyond the range", SB_THUMBPOSITION, 200, 0, 100, 100, 8},
+      {"end of scrolling", SB_ENDSCROLL, 0, 0, 100, 100, 8},
+      {"position written", -1, 40, kPosition, 40, 40, 8},
+      {"position written beyond the range", -1, 40000, kPosition, 32767, 100, 8},
+      {"line down from the shown end", SB_LINEDOWN, 0, 0, 32767, 100, 8},
+      {"line up from the shown end", SB_LINEUP, 0, 0, 99, 99, 9},
+      {"line change 5", -1, 5, kLineChange, 99, 99, 9},
+      {"line up by 5", SB_LINEUP, 0, 0, 94, 94, 10},
+      {"line change 0 becomes 1", -1, 0, kLineChange, 94, 94, 10},
+      {"line up by 1", SB_LINEUP, 0, 0, 93, 93, 11},
+      {"tracking forbidden", -1, 0, kThumbTracking, 93, 93, 11},
+      {"thumb track ignored", SB_THUMBTRACK, 20, 0, 93, 93, 11},
+      {"thumb released", SB_THUMBPOSITION, 20, 0, 20, 20, 12},
+  };
+  RunSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST_F(VScrollBarUnit, RangeFromTheSmallerToTheLargerEnd) {
+  ASSERT_TRUE(Load({BarRecord()}));
+  const Step steps[] = {
+      {"minimum above the maximum", -1, 200, kMinimum, 50, 100, 0},
+      {"top is the smaller end, shown already", SB_TOP, 0, 0, 50, 100, 0},
+      {"bottom is the larger end", SB_BOTTOM, 0, 0, 200, 200, 1},
+      {"maximum clamped to 32767", -1, 99999, kMaximum, 200, 200, 1},
+      {"bottom", SB_BOTTOM, 0, 0, 32767, 32767, 2},
+  };
+  RunSteps(steps, sizeof steps / sizeof steps[0]);
+  EXPECT_EQ(Read(kBar, kMaximum), 32767u);
+  Write(kBar, kPageChange, uint32_t(-3));
+  EXPECT_EQ(Read(kBar, kPageChange), 1u) << "page changes below 1 become 1";
+}
+
+}  // namespace
+}  // namespace rc::test
