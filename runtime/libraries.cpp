@@ -2,6 +2,11 @@
 
 #include "runtime/units/native_controls.h"
 #include "runtime/units/window.h"
+#include "runtime/units/label.h"
+#include "runtime/units/pic_box.h"
+#include "runtime/units/splitter_bar.h"
+#include "runtime/units/super_btn.h"
+#include "runtime/units/trans_label.h"
 
 namespace rc {
 
@@ -47,11 +52,11 @@ const DataTypeDescriptor kCoreTypes[32] = {
     {},                                 // 3
     {},                                 // 4
     EditBoxTypeDescriptor(),            // 5 EditBox
-    {},                                 // 6 PicBox
+    PicBoxTypeDescriptor(),             // 6 PicBox
     {},                                 // 7
     {},                                 // 8
     GroupBoxTypeDescriptor(),           // 9 GroupBox
-    {},                                 // 10 Label
+    LabelTypeDescriptor(),              // 10 Label
     ButtonTypeDescriptor(),             // 11 Button
     {},                                 // 12
     RadioBoxTypeDescriptor(),           // 13 RadioBox
@@ -80,12 +85,12 @@ const DataTypeDescriptor kExtendedUiOneTypes[5] = {
     {},                                 // 2
     {},                                 // 3
     {},                                 // 4
-    {},                                 // 5 TransLabel
+    TransLabelTypeDescriptor(),         // 5 TransLabel
 };
 const DataTypeDescriptor kExtendedUiTwoTypes[3] = {
-    {},                                 // 1 SuperBtn
+    SuperBtnTypeDescriptor(),           // 1 SuperBtn
     {},                                 // 2
-    {},                                 // 3 SplitterBar
+    SplitterBarTypeDescriptor(),        // 3 SplitterBar
 };
 const DataTypeDescriptor kMultimediaTypes[1] = {
     SysVolumeTypeDescriptor(),          // 1 SysVolume

@@ -1,0 +1,405 @@
+#include "runtime/units/label.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
+
+#include "runtime/draw/bitmap.h"
+#include "runtime/draw/colour.h"
+#include "runtime/draw/font.h"
+#include "runtime/draw/picture.h"
+#include "runtime/text_w.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/drawn_unit.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kLabelPropertyCount> kLabelProperties = ControlProperties({
+    kKindText,     // 8 caption
+    kKindChoice,   // 9 effect
+    kKindChoice,   // 10 border
+    kKindInteger,  // 11 gradient border width
+    kKindColour,   // 12 gradient border colour 1
+    kKindColour,   // 13 gradient border colour 2
+    kKindColour,   // 14 gradient border colour 3
+    kKindFont,     // 15 font
+    kKindColour,   // 16 text colour
+    kKindColour,   // 17 background colour
+    kKindPicture,  // 18 background picture
+    kKindChoice,   // 19 picture mode
+    kKindChoice,   // 20 gradient background mode
+    kKindColour,   // 21 gradient background colour 1
+    kKindColour,   // 22 gradient background colour 2
+    kKindColour,   // 23 gradient background colour 3
+    kKindChoice,   // 24 horizontal alignment
+    kKindBool,     // 25 word wrap
+    kKindChoice,   // 26 vertical alignment
+    kKindText,     // 27 data binding
+    kKindText,     // 28 data binding
+});
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"Label";
+
+enum : int32_t {  // property index - 8
+  kCaption = 0,
+  kEffect = 1,
+  kBorder = 2,
+  kFrameWidth = 3,
+  kFrameColour1 = 4,
+  kFrameColour2 = 5,
+  kFrameColour3 = 6,
+  kFont = 7,
+  kTextColour = 8,
+  kBackgroundColour = 9,
+  kPicture = 10,
+  kPictureMode = 11,
+  kGradientMode = 12,
+  kGradientColour1 = 13,
+  kGradientColour2 = 14,
+  kGradientColour3 = 15,
+  kHorizontalAlignment = 16,
+  kWordWrap = 17,
+  kVerticalAlignment = 18,
+  kBinding1 = 19,
+  kBinding2 = 20,
+};
+
+constexpr int kGradientFrameBorder = 6;
+constexpr int kLastBorder = 6;
+constexpr int kLastGradientMode = 8;
+// A frame narrower than this is not worth drawing; narrower widths written through the
+// property are widened (stored ones are used as they are).
+constexpr int32_t kMinFrameWidth = 5;
+constexpr UINT kHorizontalFormats[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
+
+struct LabelState {
+  forms::LabelData data;  // the properties as last written (the caption in GBK)
+  std::wstring text;      // the caption as the window text and as painted
+  draw::Font font;        // made whenever data.font changes, never per paint
+  draw::Picture picture;  // decoded whenever data.background_picture changes; empty if it cannot
+};
+
+// Where a pixel lies on a gradient background, from the first colour (0) to the last (1):
+//   1 left to right              2 top to bottom
+//   3 both sides to the middle    4 top and bottom to the middle
+//   5 top-left to bottom-right    6 top-right to bottom-left
+//   7 edges to the centre, in rectangular rings   8 centre to the corners, in ellipses
+double GradientPosition(int mode, double fx, double fy) {
+  switch (mode) {
+    case 1:
+      return fx;
+    case 2:
+      return fy;
+    case 3:
+      return 1 - std::fabs(2 * fx - 1);
+    case 4:
+      return 1 - std::fabs(2 * fy - 1);
+    case 5:
+      return (fx + fy) / 2;
+    case 6:
+      return (1 - fx + fy) / 2;
+    case 7:
+      return 1 - std::max(std::fabs(2 * fx - 1), std::fabs(2 * fy - 1));
+    default: {
+      const double dx = 2 * fx - 1, dy = 2 * fy - 1;
+      return std::min(1.0, std::sqrt((dx * dx + dy * dy) / 2));
+    }
+  }
+}
+
+void PaintGradientBackground(HDC dc, const RECT& area, const forms::LabelData& data) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  draw::GradientStops stops =
+      draw::PickGradientStops(data.gradient_colour1, data.gradient_colour2, data.gradient_colour3);
+  if (data.gradient_mode <= 0 || stops.count == 0 || w <= 0 || h <= 0) return;
+  draw::Bitmap pixels = draw::Bitmap::Create(w, h);
+  if (pixels.empty()) return;
+  const int mode = std::min(data.gradient_mode, kLastGradientMode);
+  for (int y = 0; y < h; ++y) {
+    uint32_t* row = pixels.row(y);
+    for (int x = 0; x < w; ++x) {
+      COLORREF c = draw::GradientAt(stops, GradientPosition(mode, (x + 0.5) / w, (y + 0.5) / h));
+      row[x] = 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) |
+               GetBValue(c);
+    }
+  }
+  draw::MemoryDc source(dc, pixels.handle());
+  if (source) BitBlt(dc, area.left, area.top, w, h, source.get(), 0, 0, SRCCOPY);
+}
+
+// The caption inside `area`: broken at line breaks (and, with word wrap, at word boundaries),
+// the block of lines placed by the vertical alignment in every case.
+void PaintCaption(HDC dc, const RECT& area, const LabelState& s) {
+  if (s.text.empty() || IsRectEmpty(&area)) return;
+  const forms::LabelData& d = s.data;
+  UINT format = DT_NOPREFIX | kHorizontalFormats[ClampTo(d.horizontal_alignment, 0, 2)] |
+                (d.word_wrap != 0 ? DT_WORDBREAK : 0);
+  SaveDC(dc);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  SelectObject(dc, s.font.handle());
+  SetBkMode(dc, TRANSPARENT);
+  RECT box = area;
+  DrawTextW(dc, s.text.c_str(), int(s.text.size()), &box, format | DT_CALCRECT);
+  const int height = box.bottom - box.top;
+  const int space = (area.bottom - area.top) - height;
+  RECT at = area;
+  at.top += ClampTo(d.vertical_alignment, 0, 2) * space / 2;
+  at.bottom = at.top + height;
+  DrawTextWithEffect(dc, s.text, at, format | DT_NOCLIP, d.effect,
+                     draw::ResolveColour(d.text_colour));
+  RestoreDC(dc, -1);
+}
+
+// Background colour, gradient background, the gradient frame of border 6, then the picture
+// and the caption inside the frame.
+void PaintLabel(HDC dc, const RECT& client, const LabelState& s) {
+  const forms::LabelData& d = s.data;
+  FillColour(dc, client, draw::ResolveColour(d.background_colour));
+  PaintGradientBackground(dc, client, d);
+  RECT inner = client;
+  if (d.border == kGradientFrameBorder) {
+    inner = draw::DrawGradientFrame(
+        dc, client, d.gradient_border_width,
+        draw::PickGradientStops(d.border_colour1, d.border_colour2, d.border_colour3));
+  }
+  s.picture.Draw(dc, inner, draw::LabelPictureLayout(d.picture_mode));
+  PaintCaption(dc, inner, s);
+}
+
+// Border 6 is drawn by the label itself, inside a window without a native frame.
+int NativeBorderOf(int border) {
+  return border == kGradientFrameBorder ? 0 : border;
+}
+
+class Label : public UnitWindow {
+ public:
+  Label(uint32_t window_id, uint32_t unit_id, forms::LabelData data)
+      : UnitWindow(window_id, unit_id) {
+    s_.text = Wide(data.caption);
+    s_.font = draw::Font::FromStored(data.font.data(), data.font.size());
+    s_.picture =
+        draw::Picture::Decode(data.background_picture.data(), data.background_picture.size());
+    s_.data = std::move(data);
+  }
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out) const;
+  const forms::LabelData& Snapshot() const { return s_.data; }
+
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT OnPaint();
+
+  void SetCaption(const PropertyValue& value);
+  void SetBorder(int32_t border);
+  void SetFont(const PropertyValue& value);
+  void SetPicture(const PropertyValue& value);
+  template <class T>
+  void SetLook(T* field, T value);
+
+  LabelState s_;
+};
+
+LRESULT Label::OnPaint() {
+  BufferedPaint paint(hwnd_);
+  PaintLabel(paint.dc(), paint.client(), s_);
+  return 0;
+}
+
+void Label::SetCaption(const PropertyValue& value) {
+  if (!StoreText(&s_.data.caption, value)) return;
+  s_.text = Wide(s_.data.caption);
+  SetWindowTextW(hwnd_, s_.text.c_str());
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Label::SetBorder(int32_t border) {
+  if (border == s_.data.border) return;
+  s_.data.border = border;
+  ApplyBorderFrame(hwnd_, NativeBorderOf(border));
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Label::SetFont(const PropertyValue& value) {
+  if (!StoreBytes(&s_.data.font, value)) return;
+  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Label::SetPicture(const PropertyValue& value) {
+  if (!StoreBytes(&s_.data.background_picture, value)) return;
+  s_.picture =
+      draw::Picture::Decode(s_.data.background_picture.data(), s_.data.background_picture.size());
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+template <class T>
+void Label::SetLook(T* field, T value) {
+  if (*field == value) return;
+  *field = value;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+int Label::Changed(int32_t index, const PropertyValue& value) {
+  forms::LabelData& d = s_.data;
+  const auto colour = uint32_t(value.i);
+  switch (index) {
+    case kCaption:
+      SetCaption(value);
+      break;
+    case kEffect:
+      SetLook(&d.effect, ClampTo(value.i, 0, 3));
+      break;
+    case kBorder:
+      SetBorder(ClampTo(value.i, 0, kLastBorder));
+      break;
+    case kFrameWidth:
+      SetLook(&d.gradient_border_width, std::max(value.i, kMinFrameWidth));
+      break;
+    case kFrameColour1:
+      SetLook(&d.border_colour1, colour);
+      break;
+    case kFrameColour2:
+      SetLook(&d.border_colour2, colour);
+      break;
+    case kFrameColour3:
+      SetLook(&d.border_colour3, colour);
+      break;
+    case kFont:
+      SetFont(value);
+      break;
+    case kTextColour:
+      SetLook(&d.text_colour, colour);
+      break;
+    case kBackgroundColour:
+      SetLook(&d.background_colour, colour);
+      break;
+    case kPicture:
+      SetPicture(value);
+      break;
+    case kPictureMode:
+      SetLook(&d.picture_mode, ClampTo(value.i, 0, 2));
+      break;
+    case kGradientMode:
+      SetLook(&d.gradient_mode, ClampTo(value.i, 0, kLastGradientMode));
+      break;
+    case kGradientColour1:
+      SetLook(&d.gradient_colour1, colour);
+      break;
+    case kGradientColour2:
+      SetLook(&d.gradient_colour2, colour);
+      break;
+    case kGradientColour3:
+      SetLook(&d.gradient_colour3, colour);
+      break;
+    case kHorizontalAlignment:
+      SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
+      break;
+    case kWordWrap:
+      SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
+      break;
+    case kVerticalAlignment:
+      SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
+      break;
+    case kBinding1:
+      StoreText(&d.p27, value);
+      break;
+    case kBinding2:
+      StoreText(&d.p28, value);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int Label::Get(int32_t index, PropertyValue* out) const {
+  const forms::LabelData& d = s_.data;
+  // The number properties by index; the texts and byte properties in between are answered
+  // below and hold 0 here.
+  const uint32_t numbers[] = {
+      0,
+      uint32_t(d.effect),
+      uint32_t(d.border),
+      uint32_t(d.gradient_border_width),
+      d.border_colour1,
+      d.border_colour2,
+      d.border_colour3,
+      0,
+      d.text_colour,
+      d.background_colour,
+      0,
+      uint32_t(d.picture_mode),
+      uint32_t(d.gradient_mode),
+      d.gradient_colour1,
+      d.gradient_colour2,
+      d.gradient_colour3,
+      uint32_t(d.horizontal_alignment),
+      uint32_t(d.word_wrap),
+      uint32_t(d.vertical_alignment),
+  };
+  switch (index) {
+    case kCaption:
+      TextValue(d.caption, out);
+      return 1;
+    case kFont:
+      BytesValue(d.font, out);
+      return 1;
+    case kPicture:
+      BytesValue(d.background_picture, out);
+      return 1;
+    case kBinding1:
+      TextValue(d.p27, out);
+      return 1;
+    case kBinding2:
+      TextValue(d.p28, out);
+      return 1;
+    default:
+      if (index < 0 || index >= int32_t(std::size(numbers))) return 0;
+      out->i = int32_t(numbers[index]);
+      return 1;
+  }
+}
+
+LRESULT Label::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT:
+      return OnPaint();
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers the whole client area
+    default:
+      return UnitWindow::Handle(msg, wp, lp);
+  }
+}
+
+UnitObject* Label::Create(const CreateArgs& args) {
+  forms::LabelData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  FrameStyles border = BorderFrame(NativeBorderOf(data.border));
+  auto* unit = new Label(args.window_id, args.unit_id, std::move(data));
+  if (!unit->CreateOwnClass(kClassName, unit->s_.data.caption.c_str(), args.style | border.style,
+                            border.ex_style, args)) {
+    delete unit;
+    return nullptr;
+  }
+  return unit;
+}
+
+}  // namespace
+
+void* LabelInterface(int32_t op) {
+  return ControlInterface<Label>(op);
+}
+
+}  // namespace rc

@@ -1,0 +1,201 @@
+#include "runtime/units/pic_box.h"
+
+#include <utility>
+
+#include "runtime/draw/colour.h"
+#include "runtime/draw/picture.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/drawn_unit.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kPicBoxPropertyCount> kPicBoxProperties = ControlProperties({
+    kKindChoice,   // 8 border
+    kKindColour,   // 9 background colour
+    kKindPicture,  // 10 picture
+    kKindChoice,   // 11 display mode
+    kKindBool,     // 12 play animation
+    kKindText,     // 13 data binding
+    kKindText,     // 14 data binding
+});
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"PicBox";
+
+enum : int32_t {  // property index - 8
+  kBorder = 0,
+  kBackgroundColour = 1,
+  kPicture = 2,
+  kDisplayMode = 3,
+  kPlayAnimation = 4,
+  kBinding1 = 5,
+  kBinding2 = 6,
+};
+
+constexpr int kLastBorder = 5;
+constexpr int kLastDisplayMode = 2;
+
+struct PicBoxState {
+  forms::PicBoxData data;  // the properties as last written
+  draw::Picture picture;   // decoded whenever data.picture changes; empty when it cannot be
+};
+
+class PicBox : public UnitWindow {
+ public:
+  PicBox(uint32_t window_id, uint32_t unit_id, forms::PicBoxData data)
+      : UnitWindow(window_id, unit_id) {
+    s_.picture = draw::Picture::Decode(data.picture.data(), data.picture.size());
+    s_.data = std::move(data);
+  }
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out) const;
+  const forms::PicBoxData& Snapshot() const { return s_.data; }
+
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT OnPaint();
+
+  void SetBorder(int32_t border);
+  void SetBackgroundColour(uint32_t colour);
+  void SetPicture(const PropertyValue& value);
+  void SetDisplayMode(int32_t mode);
+
+  PicBoxState s_;
+};
+
+LRESULT PicBox::OnPaint() {
+  BufferedPaint paint(hwnd_);
+  FillColour(paint.dc(), paint.client(), draw::ResolveColour(s_.data.background_colour));
+  s_.picture.Draw(paint.dc(), paint.client(), draw::PicBoxLayout(s_.data.display_mode));
+  return 0;
+}
+
+void PicBox::SetBorder(int32_t border) {
+  if (border == s_.data.border) return;
+  s_.data.border = border;
+  ApplyBorderFrame(hwnd_, border);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PicBox::SetBackgroundColour(uint32_t colour) {
+  if (colour == s_.data.background_colour) return;
+  s_.data.background_colour = colour;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PicBox::SetPicture(const PropertyValue& value) {
+  if (!StoreBytes(&s_.data.picture, value)) return;
+  s_.picture = draw::Picture::Decode(s_.data.picture.data(), s_.data.picture.size());
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PicBox::SetDisplayMode(int32_t mode) {
+  if (mode == s_.data.display_mode) return;
+  s_.data.display_mode = mode;
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+int PicBox::Changed(int32_t index, const PropertyValue& value) {
+  switch (index) {
+    case kBorder:
+      SetBorder(ClampTo(value.i, 0, kLastBorder));
+      break;
+    case kBackgroundColour:
+      SetBackgroundColour(uint32_t(value.i));
+      break;
+    case kPicture:
+      SetPicture(value);
+      break;
+    case kDisplayMode:
+      SetDisplayMode(ClampTo(value.i, 0, kLastDisplayMode));
+      break;
+    case kPlayAnimation:
+      // Kept: the pictures this runtime decodes are still pictures.
+      s_.data.play_animation = value.i != 0 ? 1 : 0;
+      break;
+    case kBinding1:
+      StoreText(&s_.data.p13, value);
+      break;
+    case kBinding2:
+      StoreText(&s_.data.p14, value);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int PicBox::Get(int32_t index, PropertyValue* out) const {
+  const forms::PicBoxData& d = s_.data;
+  switch (index) {
+    case kBorder:
+      out->i = d.border;
+      return 1;
+    case kBackgroundColour:
+      out->i = int32_t(d.background_colour);
+      return 1;
+    case kPicture:
+      BytesValue(d.picture, out);
+      return 1;
+    case kDisplayMode:
+      out->i = d.display_mode;
+      return 1;
+    case kPlayAnimation:
+      out->i = d.play_animation;
+      return 1;
+    case kBinding1:
+      TextValue(d.p13, out);
+      return 1;
+    case kBinding2:
+      TextValue(d.p14, out);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LRESULT PicBox::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  // A container: the units inside are its child windows and notify it, not the window.
+  LRESULT reflected = 0;
+  if (ReflectNotification(hwnd_, msg, wp, lp, &reflected)) return reflected;
+  switch (msg) {
+    case WM_PAINT:
+      return OnPaint();
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers the whole client area
+    default:
+      return UnitWindow::Handle(msg, wp, lp);
+  }
+}
+
+UnitObject* PicBox::Create(const CreateArgs& args) {
+  forms::PicBoxData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  FrameStyles border = BorderFrame(data.border);
+  auto* unit = new PicBox(args.window_id, args.unit_id, std::move(data));
+  // The picture is not painted over the units inside; transparent ones still show it.
+  if (!unit->CreateOwnClass(kClassName, nullptr, args.style | WS_CLIPCHILDREN | border.style,
+                            border.ex_style, args)) {
+    delete unit;
+    return nullptr;
+  }
+  return unit;
+}
+
+}  // namespace
+
+void* PicBoxInterface(int32_t op) {
+  return ControlInterface<PicBox>(op);
+}
+
+}  // namespace rc

@@ -1,0 +1,139 @@
+#include "runtime/units/splitter_bar.h"
+
+#include <utility>
+
+#include "runtime/draw/colour.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/drawn_unit.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kSplitterBarPropertyCount> kSplitterBarProperties =
+    ControlProperties({
+        kKindColour,  // 8 fill colour
+        kKindChoice,  // 9
+    });
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"SplitterBar";
+
+enum : int32_t {  // property index - 8
+  kColour = 0,
+  kChoice = 1,
+};
+
+struct SplitterBarState {
+  forms::SplitterBarData data;  // the properties as last written
+};
+
+// A one-pixel raised edge along `rect`: highlight on the top and left, shadow on the bottom
+// and right.
+void DrawRaisedEdge(HDC dc, const RECT& rect) {
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + 1}, light);
+  FillColour(dc, RECT{rect.left, rect.top, rect.left + 1, rect.bottom}, light);
+  FillColour(dc, RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, shadow);
+  FillColour(dc, RECT{rect.right - 1, rect.top, rect.right, rect.bottom}, shadow);
+}
+
+class SplitterBar : public UnitWindow {
+ public:
+  SplitterBar(uint32_t window_id, uint32_t unit_id, forms::SplitterBarData data)
+      : UnitWindow(window_id, unit_id) {
+    s_.data = std::move(data);
+  }
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out) const;
+  const forms::SplitterBarData& Snapshot() const { return s_.data; }
+
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT OnPaint();
+
+  SplitterBarState s_;
+};
+
+LRESULT SplitterBar::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  if (!IsRectEmpty(&ps.rcPaint)) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    FillColour(dc, ps.rcPaint, draw::ResolveColour(s_.data.colour));
+    DrawRaisedEdge(dc, client);
+  }
+  EndPaint(hwnd_, &ps);
+  return 0;
+}
+
+int SplitterBar::Changed(int32_t index, const PropertyValue& value) {
+  switch (index) {
+    case kColour:
+      if (s_.data.colour == uint32_t(value.i)) break;
+      s_.data.colour = uint32_t(value.i);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    case kChoice:
+      // Kept for whoever reads it back; the bar is not moved by the user.
+      s_.data.p9 = ClampTo(value.i, 0, 1);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int SplitterBar::Get(int32_t index, PropertyValue* out) const {
+  switch (index) {
+    case kColour:
+      out->i = int32_t(s_.data.colour);
+      return 1;
+    case kChoice:
+      out->i = s_.data.p9;
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LRESULT SplitterBar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT:
+      return OnPaint();
+    case WM_ERASEBKGND:
+      return 1;  // the paint fills what it repaints
+    default:
+      return UnitWindow::Handle(msg, wp, lp);
+  }
+}
+
+UnitObject* SplitterBar::Create(const CreateArgs& args) {
+  forms::SplitterBarData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  // Redrawn whole on a resize: the edge runs along the client rectangle.
+  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  auto* unit = new SplitterBar(args.window_id, args.unit_id, std::move(data));
+  if (!unit->CreateOwnClass(kClassName, nullptr, args.style, 0, args)) {
+    delete unit;
+    return nullptr;
+  }
+  return unit;
+}
+
+}  // namespace
+
+void* SplitterBarInterface(int32_t op) {
+  return ControlInterface<SplitterBar>(op);
+}
+
+}  // namespace rc

@@ -1,0 +1,602 @@
+#include "runtime/units/super_btn.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "runtime/draw/bitmap.h"
+#include "runtime/draw/colour.h"
+#include "runtime/draw/font.h"
+#include "runtime/draw/picture.h"
+#include "runtime/text_w.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/drawn_unit.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kSuperBtnPropertyCount> kSuperBtnProperties = ControlProperties({
+    kKindChoice,   // 8 button style
+    kKindBool,     // 9 check-box mode
+    kKindBool,     // 10 checked
+    kKindChoice,   // 11 picture alignment
+    kKindChoice,   // 12
+    kKindBool,     // 13
+    kKindBool,     // 14
+    kKindPicture,  // 15 picture 1
+    kKindColour,   // 16 picture 1 colour
+    kKindPicture,  // 17 picture 2
+    kKindColour,   // 18 picture 2 colour
+    kKindPicture,  // 19 picture 3
+    kKindColour,   // 20 picture 3 colour
+    kKindFont,     // 21 font
+    kKindText,     // 22 caption
+    kKindBool,     // 23 use default colours
+    kKindColour,   // 24 text colour, normal
+    kKindColour,   // 25 background colour, normal
+    kKindColour,   // 26 text colour, mouse over
+    kKindColour,   // 27 background colour, mouse over
+    kKindColour,   // 28 text colour, pressed
+    kKindColour,   // 29 background colour, pressed
+    kKindBool,     // 30
+    kKindSound,    // 31 sound 1
+    kKindSound,    // 32 sound 2
+    kKindText,     // 33 tooltip
+    kKindBool,     // 34 default push button
+});
+
+namespace {
+
+enum : int32_t {  // property index - 8
+  kButtonStyle = 0,
+  kCheckBoxMode = 1,
+  kChecked = 2,
+  kPictureAlignment = 3,
+  kOption12 = 4,
+  kOption13 = 5,
+  kOption14 = 6,
+  kPicture1 = 7,  // pictures and their colours alternate up to 12
+  kPictureColour3 = 12,
+  kFont = 13,
+  kCaption = 14,
+  kUseDefaultColours = 15,
+  kStateColour1 = 16,  // six colours up to 21
+  kStateColour6 = 21,
+  kOption30 = 22,
+  kSound1 = 23,
+  kSound2 = 24,
+  kTooltip = 25,
+  kDefaultButton = 26,
+};
+
+constexpr int32_t kEventClick = 0;
+
+// The three looks of the button; pictures 1 to 3 and the state colour pairs follow this order.
+enum Look { kNormal = 0, kHover = 1, kPressed = 2 };
+
+// Button styles (property 8): flat with an edge only under the mouse, always raised, always
+// flat.
+enum : int32_t { kFlatHover = 0, kRaised = 1, kFlat = 2 };
+
+// Picture alignment (property 11): the picture left of the caption, above it, right of it,
+// below it.
+enum : int32_t { kPictureLeft = 0, kPictureAbove = 1, kPictureRight = 2, kPictureBelow = 3 };
+
+constexpr int kMargin = 3;       // edge and padding around the content
+constexpr int kMinPicture = 12;  // below this a picture beside the caption is left out
+
+struct SuperBtnState {
+  // The properties as last written; state colours hold the button face for the default colour.
+  forms::SuperBtnData data;
+  draw::Picture pictures[3];  // pictures 1 to 3, for the normal, mouse-over and pressed looks
+  int picture_size = 0;       // the size ICO images are chosen for: the button's content size
+  draw::Font font;            // made whenever data.font changes, never per paint
+  std::wstring text;          // the caption as the window text and as drawn
+  bool hover = false;         // the mouse is over the button (tracked until it leaves)
+  OwnedWindow tooltip;        // the tooltip control, while there is a tooltip text
+};
+
+// Picture i (0 to 2) of the data and its colour.
+template <class Data>
+auto& PictureBytes(Data& d, int i) {
+  return i == 0 ? d.picture1 : (i == 1 ? d.picture2 : d.picture3);
+}
+template <class Data>
+auto& PictureColour(Data& d, int i) {
+  return i == 0 ? d.picture1_colour : (i == 1 ? d.picture2_colour : d.picture3_colour);
+}
+
+uint32_t StoredStateColour(uint32_t colour) {
+  return colour == draw::kDefaultColour ? uint32_t(GetSysColor(COLOR_BTNFACE)) : colour;
+}
+
+COLORREF Mix(COLORREF a, COLORREF b, int percent_b) {
+  auto mix = [percent_b](int x, int y) { return (x * (100 - percent_b) + y * percent_b) / 100; };
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
+             mix(GetBValue(a), GetBValue(b)));
+}
+
+struct Colours {
+  COLORREF text;
+  COLORREF back;
+};
+
+Colours ColoursFor(const forms::SuperBtnData& d, Look look, bool disabled) {
+  Colours c;
+  if (d.use_default_colours != 0) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    c.text = GetSysColor(COLOR_BTNTEXT);
+    c.back = look == kHover     ? Mix(face, GetSysColor(COLOR_BTNHIGHLIGHT), 50)
+             : look == kPressed ? Mix(face, GetSysColor(COLOR_BTNSHADOW), 30)
+                                : face;
+  } else {
+    c.text = draw::ResolveColour(d.state_colours[2 * look]);
+    c.back = draw::ResolveColour(d.state_colours[2 * look + 1]);
+  }
+  if (disabled) c.text = GetSysColor(COLOR_GRAYTEXT);
+  return c;
+}
+
+void DrawEdgeFor(HDC dc, RECT rect, int style, Look look, bool default_button) {
+  if (default_button) {
+    FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&rect, -1, -1);
+  }
+  UINT edge = 0;
+  if (style == kRaised) {
+    edge = look == kPressed ? EDGE_SUNKEN : EDGE_RAISED;
+  } else if (style != kFlat && look != kNormal) {
+    edge = look == kPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER;
+  }
+  if (edge != 0) DrawEdge(dc, &rect, edge, BF_RECT);
+}
+
+// A picture centred in `area`, shrunk to fit. Pictures without transparency of their own lose
+// the pixels of their colour (unless it is the default colour); a disabled button shows its
+// picture faded.
+void DrawPicture(HDC dc, const draw::Picture& picture, uint32_t key, bool faded, const RECT& area) {
+  if (picture.empty() || IsRectEmpty(&area)) return;
+  const bool keyed = key != draw::kDefaultColour && !picture.has_alpha();
+  if (!keyed && !faded) {
+    picture.Draw(dc, area, draw::PictureLayout::kCentre);
+    return;
+  }
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  draw::Bitmap layer = draw::Bitmap::Create(w, h);
+  if (layer.empty()) return;
+  draw::MemoryDc layer_dc(dc, layer.handle());
+  if (!layer_dc) return;
+  picture.Draw(layer_dc.get(), RECT{0, 0, w, h}, draw::PictureLayout::kCentre);
+  GdiFlush();
+  if (keyed) {
+    const uint32_t rgb =
+        (uint32_t(GetRValue(key)) << 16) | (uint32_t(GetGValue(key)) << 8) | GetBValue(key);
+    for (int y = 0; y < h; ++y) {
+      uint32_t* row = layer.row(y);
+      for (int x = 0; x < w; ++x) {
+        if ((row[x] & 0x00FFFFFF) == rgb) row[x] = 0;
+      }
+    }
+  }
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, BYTE(faded ? 96 : 255), AC_SRC_ALPHA};
+  AlphaBlend(dc, area.left, area.top, w, h, layer_dc.get(), 0, 0, w, h, blend);
+}
+
+// Where the picture and the caption go inside the content rectangle. A picture beside, above
+// or below a caption that leaves it too little room is shown alone: the caption still is the
+// button's text and its tooltip's business.
+struct ContentPlaces {
+  RECT picture;  // empty: no picture
+  RECT text;     // empty: no caption
+};
+
+ContentPlaces PlaceContent(const RECT& content, int alignment, SIZE text, bool has_picture,
+                           bool has_text) {
+  ContentPlaces p{content, content};
+  if (!has_picture) {
+    p.picture = RECT{};
+    return p;
+  }
+  if (!has_text) {
+    p.text = RECT{};
+    return p;
+  }
+  const int w = content.right - content.left, h = content.bottom - content.top;
+  const bool beside = alignment == kPictureLeft || alignment == kPictureRight;
+  const int side = beside ? std::min(h, w - int(text.cx) - kMargin) : h - int(text.cy) - kMargin;
+  if (side < kMinPicture) {
+    p.text = RECT{};
+    return p;
+  }
+  switch (alignment) {
+    case kPictureLeft:
+      p.picture.right = content.left + side;
+      p.text.left = p.picture.right + kMargin;
+      break;
+    case kPictureRight:
+      p.picture.left = content.right - side;
+      p.text.right = p.picture.left - kMargin;
+      break;
+    case kPictureBelow:
+      p.text.bottom = content.top + text.cy;
+      p.picture.top = p.text.bottom + kMargin;
+      break;
+    default:
+      p.picture.bottom = content.top + side;
+      p.text.top = p.picture.bottom + kMargin;
+      break;
+  }
+  return p;
+}
+
+class SuperBtn : public UnitWindow {
+ public:
+  SuperBtn(const CreateArgs& args, forms::SuperBtnData data)
+      : UnitWindow(args.window_id, args.unit_id) {
+    for (uint32_t& colour : data.state_colours) colour = StoredStateColour(colour);
+    s_.picture_size = std::max(0, std::min(args.width, args.height) - 2 * kMargin);
+    for (int i = 0; i < 3; ++i) DecodePicture(data, i);
+    s_.font = draw::Font::FromStored(data.font.data(), data.font.size());
+    s_.text = Wide(data.caption);
+    s_.data = std::move(data);
+  }
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out) const;
+  const forms::SuperBtnData& Snapshot() const { return s_.data; }
+
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT OnDrawItem(LPARAM lp);
+  LRESULT OnCommand(WPARAM wp);
+  LRESULT OnMouseMove(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnMouseLeave(UINT msg, WPARAM wp, LPARAM lp);
+
+  Look LookOf(UINT item_state) const;
+  void Paint(HDC dc, const RECT& rect, UINT item_state);
+  void DecodePicture(const forms::SuperBtnData& data, int i);
+
+  void SetPicture(int i, const PropertyValue& value);
+  void SetCaption(const PropertyValue& value);
+  void SetFont(const PropertyValue& value);
+  void SetTooltip(const PropertyValue& value);
+  void UpdateTooltip();
+  template <class T>
+  void SetLook(T* field, T value);
+  int SetRecreated(int32_t* field, int32_t value);
+
+  SuperBtnState s_;
+};
+
+void SuperBtn::DecodePicture(const forms::SuperBtnData& data, int i) {
+  const forms::Bytes& bytes = PictureBytes(data, i);
+  s_.pictures[i] = draw::Picture::Decode(bytes.data(), bytes.size(), s_.picture_size);
+}
+
+Look SuperBtn::LookOf(UINT item_state) const {
+  if ((item_state & ODS_SELECTED) || (s_.data.check_box_mode != 0 && s_.data.checked != 0)) {
+    return kPressed;
+  }
+  return s_.hover && !(item_state & ODS_DISABLED) ? kHover : kNormal;
+}
+
+// Background and edge of the look, then the look's picture (picture 1 when it has none) and
+// the caption, pushed one pixel right and down while pressed, and the focus rectangle.
+void SuperBtn::Paint(HDC dc, const RECT& rect, UINT item_state) {
+  const forms::SuperBtnData& d = s_.data;
+  const Look look = LookOf(item_state);
+  const bool disabled = (item_state & ODS_DISABLED) != 0;
+  const Colours colours = ColoursFor(d, look, disabled);
+  FillColour(dc, rect, colours.back);
+  DrawEdgeFor(dc, rect, d.button_style, look, d.default_button != 0);
+
+  RECT content = rect;
+  InflateRect(&content, -kMargin, -kMargin);
+  if (look == kPressed) OffsetRect(&content, 1, 1);
+  const int shown = s_.pictures[look].empty() ? 0 : int(look);
+  HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
+  SIZE extent{};
+  if (!s_.text.empty()) GetTextExtentPoint32W(dc, s_.text.c_str(), int(s_.text.size()), &extent);
+  ContentPlaces places = PlaceContent(content, d.picture_alignment, extent,
+                                      !s_.pictures[shown].empty(), !s_.text.empty());
+  DrawPicture(dc, s_.pictures[shown], PictureColour(d, shown), disabled, places.picture);
+  if (!IsRectEmpty(&places.text)) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colours.text);
+    DrawTextW(dc, s_.text.c_str(), int(s_.text.size()), &places.text,
+              DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS |
+                  ((item_state & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+  }
+  SelectObject(dc, old_font);
+  if ((item_state & ODS_FOCUS) && !(item_state & ODS_NOFOCUSRECT)) {
+    RECT focus = rect;
+    InflateRect(&focus, -kMargin, -kMargin);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+LRESULT SuperBtn::OnDrawItem(LPARAM lp) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+  OffscreenDc dc(item->hDC, item->rcItem);
+  Paint(dc.get(), item->rcItem, item->itemState);
+  return TRUE;
+}
+
+// The second press of a quick double click arrives as BN_DOUBLECLICKED instead of a click;
+// it is a click all the same.
+LRESULT SuperBtn::OnCommand(WPARAM wp) {
+  const WORD code = HIWORD(wp);
+  if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return 0;
+  if (s_.data.check_box_mode != 0) {
+    s_.data.checked = s_.data.checked != 0 ? 0 : 1;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  // Last: the handler may destroy the unit.
+  Raise(kEventClick);
+  return 0;
+}
+
+LRESULT SuperBtn::OnMouseMove(UINT msg, WPARAM wp, LPARAM lp) {
+  if (!s_.hover) {
+    s_.hover = true;
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd_, 0};
+    TrackMouseEvent(&track);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  return UnitWindow::Handle(msg, wp, lp);
+}
+
+LRESULT SuperBtn::OnMouseLeave(UINT msg, WPARAM wp, LPARAM lp) {
+  if (s_.hover) {
+    s_.hover = false;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  return UnitWindow::Handle(msg, wp, lp);
+}
+
+void SuperBtn::SetPicture(int i, const PropertyValue& value) {
+  if (!StoreBytes(&PictureBytes(s_.data, i), value)) return;
+  DecodePicture(s_.data, i);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void SuperBtn::SetCaption(const PropertyValue& value) {
+  if (!StoreText(&s_.data.caption, value)) return;
+  s_.text = Wide(s_.data.caption);
+  SetWindowTextW(hwnd_, s_.text.c_str());
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void SuperBtn::SetFont(const PropertyValue& value) {
+  if (!StoreBytes(&s_.data.font, value)) return;
+  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void SuperBtn::SetTooltip(const PropertyValue& value) {
+  if (!StoreText(&s_.data.tooltip, value)) return;
+  UpdateTooltip();
+}
+
+// The tool is the button itself, named by its own window on both sides so that it stays the
+// same tool wherever the button is moved to.
+void SuperBtn::UpdateTooltip() {
+  if (s_.data.tooltip.empty()) {
+    s_.tooltip.reset();
+    return;
+  }
+  std::wstring text = Wide(s_.data.tooltip);
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  tool.lpszText = &text[0];
+  if (s_.tooltip.get() != nullptr) {
+    SendMessageW(s_.tooltip.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    return;
+  }
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&classes);
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (tip == nullptr) return;
+  s_.tooltip.reset(tip);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+template <class T>
+void SuperBtn::SetLook(T* field, T value) {
+  if (*field == value) return;
+  *field = value;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Check-box mode and the default button are fixed when the native button is made: a change
+// asks for a new one.
+int SuperBtn::SetRecreated(int32_t* field, int32_t value) {
+  if (*field == value) return 0;
+  *field = value;
+  return 1;
+}
+
+int SuperBtn::Changed(int32_t index, const PropertyValue& value) {
+  forms::SuperBtnData& d = s_.data;
+  const int32_t flag = value.i != 0 ? 1 : 0;
+  switch (index) {
+    case kButtonStyle:
+      SetLook(&d.button_style, ClampTo(value.i, 0, kFlat));
+      break;
+    case kCheckBoxMode:
+      return SetRecreated(&d.check_box_mode, flag);
+    case kChecked:
+      SetLook(&d.checked, flag);
+      break;
+    case kPictureAlignment:
+      SetLook(&d.picture_alignment, ClampTo(value.i, 0, kPictureBelow));
+      break;
+    case kOption12:
+      d.p12 = ClampTo(value.i, 0, 1);
+      break;
+    case kOption13:
+      d.p13 = flag;
+      break;
+    case kOption14:
+      d.p14 = flag;
+      break;
+    case kFont:
+      SetFont(value);
+      break;
+    case kCaption:
+      SetCaption(value);
+      break;
+    case kUseDefaultColours:
+      SetLook(&d.use_default_colours, flag);
+      break;
+    case kOption30:
+      d.p30 = flag;
+      break;
+    case kSound1:
+      StoreBytes(&d.sound1, value);
+      break;
+    case kSound2:
+      StoreBytes(&d.sound2, value);
+      break;
+    case kTooltip:
+      SetTooltip(value);
+      break;
+    case kDefaultButton:
+      return SetRecreated(&d.default_button, flag);
+    default:
+      if (index >= kPicture1 && index <= kPictureColour3) {
+        const int i = (index - kPicture1) / 2;
+        if ((index - kPicture1) % 2 == 0) {
+          SetPicture(i, value);
+        } else {
+          SetLook(&PictureColour(d, i), uint32_t(value.i));
+        }
+      } else if (index >= kStateColour1 && index <= kStateColour6) {
+        SetLook(&d.state_colours[index - kStateColour1], StoredStateColour(uint32_t(value.i)));
+      }
+      break;
+  }
+  return 0;
+}
+
+int SuperBtn::Get(int32_t index, PropertyValue* out) const {
+  const forms::SuperBtnData& d = s_.data;
+  switch (index) {
+    case kButtonStyle:
+      out->i = d.button_style;
+      return 1;
+    case kCheckBoxMode:
+      out->i = d.check_box_mode;
+      return 1;
+    case kChecked:
+      out->i = d.checked;
+      return 1;
+    case kPictureAlignment:
+      out->i = d.picture_alignment;
+      return 1;
+    case kOption12:
+      out->i = d.p12;
+      return 1;
+    case kOption13:
+      out->i = d.p13;
+      return 1;
+    case kOption14:
+      out->i = d.p14;
+      return 1;
+    case kFont:
+      BytesValue(d.font, out);
+      return 1;
+    case kCaption:
+      TextValue(d.caption, out);
+      return 1;
+    case kUseDefaultColours:
+      out->i = d.use_default_colours;
+      return 1;
+    case kOption30:
+      out->i = d.p30;
+      return 1;
+    case kSound1:
+      BytesValue(d.sound1, out);
+      return 1;
+    case kSound2:
+      BytesValue(d.sound2, out);
+      return 1;
+    case kTooltip:
+      TextValue(d.tooltip, out);
+      return 1;
+    case kDefaultButton:
+      out->i = d.default_button;
+      return 1;
+    default:
+      if (index >= kPicture1 && index <= kPictureColour3) {
+        const int i = (index - kPicture1) / 2;
+        if ((index - kPicture1) % 2 == 0) {
+          BytesValue(PictureBytes(d, i), out);
+        } else {
+          out->i = int32_t(PictureColour(d, i));
+        }
+        return 1;
+      }
+      if (index >= kStateColour1 && index <= kStateColour6) {
+        out->i = int32_t(d.state_colours[index - kStateColour1]);
+        return 1;
+      }
+      return 0;
+  }
+}
+
+LRESULT SuperBtn::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case kReflectBase + WM_DRAWITEM:
+      return OnDrawItem(lp);
+    case kReflectBase + WM_COMMAND:
+      return OnCommand(wp);
+    case WM_ERASEBKGND:
+      return 1;  // the drawing covers the whole button
+    case WM_MOUSEMOVE:
+      return OnMouseMove(msg, wp, lp);
+    case WM_MOUSELEAVE:
+      return OnMouseLeave(msg, wp, lp);
+    default:
+      return UnitWindow::Handle(msg, wp, lp);
+  }
+}
+
+UnitObject* SuperBtn::Create(const CreateArgs& args) {
+  forms::SuperBtnData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  auto* unit = new SuperBtn(args, std::move(data));
+  // The default push button style and BS_OWNERDRAW are values of the same style field, so the
+  // default button shows only in the drawing (its dark outline).
+  if (!unit->CreateControl(L"BUTTON", unit->s_.data.caption.c_str(), args.style | BS_OWNERDRAW, 0,
+                           args)) {
+    delete unit;
+    return nullptr;
+  }
+  SendMessageW(unit->hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(unit->s_.font.handle()), FALSE);
+  unit->UpdateTooltip();
+  return unit;
+}
+
+}  // namespace
+
+void* SuperBtnInterface(int32_t op) {
+  return ControlInterface<SuperBtn>(op);
+}
+
+}  // namespace rc

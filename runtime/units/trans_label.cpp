@@ -1,0 +1,305 @@
+#include "runtime/units/trans_label.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/draw/colour.h"
+#include "runtime/draw/font.h"
+#include "runtime/text_w.h"
+#include "runtime/units/control_support.h"
+#include "runtime/units/drawn_unit.h"
+#include "runtime/units/unit_window.h"
+
+namespace rc {
+
+const std::array<PropertyEntry, kTransLabelPropertyCount> kTransLabelProperties =
+    ControlProperties({
+        kKindText,    // 8 caption
+        kKindChoice,  // 9 effect
+        kKindFont,    // 10 font
+        kKindColour,  // 11 text colour
+        kKindChoice,  // 12 horizontal alignment
+        kKindBool,    // 13 word wrap
+        kKindChoice,  // 14 vertical alignment
+    });
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TransLabel";
+
+enum : int32_t {  // property index - 8
+  kCaption = 0,
+  kEffect = 1,
+  kFont = 2,
+  kTextColour = 3,
+  kHorizontalAlignment = 4,
+  kWordWrap = 5,
+  kVerticalAlignment = 6,
+};
+
+constexpr UINT kHorizontalFormats[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
+constexpr UINT kVerticalFormats[3] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
+
+struct TransLabelState {
+  forms::TransLabelData data;  // the properties as last written (the caption in GBK)
+  std::wstring text;           // the caption as the window text and as painted
+  draw::Font font;             // made whenever data.font changes, never per paint
+};
+
+// Texts are data (names from the class list), not menu captions: "&" is shown as it is.
+UINT TextFormat(const forms::TransLabelData& data) {
+  UINT format =
+      DT_NOCLIP | DT_NOPREFIX | kHorizontalFormats[ClampTo(data.horizontal_alignment, 0, 2)];
+  if (data.word_wrap != 0) return format | DT_WORDBREAK | DT_TOP;
+  return format | DT_SINGLELINE | kVerticalFormats[ClampTo(data.vertical_alignment, 0, 2)];
+}
+
+// The window whose background shows through a label: up the parent chain to a pop-up window or
+// one without parent.
+HWND BackgroundWindowOf(HWND hwnd) {
+  HWND top = hwnd;
+  while ((GetWindowLongW(top, GWL_STYLE) & WS_POPUP) == 0) {
+    HWND parent = GetParent(top);
+    if (parent == nullptr) break;
+    top = parent;
+  }
+  return top;
+}
+
+// The part of a window that can show on screen, in screen coordinates: its client rectangle
+// cut by the client areas of its ancestors up to `top`. A label partly scrolled out of its
+// container repaints only what shows of it, not the neighbours of the container.
+RECT VisibleArea(HWND hwnd, HWND top) {
+  RECT area;
+  GetClientRect(hwnd, &area);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  for (HWND parent = hwnd; parent != top && !IsRectEmpty(&area);) {
+    parent = GetParent(parent);
+    if (parent == nullptr) break;
+    RECT client;
+    GetClientRect(parent, &client);
+    MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    IntersectRect(&area, &area, &client);
+  }
+  return area;
+}
+
+// The visible windows inside `parent` whose window rectangles meet `area` (screen coordinates),
+// each child list in z-order, a window's own children listed before the window. A window that
+// misses the area is left out with its children: what shows of them lies inside it.
+void CollectOverlapping(HWND parent, const RECT& area, std::vector<HWND>* out) {
+  for (HWND w = GetWindow(parent, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) == 0) continue;
+    RECT rect, part;
+    GetWindowRect(w, &rect);
+    if (!IntersectRect(&part, &rect, &area)) continue;
+    CollectOverlapping(w, area, out);
+    out->push_back(w);
+  }
+}
+
+// Repaints at once the part of a window that lies in `area` (screen coordinates), frame and
+// background included, but not its children: they come in their own turn.
+void RepaintPart(HWND hwnd, const RECT& area) {
+  RECT rect, part;
+  GetWindowRect(hwnd, &rect);
+  if (!IntersectRect(&part, &rect, &area)) return;
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&part), 2);
+  RedrawWindow(hwnd, &part, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_NOCHILDREN);
+}
+
+class TransLabel : public UnitWindow {
+ public:
+  TransLabel(uint32_t window_id, uint32_t unit_id, forms::TransLabelData data)
+      : UnitWindow(window_id, unit_id) {
+    s_.text = Wide(data.caption);
+    s_.font = draw::Font::FromStored(data.font.data(), data.font.size());
+    s_.data = std::move(data);
+  }
+
+  static UnitObject* Create(const CreateArgs& args);
+  int Changed(int32_t index, const PropertyValue& value);
+  int Get(int32_t index, PropertyValue* out) const;
+  const forms::TransLabelData& Snapshot() const { return s_.data; }
+
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT OnPaint();
+  LRESULT OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp);
+
+  void SetCaption(const PropertyValue& value);
+  void SetFont(const PropertyValue& value);
+  template <class T>
+  void SetLook(T* field, T value);
+  void RepaintBehind();
+
+  TransLabelState s_;
+};
+
+LRESULT TransLabel::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  if (!s_.text.empty()) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextWithEffect(dc, s_.text, client, TextFormat(s_.data), s_.data.effect,
+                       draw::ResolveColour(s_.data.text_colour));
+    SelectObject(dc, old_font);
+  }
+  EndPaint(hwnd_, &ps);
+  return 0;
+}
+
+// A resize is treated like a move: the text may land elsewhere inside the label, and what it
+// covered before must not stay on screen.
+LRESULT TransLabel::OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT r = UnitWindow::Handle(msg, wp, lp);
+  RepaintBehind();
+  return r;
+}
+
+// The label has no background: whatever lies behind its rectangle is painted again first, in
+// the order the window system would paint it (the top-level window, then every window that
+// overlaps, from the bottom up and each parent before its children), and the text last.
+// Nothing outside what shows of the label's rectangle is touched.
+void TransLabel::RepaintBehind() {
+  if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
+  HWND top = BackgroundWindowOf(hwnd_);
+  RECT area = VisibleArea(hwnd_, top);
+  if (top != hwnd_ && !IsRectEmpty(&area)) {
+    RECT in_top = area;
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&in_top), 2);
+    RedrawWindow(top, &in_top, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
+    std::vector<HWND> overlapping;
+    CollectOverlapping(top, area, &overlapping);
+    for (auto it = overlapping.rbegin(); it != overlapping.rend(); ++it) {
+      if (*it != hwnd_) RepaintPart(*it, area);
+    }
+  }
+  // Painted at once too, so that the background never shows without the text for a moment.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void TransLabel::SetCaption(const PropertyValue& value) {
+  if (!StoreText(&s_.data.caption, value)) return;
+  s_.text = Wide(s_.data.caption);
+  SetWindowTextW(hwnd_, s_.text.c_str());
+  RepaintBehind();
+}
+
+void TransLabel::SetFont(const PropertyValue& value) {
+  if (!StoreBytes(&s_.data.font, value)) return;
+  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+  RepaintBehind();
+}
+
+template <class T>
+void TransLabel::SetLook(T* field, T value) {
+  if (*field == value) return;
+  *field = value;
+  RepaintBehind();
+}
+
+int TransLabel::Changed(int32_t index, const PropertyValue& value) {
+  forms::TransLabelData& d = s_.data;
+  switch (index) {
+    case kCaption:
+      SetCaption(value);
+      break;
+    case kEffect:
+      SetLook(&d.effect, ClampTo(value.i, 0, 3));
+      break;
+    case kFont:
+      SetFont(value);
+      break;
+    case kTextColour:
+      SetLook(&d.text_colour, uint32_t(value.i));
+      break;
+    case kHorizontalAlignment:
+      SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
+      break;
+    case kWordWrap:
+      SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
+      break;
+    case kVerticalAlignment:
+      SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int TransLabel::Get(int32_t index, PropertyValue* out) const {
+  const forms::TransLabelData& d = s_.data;
+  switch (index) {
+    case kCaption:
+      TextValue(d.caption, out);
+      return 1;
+    case kEffect:
+      out->i = d.effect;
+      return 1;
+    case kFont:
+      BytesValue(d.font, out);
+      return 1;
+    case kTextColour:
+      out->i = int32_t(d.text_colour);
+      return 1;
+    case kHorizontalAlignment:
+      out->i = d.horizontal_alignment;
+      return 1;
+    case kWordWrap:
+      out->i = d.word_wrap;
+      return 1;
+    case kVerticalAlignment:
+      out->i = d.vertical_alignment;
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LRESULT TransLabel::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT:
+      return OnPaint();
+    case WM_ERASEBKGND:
+      return 1;  // nothing of its own behind the text
+    case WM_MOVE:
+    case WM_SIZE:
+      return OnPlaceChanged(msg, wp, lp);
+    default:
+      return UnitWindow::Handle(msg, wp, lp);
+  }
+}
+
+UnitObject* TransLabel::Create(const CreateArgs& args) {
+  forms::TransLabelData data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  auto* unit = new TransLabel(args.window_id, args.unit_id, std::move(data));
+  if (!unit->CreateOwnClass(kClassName, unit->s_.data.caption.c_str(), args.style,
+                            WS_EX_TRANSPARENT, args)) {
+    delete unit;
+    return nullptr;
+  }
+  return unit;
+}
+
+}  // namespace
+
+void* TransLabelInterface(int32_t op) {
+  return ControlInterface<TransLabel>(op);
+}
+
+}  // namespace rc
