@@ -163,10 +163,7 @@ LRESULT ButtonUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* ButtonUnit::Create(const CreateArgs& args) {
   forms::ButtonData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.button_type = ClampTo(data.button_type, 0, 1);
   data.horizontal_alignment = ClampTo(data.horizontal_alignment, 0, 2);
   data.vertical_alignment = ClampTo(data.vertical_alignment, 0, 2);

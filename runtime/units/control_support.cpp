@@ -68,6 +68,12 @@ void ControlColours::SetBackground(uint32_t background) {
   background_ = colour;
 }
 
+void ControlColours::Show(HWND hwnd, uint32_t text, uint32_t background) {
+  text_ = text;
+  SetBackground(background);
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
 LRESULT ControlColours::Paint(HDC dc) const {
   SetTextColor(dc, draw::ResolveColour(text_));
   SetBkColor(dc, background_);

@@ -51,6 +51,13 @@ constexpr std::array<PropertyEntry, kCommonPropertyCount> ControlProperties() {
   return table;
 }
 
+// The typed data of a record; false when the type refuses it, and the create operation fails.
+template <class Data>
+bool ReadTypeData(const CreateArgs& args, Data* data) {
+  return forms::ParseTypeDataAs(args.type_data, args.type_data_size, data) ==
+         forms::TypeDataStatus::kOk;
+}
+
 // The save operation's block: the type data as stored in a record, on the runtime heap.
 template <class Data>
 void* SaveTypeData(const Data& data, uint32_t* size) {
@@ -122,13 +129,15 @@ class ControlColours {
   ControlColours(const ControlColours&) = delete;
   ControlColours& operator=(const ControlColours&) = delete;
 
-  void SetText(uint32_t text) { text_ = text; }
-  void SetBackground(uint32_t background);
+  // Takes new colours and has the control painted with them.
+  void Show(HWND hwnd, uint32_t text, uint32_t background);
   // Prepares the control's DC and returns the background brush, as WM_CTLCOLOR* wants.
   LRESULT Paint(HDC dc) const;
   HBRUSH brush() const { return brush_; }
 
  private:
+  void SetBackground(uint32_t background);
+
   uint32_t text_;
   HBRUSH brush_ = nullptr;
   COLORREF background_ = 0;

@@ -209,10 +209,7 @@ void EditBoxUnit::SetBorder(int32_t border) {
 }
 
 void EditBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (!StoreColour(field, value)) return;
-  colours_.SetText(data_.text_colour);
-  colours_.SetBackground(data_.background_colour);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
 }
 
 void EditBoxUnit::SetFont(const PropertyValue& value) {
@@ -506,10 +503,7 @@ LRESULT EditBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* EditBoxUnit::Create(const CreateArgs& args) {
   forms::EditBoxData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data = Clamped(data);
   auto* unit = new EditBoxUnit(args, data);
   FrameStyles frame = BorderFrame(data.border);

@@ -72,10 +72,7 @@ void GroupBoxUnit::SetAlignment(int32_t alignment) {
 }
 
 void GroupBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (!StoreColour(field, value)) return;
-  colours_.SetText(data_.text_colour);
-  colours_.SetBackground(data_.background_colour);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
 }
 
 void GroupBoxUnit::SetFont(const PropertyValue& value) {
@@ -159,10 +156,7 @@ LRESULT GroupBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* GroupBoxUnit::Create(const CreateArgs& args) {
   forms::GroupBoxData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.caption_alignment = ClampTo(data.caption_alignment, 0, 2);
   auto* unit = new GroupBoxUnit(args, data);
   DWORD style = args.style | BS_GROUPBOX | WS_CLIPCHILDREN | AlignmentStyle(data.caption_alignment);

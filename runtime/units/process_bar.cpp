@@ -122,10 +122,7 @@ int ProcessBarUnit::Get(int32_t index, PropertyValue* out) {
 
 UnitObject* ProcessBarUnit::Create(const CreateArgs& args) {
   forms::ProcessBarData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.border = ClampTo(data.border, 0, 5);
   data.vertical = ClampTo(data.vertical, 0, 1);
   data.smooth = ClampTo(data.smooth, 0, 1);

@@ -91,10 +91,7 @@ void RadioBoxUnit::SetCaption(const PropertyValue& value) {
 }
 
 void RadioBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (!StoreColour(field, value)) return;
-  colours_.SetText(data_.text_colour);
-  colours_.SetBackground(data_.background_colour);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
 }
 
 void RadioBoxUnit::SetFont(const PropertyValue& value) {
@@ -205,10 +202,7 @@ LRESULT RadioBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* RadioBoxUnit::Create(const CreateArgs& args) {
   forms::RadioBoxData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.selected = data.selected == 1 ? 1 : 0;
   auto* unit = new RadioBoxUnit(args, data);
   if (!unit->CreateControl(L"BUTTON", data.caption.c_str(), args.style | BS_AUTORADIOBUTTON, 0,

@@ -83,10 +83,7 @@ LRESULT TimerUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* TimerUnit::Create(const CreateArgs& args) {
   forms::TimerData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.interval = std::max(data.interval, 0);
   if (!RegisterUnitClass(kTimerClass, 0)) return nullptr;
   auto* unit = new TimerUnit(args, data);

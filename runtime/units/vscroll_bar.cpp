@@ -158,10 +158,7 @@ LRESULT VScrollBarUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 UnitObject* VScrollBarUnit::Create(const CreateArgs& args) {
   forms::VScrollBarData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
+  if (!ReadTypeData(args, &data)) return nullptr;
   data.minimum = ClampTo(data.minimum, 0, kLimit);
   data.maximum = ClampTo(data.maximum, 0, kLimit);
   data.page_change = ClampTo(data.page_change, 1, kLimit);
