@@ -85,11 +85,20 @@ void ControlFont::Set(HWND hwnd, const forms::Bytes& stored) {
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), TRUE);
 }
 
+// A classic button takes an image only with the bitmap style, and then shows nothing else: a
+// picture shows while the control has no caption. The image is taken back before the bitmap
+// it names is freed.
 void ControlPicture::Set(HWND hwnd, const forms::Bytes& stored, bool has_caption) {
+  if (GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP) {
+    SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, 0);
+    SetStyleBits(hwnd, BS_BITMAP, 0);
+  }
   picture_ = draw::Picture::Decode(stored.data(), stored.size());
-  HBITMAP bitmap = picture_.empty() ? nullptr : picture_.pixels().handle();
-  SetStyleBits(hwnd, BS_BITMAP, bitmap != nullptr && !has_caption ? BS_BITMAP : 0);
-  SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  if (!picture_.empty() && !has_caption) {
+    SetStyleBits(hwnd, BS_BITMAP, BS_BITMAP);
+    SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(picture_.pixels().handle()));
+  }
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 

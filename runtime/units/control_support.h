@@ -153,8 +153,8 @@ class ControlFont {
   draw::Font font_;
 };
 
-// The picture of a button or radio box, shown through the control's own image support. The
-// caption stays when there is one; a control without caption shows the picture alone.
+// The picture of a button or radio box, shown through the control's own image support, which
+// shows either an image or a caption: the picture shows while there is no caption.
 class ControlPicture {
  public:
   void Set(HWND hwnd, const forms::Bytes& stored, bool has_caption);

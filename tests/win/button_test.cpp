@@ -47,5 +47,27 @@ TEST_F(ButtonUnit, CaptionTypeAndAlignment) {
   EXPECT_EQ(Native(kButton), hwnd) << "none of these re-creates the button";
 }
 
+TEST_F(ButtonUnit, PictureShowsWithoutCaption) {
+  ASSERT_TRUE(Load({ButtonRecord()}));
+  HWND hwnd = Native(kButton);
+  // A 2 x 1 bitmap file: one red and one blue pixel.
+  const uint8_t bmp[] = {
+      'B', 'M', 62,  0,   0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+      40,  0,   0,   0,   2, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,
+      8,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,  // info header
+      0,   0,   255, 255, 0, 0, 0, 0};                                       // pixels
+  void* block = BytesToByteBlock(bmp, sizeof bmp);
+  Write(kButton, kPicture, uint32_t(reinterpret_cast<uintptr_t>(block)));
+  FreeMem(block);
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0) << "the caption shows";
+  WriteText(kButton, kCaption, "");
+  EXPECT_NE(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0) << "without a caption the picture";
+  EXPECT_NE(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  EXPECT_EQ(ReadText(kButton, kCaption), "");
+  Write(kButton, kPicture, 0);
+  EXPECT_EQ(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "no bytes, no picture";
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0);
+}
+
 }  // namespace
 }  // namespace rc::test
