@@ -169,6 +169,43 @@ TEST_F(DrawnTransLabel, EveryChangeLeavesWhatAFullRepaintShows) {
   }
 }
 
+// The program's name display lies in a group box, its credits in a picture box: the label's
+// repaint goes through its container's background and picture.
+TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
+  constexpr uint32_t kName = 0x16000210, kGroup = 0x16000211, kCredits = 0x16000212,
+                     kPicture = 0x16000213;
+  forms::GroupBoxData group;
+  group.caption = "被点人名";
+  group.background_colour = 0x00FFFF;
+  const std::vector<uint8_t> quad = draw::test::ReadPicture("quad.jpg");
+  forms::PicBoxData picture;
+  picture.display_mode = 1;
+  picture.picture.assign(quad.begin(), quad.end());
+  forms::TransLabelData credits = TransLabel("岚川软件\r\n作者QQ：\r\n", 12);
+  credits.word_wrap = 1;
+  HWND window = Load({Inside(kGroup, Unit(kName, {8, 16, 200, 60}, TransLabel("→ _ ←", 40))),
+                      Unit(kGroup, {8, 8, 220, 90}, group),
+                      Inside(kPicture, Unit(kCredits, {0, 0, 64, 40}, credits)),
+                      Unit(kPicture, {240, 8, 64, 56}, picture)},
+                     320, 120);
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(GetParent(UnitHwnd(kName)), UnitHwnd(kGroup));
+  ASSERT_EQ(GetParent(UnitHwnd(kCredits)), UnitHwnd(kPicture));
+  Shot shot = CaptureClient(window);
+  EXPECT_TRUE(Near(shot.at(240 + 60, 8 + 52), RGB(255, 255, 255), 24))
+      << "the picture shows beside the credits: " << Describe(shot.at(300, 60));
+  EXPECT_TRUE(Near(shot.at(240 + 2, 8 + 38), RGB(0, 0, 255), 24))
+      << "and between their lines: " << Describe(shot.at(242, 46));
+  for (const char* name : {"张三", "李四", "→ _ ←"}) {
+    SCOPED_TRACE(name);
+    WriteText(kName, 8, name);
+    WriteText(kCredits, 8, name);
+    Pump();
+    Shot after = CaptureClient(window);
+    EXPECT_TRUE(after == FullRepaint(window)) << "the old name leaves no trace";
+  }
+}
+
 TEST_F(DrawnTransLabel, EffectsDrawTheirCopyBehindTheText) {
   const struct {
     int effect;
@@ -249,6 +286,51 @@ TEST_F(DrawnLabel, CaptionIsInsetByTheFrameAndWidthWritesAreAtLeastFive) {
   EXPECT_EQ(Read(kLabel, 10), 6u) << "borders beyond 6 clamp to 6";
   EXPECT_FALSE(GetWindowLongW(UnitHwnd(kLabel), GWL_STYLE) & (WS_DLGFRAME | WS_BORDER))
       << "the gradient frame has no native frame";
+}
+
+TEST_F(DrawnLabel, PictureModesAndGradientBackground) {
+  const std::vector<uint8_t> quad = draw::test::ReadPicture("quad.jpg");  // 64 x 48
+  auto with_picture = [&](int mode) {
+    forms::LabelData d;
+    d.background_colour = 0xFF00FF;
+    d.picture_mode = mode;
+    d.background_picture.assign(quad.begin(), quad.end());
+    return d;
+  };
+  forms::LabelData gradient;
+  gradient.gradient_mode = 1;  // left to right
+  gradient.gradient_colour1 = 0x0000FF;
+  gradient.gradient_colour2 = forms::kDefaultColour;
+  gradient.gradient_colour3 = 0xFF0000;
+  HWND window = Load({Unit(0x16000210, {0, 0, 150, 60}, with_picture(0)),
+                      Unit(0x16000211, {0, 70, 150, 60}, with_picture(1)),
+                      Unit(0x16000212, {0, 140, 150, 60}, with_picture(2)),
+                      Unit(0x16000213, {160, 0, 100, 20}, gradient)},
+                     300, 210);
+  ASSERT_NE(window, nullptr);
+  Shot shot = CaptureClient(window);
+  const COLORREF red = RGB(255, 0, 0), white = RGB(255, 255, 255);
+  const struct {
+    int x, y;
+    COLORREF want;
+    const char* rule;
+  } samples[] = {
+      {16, 12, red, "mode 0: the picture at the top left"},
+      {48, 36, white, "mode 0: in its own size"},
+      {100, 20, kMagenta, "mode 0: the background beside it"},
+      {16, 70 + 12, red, "mode 1: the first tile"},
+      {64 + 16, 70 + 12, red, "mode 1: the next tile to the right"},
+      {16, 70 + 48 + 4, red, "mode 1: the next tile below"},
+      {75 - 32 + 16, 140 + 6 + 12, red, "mode 2: centred in its own size"},
+      {10, 140 + 30, kMagenta, "mode 2: the background around it"},
+      {161, 10, RGB(255, 0, 0), "gradient: the first usable colour at the left"},
+      {258, 10, RGB(0, 0, 255), "gradient: the last at the right"},
+      {210, 10, RGB(128, 0, 128), "gradient: an even mix between"},
+  };
+  for (const auto& p : samples) {
+    EXPECT_TRUE(Near(shot.at(p.x, p.y), p.want, 24))
+        << p.rule << ": " << Describe(shot.at(p.x, p.y));
+  }
 }
 
 using DrawnSplitterBar = DrawnUnitsTest;
@@ -397,6 +479,26 @@ forms::SuperBtnData ColouredButton() {
   const uint32_t colours[6] = {0, 0x00FFFF, 0, 0xFF00FF, 0, 0xFFFF00};
   std::copy(colours, colours + 6, d.state_colours);
   return d;
+}
+
+// A picture box is a container: a button inside it notifies the box, which hands the click
+// and the drawing request to the button.
+TEST_F(DrawnPicBox, UnitsInsideGetTheirNotificationsThroughTheBox) {
+  constexpr uint32_t kButton = 0x16000210, kBox = 0x16000211;
+  HWND window = Load(
+      {Inside(kBox, Unit(kButton, {10, 10, 40, 30}, ColouredButton(), {{0, RoutineOffset(0)}})),
+       Unit(kBox, {20, 20, 100, 60}, PicBox({}, 0))},
+      160, 100, kBack, kClickRoutines);
+  ASSERT_NE(window, nullptr);
+  HWND button = UnitHwnd(kButton);
+  ASSERT_EQ(GetParent(button), UnitHwnd(kBox));
+  SetCursorPos(500, 500);
+  Pump();
+  EXPECT_TRUE(Near(CaptureClient(window).at(20 + 30, 20 + 25), RGB(255, 255, 0)))
+      << "the button is drawn by its unit";
+  g_clicks = 0;
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_EQ(g_clicks, 1) << "its click raises its event";
 }
 
 struct FoundTooltip {
@@ -551,6 +653,27 @@ TEST_F(DrawnSuperBtn, IconPictureIsShrunkCentredBlendedAndMakesRoomForTheCaption
   // The program's 31 x 30 skin button has no room for both: the picture alone.
   EXPECT_GT(CountWhere(shot, RECT{113, 13, 138, 37}, red), 20) << "the small button's picture";
   EXPECT_EQ(CountWhere(shot, RECT{110, 10, 141, 40}, Dark), 0) << "and no caption squeezed in";
+}
+
+TEST_F(DrawnSuperBtn, PictureColourIsTransparentInPicturesWithoutAlpha) {
+  const std::vector<uint8_t> bmp = draw::test::ReadPicture("quad24.bmp");  // 10 x 6
+  forms::SuperBtnData keyed = ColouredButton();
+  keyed.picture1.assign(bmp.begin(), bmp.end());
+  keyed.picture1_colour = 0xFFFFFF;
+  forms::SuperBtnData plain = keyed;
+  plain.picture1_colour = forms::kDefaultColour;
+  HWND window = Load(
+      {Unit(0x16000210, {0, 0, 40, 40}, keyed), Unit(0x16000211, {50, 0, 40, 40}, plain)}, 100, 50);
+  ASSERT_NE(window, nullptr);
+  SetCursorPos(500, 500);
+  Pump();
+  Shot shot = CaptureClient(window);
+  // The picture sits in its own size in the middle: (15, 17) to (25, 23).
+  EXPECT_TRUE(Near(shot.at(16, 18), RGB(255, 0, 0))) << "red stays";
+  EXPECT_TRUE(Near(shot.at(23, 22), RGB(255, 255, 0)))
+      << "white is the picture's colour: the background shows: " << Describe(shot.at(23, 22));
+  EXPECT_TRUE(Near(shot.at(50 + 23, 22), RGB(255, 255, 255)))
+      << "with the default colour nothing is transparent";
 }
 
 using DrawnUnitsSave = DrawnUnitsTest;
