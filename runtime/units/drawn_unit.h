@@ -6,8 +6,42 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+
+#include "forms/type_data.h"
+#include "runtime/library.h"
+#include "runtime/units/unit_window.h"
 
 namespace rc {
+
+// How the window of a unit of a runtime class is made: its text, and the styles it adds to
+// those of its record.
+struct OwnWindowStyle {
+  const char* text;
+  DWORD style;
+  DWORD ex_style;
+};
+
+// The create operation of a type painted by the runtime in windows of its own class `cls`
+// (redrawn whole on a resize, with double clicks): the record's data, refused data failing the
+// operation; the object made from it, Unit(window id, unit id, Unit::Data); then its window as
+// the object's Window() describes it.
+template <class Unit>
+UnitObject* CreateDrawnUnit(const CreateArgs& args, const wchar_t* cls) {
+  typename Unit::Data data;
+  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
+      forms::TypeDataStatus::kOk) {
+    return nullptr;
+  }
+  if (!UnitWindow::RegisterUnitClass(cls, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  auto* unit = new Unit(args.window_id, args.unit_id, std::move(data));
+  const OwnWindowStyle window = unit->Window();
+  if (!unit->CreateOwnClass(cls, window.text, args.style | window.style, window.ex_style, args)) {
+    delete unit;
+    return nullptr;
+  }
+  return unit;
+}
 
 // Fills a rectangle with one colour.
 void FillColour(HDC dc, const RECT& rect, COLORREF colour);

@@ -186,7 +186,15 @@ class Label : public UnitWindow {
     s_.data = std::move(data);
   }
 
-  static UnitObject* Create(const CreateArgs& args);
+  using Data = forms::LabelData;
+  static UnitObject* Create(const CreateArgs& args) {
+    return CreateDrawnUnit<Label>(args, kClassName);
+  }
+  // The caption is the window text; borders 1 to 5 are native frames.
+  OwnWindowStyle Window() const {
+    const FrameStyles frame = BorderFrame(NativeBorderOf(s_.data.border));
+    return {s_.data.caption.c_str(), frame.style, frame.ex_style};
+  }
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out) const;
   const forms::LabelData& Snapshot() const { return s_.data; }
@@ -377,23 +385,6 @@ LRESULT Label::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return UnitWindow::Handle(msg, wp, lp);
   }
-}
-
-UnitObject* Label::Create(const CreateArgs& args) {
-  forms::LabelData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
-  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
-  FrameStyles border = BorderFrame(NativeBorderOf(data.border));
-  auto* unit = new Label(args.window_id, args.unit_id, std::move(data));
-  if (!unit->CreateOwnClass(kClassName, unit->s_.data.caption.c_str(), args.style | border.style,
-                            border.ex_style, args)) {
-    delete unit;
-    return nullptr;
-  }
-  return unit;
 }
 
 }  // namespace

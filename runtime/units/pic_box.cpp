@@ -50,7 +50,15 @@ class PicBox : public UnitWindow {
     s_.data = std::move(data);
   }
 
-  static UnitObject* Create(const CreateArgs& args);
+  using Data = forms::PicBoxData;
+  static UnitObject* Create(const CreateArgs& args) {
+    return CreateDrawnUnit<PicBox>(args, kClassName);
+  }
+  // The picture is not painted over the units inside (transparent ones still show it).
+  OwnWindowStyle Window() const {
+    const FrameStyles frame = BorderFrame(s_.data.border);
+    return {nullptr, WS_CLIPCHILDREN | frame.style, frame.ex_style};
+  }
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out) const;
   const forms::PicBoxData& Snapshot() const { return s_.data; }
@@ -172,24 +180,6 @@ LRESULT PicBox::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return UnitWindow::Handle(msg, wp, lp);
   }
-}
-
-UnitObject* PicBox::Create(const CreateArgs& args) {
-  forms::PicBoxData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
-  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
-  FrameStyles border = BorderFrame(data.border);
-  auto* unit = new PicBox(args.window_id, args.unit_id, std::move(data));
-  // The picture is not painted over the units inside; transparent ones still show it.
-  if (!unit->CreateOwnClass(kClassName, nullptr, args.style | WS_CLIPCHILDREN | border.style,
-                            border.ex_style, args)) {
-    delete unit;
-    return nullptr;
-  }
-  return unit;
 }
 
 }  // namespace

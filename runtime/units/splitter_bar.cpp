@@ -46,7 +46,12 @@ class SplitterBar : public UnitWindow {
     s_.data = std::move(data);
   }
 
-  static UnitObject* Create(const CreateArgs& args);
+  using Data = forms::SplitterBarData;
+  static UnitObject* Create(const CreateArgs& args) {
+    return CreateDrawnUnit<SplitterBar>(args, kClassName);
+  }
+  // A plain child window.
+  OwnWindowStyle Window() const { return {nullptr, 0, 0}; }
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out) const;
   const forms::SplitterBarData& Snapshot() const { return s_.data; }
@@ -112,22 +117,6 @@ LRESULT SplitterBar::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return UnitWindow::Handle(msg, wp, lp);
   }
-}
-
-UnitObject* SplitterBar::Create(const CreateArgs& args) {
-  forms::SplitterBarData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
-  // Redrawn whole on a resize: the edge runs along the client rectangle.
-  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
-  auto* unit = new SplitterBar(args.window_id, args.unit_id, std::move(data));
-  if (!unit->CreateOwnClass(kClassName, nullptr, args.style, 0, args)) {
-    delete unit;
-    return nullptr;
-  }
-  return unit;
 }
 
 }  // namespace

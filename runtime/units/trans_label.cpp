@@ -119,7 +119,12 @@ class TransLabel : public UnitWindow {
     s_.data = std::move(data);
   }
 
-  static UnitObject* Create(const CreateArgs& args);
+  using Data = forms::TransLabelData;
+  static UnitObject* Create(const CreateArgs& args) {
+    return CreateDrawnUnit<TransLabel>(args, kClassName);
+  }
+  // The caption is the window text; the window lets what lies behind it show.
+  OwnWindowStyle Window() const { return {s_.data.caption.c_str(), 0, WS_EX_TRANSPARENT}; }
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out) const;
   const forms::TransLabelData& Snapshot() const { return s_.data; }
@@ -278,22 +283,6 @@ LRESULT TransLabel::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return UnitWindow::Handle(msg, wp, lp);
   }
-}
-
-UnitObject* TransLabel::Create(const CreateArgs& args) {
-  forms::TransLabelData data;
-  if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
-      forms::TypeDataStatus::kOk) {
-    return nullptr;
-  }
-  if (!RegisterUnitClass(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
-  auto* unit = new TransLabel(args.window_id, args.unit_id, std::move(data));
-  if (!unit->CreateOwnClass(kClassName, unit->s_.data.caption.c_str(), args.style,
-                            WS_EX_TRANSPARENT, args)) {
-    delete unit;
-    return nullptr;
-  }
-  return unit;
 }
 
 }  // namespace

@@ -122,15 +122,15 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
   forms::LabelData beside;
   beside.background_colour = 0x00C0FFC0;
   beside.caption = "旁边的标签";
-  HWND window =
-      Load({Inside(kStrip, Unit(kBanner, {100, 10, 563, 16}, banner)),
-            Inside(kStrip, Unit(kBar, {20, 14, 200, 8}, bar)),
-            Unit(kStrip, {80, 336, 248, 32}, strip), Unit(kBeside, {336, 336, 210, 32}, beside)},
-           617, 407, forms::kDefaultColour);
+  HWND window = Show({Inside(kStrip, UnitRecord(kBanner, banner, {100, 10, 563, 16})),
+                      Inside(kStrip, UnitRecord(kBar, bar, {20, 14, 200, 8})),
+                      UnitRecord(kStrip, strip, {80, 336, 248, 32}),
+                      UnitRecord(kBeside, beside, {336, 336, 210, 32})},
+                     617, 407, forms::kDefaultColour);
   ASSERT_NE(window, nullptr);
-  HWND label = UnitHwnd(kBanner);
-  ASSERT_EQ(GetParent(label), UnitHwnd(kStrip)) << "the banner lies in its container";
-  const RECT beside_rect = ScreenRect(UnitHwnd(kBeside));
+  HWND label = Native(kBanner);
+  ASSERT_EQ(GetParent(label), Native(kStrip)) << "the banner lies in its container";
+  const RECT beside_rect = ScreenRect(Native(kBeside));
   HRGN beside_region = CreateRectRgnIndirect(&beside_rect);
 
   constexpr int kSteps = 60;
@@ -141,8 +141,8 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
     for (int step = 0; step < kSteps; ++step) {
       RECT old_rect = ScreenRect(label);
       spy.Reset();
-      WriteProperty(kDrawnWindow, kBanner, 0, -1, uint32_t(--left), 0);
-      Pump(1);
+      WriteProperty(kControlWindow, kBanner, 0, -1, uint32_t(--left), 0);
+      Pump(0);
       RECT new_rect = ScreenRect(label);
       HRGN allowed = CreateRectRgnIndirect(&old_rect);
       HRGN fresh = CreateRectRgnIndirect(&new_rect);
@@ -173,8 +173,8 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
   int left = 40;
   QueryPerformanceCounter(&start);
   for (int step = 0; step < kTimedSteps; ++step) {
-    WriteProperty(kDrawnWindow, kBanner, 0, -1, uint32_t(--left), 0);
-    Pump(1);
+    WriteProperty(kControlWindow, kBanner, 0, -1, uint32_t(--left), 0);
+    Pump(0);
   }
   QueryPerformanceCounter(&end);
   const double micros =

@@ -1,5 +1,5 @@
-// The drawn units' tests load a real window of units from form data inside the test process
-// and check what reaches the screen.
+// The drawn units' tests load a real window of units inside the test process (the test window
+// of the native-control tests) and check what reaches the screen.
 #pragma once
 
 #include <windows.h>
@@ -14,35 +14,18 @@
 #include <vector>
 
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "runtime/draw/bitmap.h"
-#include "runtime/libraries.h"
-#include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "tests/win/control_units.h"
 
 namespace rc::drawn_test {
 
-constexpr uint32_t kDrawnWindow = 0x52000200;
-constexpr uint32_t kDrawnWindowUnit = 0x06000201;
+using test::kControlWindow;
+using test::kControlWindowUnit;
+using test::UnitRecord;
 
-struct UnitSpec {
-  uint32_t id;
-  uint32_t type_code;
-  forms::Geometry geometry;
-  forms::Bytes type_data;
-  std::vector<forms::Binding> bindings;
-  bool visible = true;
-  uint32_t parent = 0;  // the container unit it lies in, or 0 for the window
-};
-
-template <class Data>
-UnitSpec Unit(uint32_t id, forms::Geometry geometry, const Data& data,
-              std::vector<forms::Binding> bindings = {}) {
-  return UnitSpec{id, Data::kTypeCode, geometry, forms::WriteTypeDataAs(data), std::move(bindings)};
-}
-
-inline UnitSpec Inside(uint32_t container, UnitSpec unit) {
+// A unit record that lies in a container unit.
+inline forms::RecordModel Inside(uint32_t container, forms::RecordModel unit) {
   unit.parent = container;
   return unit;
 }
@@ -53,51 +36,6 @@ inline forms::Bytes FontOfSize(int size, bool bold) {
   font.height = -size;
   font.weight = bold ? 700 : 400;
   return forms::WriteFontRecord(font);
-}
-
-// A borderless window at (40, 40) of the given client size and background colour, holding the
-// units in record order (the first one on top).
-inline forms::Bytes DrawnForm(const std::vector<UnitSpec>& units, int width, int height,
-                              uint32_t background) {
-  forms::WindowData window;
-  window.border_style = 0;
-  window.start_position = 0;
-  window.min_button = 0;
-  window.background_colour = background;
-  forms::RecordModel record;
-  record.id = kDrawnWindowUnit;
-  record.type_code = forms::kTypeWindow;
-  record.geometry = {40, 40, width, height};
-  record.state_flags = forms::kStateVisible;
-  record.type_data = forms::WriteTypeDataAs(window);
-  forms::WindowModel model;
-  model.id = kDrawnWindow;
-  model.records.push_back(record);
-  for (const UnitSpec& unit : units) {
-    forms::RecordModel r;
-    r.id = unit.id;
-    r.type_code = unit.type_code;
-    r.geometry = unit.geometry;
-    r.state_flags = unit.visible ? uint32_t{forms::kStateVisible} : 0u;
-    r.bindings = unit.bindings;
-    r.parent = unit.parent;
-    r.type_data = unit.type_data;
-    model.records.push_back(r);
-  }
-  return forms::WriteFormData({model});
-}
-
-// Runs what waits in this thread's queue, paint messages included, for a short while.
-inline void Pump(int rounds = 3) {
-  for (int i = 0; i < rounds; ++i) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (rounds > 1) Sleep(15);
-  }
 }
 
 // What the screen shows in a window's client area.
@@ -150,47 +88,25 @@ inline std::string Describe(COLORREF c) {
   return s;
 }
 
-// Loads the window of DrawnForm into the runtime of the test process.
-class DrawnUnitsTest : public ::testing::Test {
+class DrawnUnitsTest : public test::ControlUnitTest {
  protected:
-  void SetUp() override {
-    Runtime& rt = TheRuntime();
-    rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-    rt.library_state.assign(6, 0);
-    for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
-    }
-    rt.loop_started = false;
-    rt.modal_window_id = 0;
-    rt.recreation_counter = 0;
-  }
-  void TearDown() override {
-    for (uint32_t id : LiveWindowIds()) DestroyWindow(FindLiveObject(id, 0)->hwnd());
-    Pump(1);
-    TheRuntime().forms.reset();
-  }
-
-  // The window on screen, painted; null when it could not be loaded.
-  HWND Load(const std::vector<UnitSpec>& units, int width = 320, int height = 240,
-            uint32_t background = 0x00E0C0A0, const Routine* routines = nullptr) {
-    static const Routine kNoRoutines[] = {nullptr};
-    forms::Bytes bytes = DrawnForm(units, width, height, background);
-    const Routine* table = routines != nullptr ? routines : kNoRoutines;
-    if (!LoadWindowDefinitions(bytes.data(), uint32_t(bytes.size()), uintptr_t(table)).ok) {
-      return nullptr;
-    }
-    if (!LoadWindow(kDrawnWindow, nullptr, false)) return nullptr;
-    HWND hwnd = FindLiveObject(kDrawnWindow, 0)->hwnd();
-    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(hwnd);
-    UpdateWindow(hwnd);
-    Pump();
-    return hwnd;
-  }
-
-  static HWND UnitHwnd(uint32_t unit_id) {
-    UnitObject* unit = FindLiveObject(kDrawnWindow, unit_id);
-    return unit != nullptr ? unit->hwnd() : nullptr;
+  // The test window with these units, of the given client size and background colour, on top
+  // of everything and painted; null when it could not be loaded.
+  HWND Show(std::vector<forms::RecordModel> units, int width = 320, int height = 240,
+            uint32_t background = 0x00E0C0A0) {
+    if (!Load(std::move(units))) return nullptr;
+    HWND window = Native(kControlWindowUnit);
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    Write(kControlWindowUnit, 2, uint32_t(width + (outer.right - outer.left) - client.right));
+    Write(kControlWindowUnit, 3, uint32_t(height + (outer.bottom - outer.top) - client.bottom));
+    Write(kControlWindowUnit, 10, background);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    Pump(50);
+    return window;
   }
 
   // The whole window painted again from scratch, as when it is uncovered: what every change
@@ -199,7 +115,7 @@ class DrawnUnitsTest : public ::testing::Test {
   static Shot FullRepaint(HWND window) {
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    Pump();
+    Pump(50);
     return CaptureClient(window);
   }
 };

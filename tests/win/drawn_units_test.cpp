@@ -21,16 +21,6 @@ constexpr uint32_t kBack = 0x00E0C0A0;  // the window's background: RGB(160, 192
 constexpr COLORREF kBackRgb = RGB(0xA0, 0xC0, 0xE0);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
-void Write(uint32_t unit, int32_t index, uint32_t value) {
-  WriteProperty(kDrawnWindow, unit, index, -1, value, 0);
-}
-void WriteText(uint32_t unit, int32_t index, const char* gbk) {
-  WriteProperty(kDrawnWindow, unit, index, -1, uint32_t(uintptr_t(gbk)), 0);
-}
-uint32_t Read(uint32_t unit, int32_t index) {
-  return uint32_t(ReadProperty(kDrawnWindow, unit, index, -1));
-}
-
 bool Dark(COLORREF c) {
   return GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96;
 }
@@ -76,8 +66,8 @@ using DrawnTransLabel = DrawnUnitsTest;
 
 TEST_F(DrawnTransLabel, EmptyCaptionLeavesWhatLiesBehindVisible) {
   constexpr uint32_t kLabel = 0x16000210, kBar = 0x16000211;
-  HWND window = Load({Unit(kLabel, {20, 20, 200, 60}, TransLabel("", 30)),
-                      Unit(kBar, {40, 40, 100, 12}, Splitter(0x0000FF))});
+  HWND window = Show({UnitRecord(kLabel, TransLabel("", 30), {20, 20, 200, 60}),
+                      UnitRecord(kBar, Splitter(0x0000FF), {40, 40, 100, 12})});
   ASSERT_NE(window, nullptr);
   const RECT label = {20, 20, 220, 80};
   const RECT bar_inside = {41, 41, 139, 51};
@@ -92,10 +82,10 @@ TEST_F(DrawnTransLabel, EmptyCaptionLeavesWhatLiesBehindVisible) {
   };
   check("after loading");
   WriteText(kLabel, 8, "MMMM");
-  Pump();
+  Pump(50);
   EXPECT_GT(CountWhere(CaptureClient(window), label, Dark), 50) << "the caption is drawn";
   WriteText(kLabel, 8, "");
-  Pump();
+  Pump(50);
   check("after the caption was emptied again");
 }
 
@@ -107,9 +97,9 @@ TEST_F(DrawnTransLabel, LineBreaksMakeLinesOnlyWithWordWrap) {
   forms::TransLabelData single = TransLabel(caption, 20);
   single.word_wrap = 0;
   single.vertical_alignment = 1;
-  HWND window = Load(
-      {Unit(kWrapped, {10, 10, 240, 100}, wrapped), Unit(kSingle, {10, 120, 240, 100}, single)},
-      320, 240);
+  HWND window = Show({UnitRecord(kWrapped, wrapped, {10, 10, 240, 100}),
+                      UnitRecord(kSingle, single, {10, 120, 240, 100})},
+                     320, 240);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
 
@@ -130,8 +120,8 @@ TEST_F(DrawnTransLabel, EveryChangeLeavesWhatAFullRepaintShows) {
   constexpr uint32_t kLabel = 0x16000210, kBelow = 0x16000211;
   forms::LabelData below;
   below.background_colour = 0x0000C000;
-  HWND window = Load({Unit(kLabel, {30, 30, 220, 70}, TransLabel("MMMM", 40)),
-                      Unit(kBelow, {120, 50, 160, 80}, below)});
+  HWND window = Show({UnitRecord(kLabel, TransLabel("MMMM", 40), {30, 30, 220, 70}),
+                      UnitRecord(kBelow, below, {120, 50, 160, 80})});
   ASSERT_NE(window, nullptr);
   const struct {
     const char* change;
@@ -157,7 +147,7 @@ TEST_F(DrawnTransLabel, EveryChangeLeavesWhatAFullRepaintShows) {
     } else {
       Write(kLabel, c.index, c.value);
     }
-    Pump();
+    Pump(50);
     Shot after = CaptureClient(window);
     EXPECT_FALSE(after == before) << "the change shows";
     Shot clean = FullRepaint(window);
@@ -183,14 +173,14 @@ TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
   picture.picture.assign(quad.begin(), quad.end());
   forms::TransLabelData credits = TransLabel("岚川软件\r\n作者QQ：\r\n", 12);
   credits.word_wrap = 1;
-  HWND window = Load({Inside(kGroup, Unit(kName, {8, 16, 200, 60}, TransLabel("→ _ ←", 40))),
-                      Unit(kGroup, {8, 8, 220, 90}, group),
-                      Inside(kPicture, Unit(kCredits, {0, 0, 64, 40}, credits)),
-                      Unit(kPicture, {240, 8, 64, 56}, picture)},
+  HWND window = Show({Inside(kGroup, UnitRecord(kName, TransLabel("→ _ ←", 40), {8, 16, 200, 60})),
+                      UnitRecord(kGroup, group, {8, 8, 220, 90}),
+                      Inside(kPicture, UnitRecord(kCredits, credits, {0, 0, 64, 40})),
+                      UnitRecord(kPicture, picture, {240, 8, 64, 56})},
                      320, 120);
   ASSERT_NE(window, nullptr);
-  ASSERT_EQ(GetParent(UnitHwnd(kName)), UnitHwnd(kGroup));
-  ASSERT_EQ(GetParent(UnitHwnd(kCredits)), UnitHwnd(kPicture));
+  ASSERT_EQ(GetParent(Native(kName)), Native(kGroup));
+  ASSERT_EQ(GetParent(Native(kCredits)), Native(kPicture));
   Shot shot = CaptureClient(window);
   EXPECT_TRUE(Near(shot.at(240 + 60, 8 + 52), RGB(255, 255, 255), 24))
       << "the picture shows beside the credits: " << Describe(shot.at(300, 60));
@@ -200,7 +190,7 @@ TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
     SCOPED_TRACE(name);
     WriteText(kName, 8, name);
     WriteText(kCredits, 8, name);
-    Pump();
+    Pump(50);
     Shot after = CaptureClient(window);
     EXPECT_TRUE(after == FullRepaint(window)) << "the old name leaves no trace";
   }
@@ -211,14 +201,14 @@ TEST_F(DrawnTransLabel, EffectsDrawTheirCopyBehindTheText) {
     int effect;
     bool white, black;
   } cases[] = {{0, false, false}, {1, true, false}, {2, true, false}, {3, false, true}};
-  std::vector<UnitSpec> units;
+  std::vector<forms::RecordModel> units;
   for (int i = 0; i < 4; ++i) {
     forms::TransLabelData d = TransLabel("MM", 30);
     d.effect = cases[i].effect;
     d.text_colour = 0x0000FF;  // red
-    units.push_back(Unit(0x16000210 + i, {10, 10 + 50 * i, 150, 45}, d));
+    units.push_back(UnitRecord(0x16000210 + i, d, {10, 10 + 50 * i, 150, 45}));
   }
-  HWND window = Load(units, 320, 240);
+  HWND window = Show(units, 320, 240);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
   for (int i = 0; i < 4; ++i) {
@@ -244,8 +234,8 @@ TEST_F(DrawnLabel, GradientFrameNeedsTwoColoursBesidesTheDefault) {
   two.border_colour3 = 0x00FF00;
   forms::LabelData one = two;
   one.border_colour2 = forms::kDefaultColour;
-  HWND window =
-      Load({Unit(kTwo, {10, 10, 60, 40}, two), Unit(kOne, {100, 10, 60, 40}, one)}, 200, 80);
+  HWND window = Show(
+      {UnitRecord(kTwo, two, {10, 10, 60, 40}), UnitRecord(kOne, one, {100, 10, 60, 40})}, 200, 80);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
   EXPECT_TRUE(Near(shot.at(10, 30), RGB(0, 128, 0)))
@@ -270,7 +260,7 @@ TEST_F(DrawnLabel, CaptionIsInsetByTheFrameAndWidthWritesAreAtLeastFive) {
   d.border_colour2 = 0xFF0000;
   d.caption = "MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM";
   d.font = FontOfSize(30, true);
-  HWND window = Load({Unit(kLabel, {10, 10, 120, 60}, d)}, 200, 100);
+  HWND window = Show({UnitRecord(kLabel, d, {10, 10, 120, 60})}, 200, 100);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
   EXPECT_EQ(CountWhere(shot, RECT{10, 10, 130, 22}, Dark), 0) << "no text over the frame";
@@ -280,11 +270,11 @@ TEST_F(DrawnLabel, CaptionIsInsetByTheFrameAndWidthWritesAreAtLeastFive) {
   Write(kLabel, 11, 3);
   EXPECT_EQ(Read(kLabel, 11), 5u) << "a frame width written below 5 becomes 5";
   Write(kLabel, 10, 2);
-  EXPECT_TRUE(GetWindowLongW(UnitHwnd(kLabel), GWL_STYLE) & WS_DLGFRAME)
+  EXPECT_TRUE(GetWindowLongW(Native(kLabel), GWL_STYLE) & WS_DLGFRAME)
       << "border 2 is the native dialog frame";
   Write(kLabel, 10, 9);
   EXPECT_EQ(Read(kLabel, 10), 6u) << "borders beyond 6 clamp to 6";
-  EXPECT_FALSE(GetWindowLongW(UnitHwnd(kLabel), GWL_STYLE) & (WS_DLGFRAME | WS_BORDER))
+  EXPECT_FALSE(GetWindowLongW(Native(kLabel), GWL_STYLE) & (WS_DLGFRAME | WS_BORDER))
       << "the gradient frame has no native frame";
 }
 
@@ -302,10 +292,10 @@ TEST_F(DrawnLabel, PictureModesAndGradientBackground) {
   gradient.gradient_colour1 = 0x0000FF;
   gradient.gradient_colour2 = forms::kDefaultColour;
   gradient.gradient_colour3 = 0xFF0000;
-  HWND window = Load({Unit(0x16000210, {0, 0, 150, 60}, with_picture(0)),
-                      Unit(0x16000211, {0, 70, 150, 60}, with_picture(1)),
-                      Unit(0x16000212, {0, 140, 150, 60}, with_picture(2)),
-                      Unit(0x16000213, {160, 0, 100, 20}, gradient)},
+  HWND window = Show({UnitRecord(0x16000210, with_picture(0), {0, 0, 150, 60}),
+                      UnitRecord(0x16000211, with_picture(1), {0, 70, 150, 60}),
+                      UnitRecord(0x16000212, with_picture(2), {0, 140, 150, 60}),
+                      UnitRecord(0x16000213, gradient, {160, 0, 100, 20})},
                      300, 210);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
@@ -337,7 +327,7 @@ using DrawnSplitterBar = DrawnUnitsTest;
 
 TEST_F(DrawnSplitterBar, DefaultColourIsARaisedButtonFaceStrip) {
   HWND window =
-      Load({Unit(0x16000210, {10, 10, 100, 8}, Splitter(forms::kDefaultColour))}, 200, 40);
+      Show({UnitRecord(0x16000210, Splitter(forms::kDefaultColour), {10, 10, 100, 8})}, 200, 40);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
   const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT),
@@ -430,11 +420,11 @@ TEST_F(DrawnPicBox, DisplayModesPlaceTheJpeg) {
        PicBox(quad, 7),
        {{48, 36, red}, {80, 60, white}, {10, 10, kMagenta}}},
   };
-  std::vector<UnitSpec> units;
+  std::vector<forms::RecordModel> units;
   for (size_t i = 0; i < std::size(boxes); ++i) {
-    units.push_back(Unit(uint32_t(0x16000210 + i), boxes[i].at, boxes[i].data));
+    units.push_back(UnitRecord(uint32_t(0x16000210 + i), boxes[i].data, boxes[i].at));
   }
-  HWND window = Load(units, 400, 220, kBack);
+  HWND window = Show(units, 400, 220, kBack);
   ASSERT_NE(window, nullptr);
   Shot shot = CaptureClient(window);
   for (const auto& box : boxes) {
@@ -450,13 +440,13 @@ TEST_F(DrawnPicBox, DisplayModesPlaceTheJpeg) {
 TEST_F(DrawnPicBox, ADifferentModeRepaintsAtOnceAndModesClamp) {
   constexpr uint32_t kBox = 0x16000210;
   const std::vector<uint8_t> quad = draw::test::ReadPicture("quad.jpg");
-  HWND window = Load({Unit(kBox, {0, 0, 128, 96}, PicBox(quad, 0))}, 200, 120);
+  HWND window = Show({UnitRecord(kBox, PicBox(quad, 0), {0, 0, 128, 96})}, 200, 120);
   ASSERT_NE(window, nullptr);
   Write(kBox, 11, 1);
   RECT pending;
-  EXPECT_FALSE(GetUpdateRect(UnitHwnd(kBox), &pending, FALSE))
+  EXPECT_FALSE(GetUpdateRect(Native(kBox), &pending, FALSE))
       << "writing another display mode paints at once, nothing is left for later";
-  Pump();
+  Pump(50);
   EXPECT_TRUE(Near(CaptureClient(window).at(125, 93), RGB(255, 255, 255), 24)) << "now stretched";
   Write(kBox, 11, 5);
   EXPECT_EQ(Read(kBox, 11), 2u) << "a mode above 2 is stored as 2";
@@ -465,12 +455,6 @@ TEST_F(DrawnPicBox, ADifferentModeRepaintsAtOnceAndModesClamp) {
 }
 
 using DrawnSuperBtn = DrawnUnitsTest;
-
-int g_clicks = 0;
-void Clicked(HandlerCall&) {
-  ++g_clicks;
-}
-const Routine kClickRoutines[] = {Clicked, nullptr};
 
 forms::SuperBtnData ColouredButton() {
   forms::SuperBtnData d;
@@ -485,20 +469,18 @@ forms::SuperBtnData ColouredButton() {
 // and the drawing request to the button.
 TEST_F(DrawnPicBox, UnitsInsideGetTheirNotificationsThroughTheBox) {
   constexpr uint32_t kButton = 0x16000210, kBox = 0x16000211;
-  HWND window = Load(
-      {Inside(kBox, Unit(kButton, {10, 10, 40, 30}, ColouredButton(), {{0, RoutineOffset(0)}})),
-       Unit(kBox, {20, 20, 100, 60}, PicBox({}, 0))},
-      160, 100, kBack, kClickRoutines);
+  HWND window = Show({Inside(kBox, UnitRecord(kButton, ColouredButton(), {10, 10, 40, 30})),
+                      UnitRecord(kBox, PicBox({}, 0), {20, 20, 100, 60})},
+                     160, 100);
   ASSERT_NE(window, nullptr);
-  HWND button = UnitHwnd(kButton);
-  ASSERT_EQ(GetParent(button), UnitHwnd(kBox));
+  HWND button = Native(kButton);
+  ASSERT_EQ(GetParent(button), Native(kBox));
   SetCursorPos(500, 500);
-  Pump();
+  Pump(50);
   EXPECT_TRUE(Near(CaptureClient(window).at(20 + 30, 20 + 25), RGB(255, 255, 0)))
       << "the button is drawn by its unit";
-  g_clicks = 0;
   SendMessageW(button, BM_CLICK, 0, 0);
-  EXPECT_EQ(g_clicks, 1) << "its click raises its event";
+  EXPECT_EQ(EventsOf(kButton), 1u) << "its click raises its event";
 }
 
 struct FoundTooltip {
@@ -535,14 +517,12 @@ TEST_F(DrawnSuperBtn, ClickRaisesEventZeroAndTheTooltipFollowsItsProperty) {
   forms::SuperBtnData d = ColouredButton();
   d.caption = "皮肤";
   d.tooltip = "更换皮肤";
-  HWND window = Load({Unit(kButton, {10, 10, 31, 30}, d, {{0, RoutineOffset(0)}})}, 120, 60, kBack,
-                     kClickRoutines);
+  HWND window = Show({UnitRecord(kButton, d, {10, 10, 31, 30})}, 120, 60);
   ASSERT_NE(window, nullptr);
-  HWND button = UnitHwnd(kButton);
-  g_clicks = 0;
+  HWND button = Native(kButton);
   SendMessageW(button, BM_CLICK, 0, 0);
-  Pump(1);
-  EXPECT_EQ(g_clicks, 1) << "a click raises event 0 once";
+  Pump(0);
+  EXPECT_EQ(EventsOf(kButton), 1u) << "a click raises event 0 once";
 
   EXPECT_EQ(TooltipText(button), L"更换皮肤");
   WriteText(kButton, 33, "新的提示");
@@ -555,40 +535,38 @@ TEST_F(DrawnSuperBtn, ClickRaisesEventZeroAndTheTooltipFollowsItsProperty) {
 
 TEST_F(DrawnSuperBtn, CheckBoxModeTogglesAndRecreatesTheButton) {
   constexpr uint32_t kButton = 0x16000210;
-  HWND window = Load({Unit(kButton, {10, 10, 40, 30}, ColouredButton(), {{0, RoutineOffset(0)}})},
-                     120, 60, kBack, kClickRoutines);
+  HWND window = Show({UnitRecord(kButton, ColouredButton(), {10, 10, 40, 30})}, 120, 60);
   ASSERT_NE(window, nullptr);
-  HWND before = UnitHwnd(kButton);
+  HWND before = Native(kButton);
   Write(kButton, 9, 1);
-  HWND after = UnitHwnd(kButton);
+  HWND after = Native(kButton);
   ASSERT_NE(after, nullptr);
   EXPECT_NE(after, before) << "check-box mode takes a new native button";
-  g_clicks = 0;
   SendMessageW(after, BM_CLICK, 0, 0);
   EXPECT_EQ(Read(kButton, 10), 1u) << "a click checks the button";
   SendMessageW(after, BM_CLICK, 0, 0);
   EXPECT_EQ(Read(kButton, 10), 0u) << "a second one unchecks it";
-  EXPECT_EQ(g_clicks, 2) << "and each one is a click";
+  EXPECT_EQ(EventsOf(kButton), 2u) << "and each one is a click";
   Write(kButton, 10, 1);
-  Pump();
+  Pump(50);
   EXPECT_TRUE(Near(CaptureClient(window).at(30, 25), RGB(0, 255, 255)))
       << "a checked button looks pressed";
   Write(kButton, 34, 1);
-  EXPECT_NE(UnitHwnd(kButton), after) << "the default-button option also takes a new button";
+  EXPECT_NE(Native(kButton), after) << "the default-button option also takes a new button";
   EXPECT_EQ(Read(kButton, 10), 1u) << "the new button keeps the state of the old";
 }
 
 TEST_F(DrawnSuperBtn, StatesShowTheirColours) {
   constexpr uint32_t kButton = 0x16000210;
-  HWND window = Load({Unit(kButton, {10, 10, 40, 30}, ColouredButton())}, 200, 100);
+  HWND window = Show({UnitRecord(kButton, ColouredButton(), {10, 10, 40, 30})}, 200, 100);
   ASSERT_NE(window, nullptr);
-  HWND button = UnitHwnd(kButton);
+  HWND button = Native(kButton);
   // The colour at the button's centre once it shows `want` (the end of mouse tracking is
   // polled by the system), or what it shows after a second.
   auto centre = [&](COLORREF want) {
     COLORREF got = 0;
     for (int i = 0; i < 25; ++i) {
-      Pump();
+      Pump(50);
       got = CaptureClient(window).at(30, 25);
       if (Near(got, want, 2)) break;
     }
@@ -620,13 +598,13 @@ TEST_F(DrawnSuperBtn, IconPictureIsShrunkCentredBlendedAndMakesRoomForTheCaption
   d.picture1.assign(icon.begin(), icon.end());
   forms::SuperBtnData captioned = d;
   captioned.caption = "皮肤";
-  HWND window =
-      Load({Unit(kAlone, {10, 10, 40, 40}, d), Unit(kCaptioned, {60, 10, 40, 40}, captioned),
-            Unit(kSmall, {110, 10, 31, 30}, captioned)},
-           160, 60);
+  HWND window = Show(
+      {UnitRecord(kAlone, d, {10, 10, 40, 40}), UnitRecord(kCaptioned, captioned, {60, 10, 40, 40}),
+       UnitRecord(kSmall, captioned, {110, 10, 31, 30})},
+      160, 60);
   ASSERT_NE(window, nullptr);
   SetCursorPos(500, 500);
-  Pump();
+  Pump(50);
   Shot shot = CaptureClient(window);
   // Alone: the 256 x 256 picture (red, lime at half alpha / blue, clear) fills the 34 x 34
   // content at (13, 13).
@@ -662,11 +640,12 @@ TEST_F(DrawnSuperBtn, PictureColourIsTransparentInPicturesWithoutAlpha) {
   keyed.picture1_colour = 0xFFFFFF;
   forms::SuperBtnData plain = keyed;
   plain.picture1_colour = forms::kDefaultColour;
-  HWND window = Load(
-      {Unit(0x16000210, {0, 0, 40, 40}, keyed), Unit(0x16000211, {50, 0, 40, 40}, plain)}, 100, 50);
+  HWND window = Show({UnitRecord(0x16000210, keyed, {0, 0, 40, 40}),
+                      UnitRecord(0x16000211, plain, {50, 0, 40, 40})},
+                     100, 50);
   ASSERT_NE(window, nullptr);
   SetCursorPos(500, 500);
-  Pump();
+  Pump(50);
   Shot shot = CaptureClient(window);
   // The picture sits in its own size in the middle: (15, 17) to (25, 23).
   EXPECT_TRUE(Near(shot.at(16, 18), RGB(255, 0, 0))) << "red stays";
@@ -682,11 +661,11 @@ using DrawnUnitsSave = DrawnUnitsTest;
 TEST_F(DrawnUnitsSave, SaveWritesTheCurrentTypeData) {
   constexpr uint32_t kTrans = 0x16000210, kLabel = 0x16000211, kBox = 0x16000212, kBar = 0x16000213,
                      kButton = 0x16000214;
-  HWND window = Load({Unit(kTrans, {0, 0, 50, 20}, TransLabel("a")),
-                      Unit(kLabel, {0, 20, 50, 20}, forms::LabelData{}),
-                      Unit(kBox, {0, 40, 50, 20}, forms::PicBoxData{}),
-                      Unit(kBar, {0, 60, 50, 8}, forms::SplitterBarData{}),
-                      Unit(kButton, {0, 70, 50, 20}, forms::SuperBtnData{})});
+  HWND window = Show({UnitRecord(kTrans, TransLabel("a"), {0, 0, 50, 20}),
+                      UnitRecord(kLabel, forms::LabelData{}, {0, 20, 50, 20}),
+                      UnitRecord(kBox, forms::PicBoxData{}, {0, 40, 50, 20}),
+                      UnitRecord(kBar, forms::SplitterBarData{}, {0, 60, 50, 8}),
+                      UnitRecord(kButton, forms::SuperBtnData{}, {0, 70, 50, 20})});
   ASSERT_NE(window, nullptr);
   WriteText(kTrans, 8, "新标题");
   Write(kLabel, 11, 2);
@@ -697,7 +676,7 @@ TEST_F(DrawnUnitsSave, SaveWritesTheCurrentTypeData) {
     auto save = reinterpret_cast<SaveOp>(UnitOperation(type_code, kOpSave));
     ASSERT_NE(save, nullptr);
     uint32_t size = 0;
-    void* block = save(FindLiveObject(kDrawnWindow, unit), &size);
+    void* block = save(FindLiveObject(kControlWindow, unit), &size);
     EXPECT_EQ(forms::ParseTypeDataAs(static_cast<const uint8_t*>(block), size, out),
               forms::TypeDataStatus::kOk);
     FreeMem(block);
