@@ -111,6 +111,7 @@ class EditBoxUnit : public UnitWindow {
   LRESULT OnColour(WPARAM wp);
   LRESULT OnChar(WPARAM wp, LPARAM lp);
   LRESULT OnPlaced(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnShow(WPARAM wp, LPARAM lp);
   LRESULT OnEnable(WPARAM wp, LPARAM lp);
   LRESULT OnDestroy(WPARAM wp, LPARAM lp);
 
@@ -469,6 +470,13 @@ LRESULT EditBoxUnit::OnPlaced(UINT msg, WPARAM wp, LPARAM lp) {
   return r;
 }
 
+// While the window is not shown yet, showing the box only sets its style: no position change
+// reaches it, this message does. Parents hiding and showing take the up-down along themselves.
+LRESULT EditBoxUnit::OnShow(WPARAM wp, LPARAM lp) {
+  if (spin_ != nullptr && lp == 0) ShowWindow(spin_, wp ? SW_SHOWNA : SW_HIDE);
+  return Default(WM_SHOWWINDOW, wp, lp);
+}
+
 LRESULT EditBoxUnit::OnEnable(WPARAM wp, LPARAM lp) {
   if (spin_ != nullptr) EnableWindow(spin_, BOOL(wp));
   return Default(WM_ENABLE, wp, lp);
@@ -492,6 +500,8 @@ LRESULT EditBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGED:
     case kUnitCreatedMessage:
       return OnPlaced(msg, wp, lp);
+    case WM_SHOWWINDOW:
+      return OnShow(wp, lp);
     case WM_ENABLE:
       return OnEnable(wp, lp);
     case WM_DESTROY:

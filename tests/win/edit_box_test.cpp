@@ -10,6 +10,8 @@ namespace {
 
 constexpr uint32_t kEdit = 0x16000160;
 enum : int32_t {
+  kVisible = 5,
+  kDisabled = 6,
   kContent = 8,
   kMaxLength = 14,
   kMultiLine = 15,
@@ -99,6 +101,18 @@ TEST_F(EditBoxUnit, MaximumLengthAndSpin) {
   EXPECT_EQ(high, 60);
   EXPECT_EQ(ReadText(kEdit, kContent), "0") << "attaching keeps the content";
   EXPECT_TRUE(g_unit_events.empty());
+  RECT box, arrows;
+  GetWindowRect(edit, &box);
+  GetWindowRect(spin, &arrows);
+  EXPECT_EQ(arrows.left, box.right) << "the up-down sits right beside the box";
+  EXPECT_TRUE(IsWindowVisible(spin)) << "shown with the box";
+  Write(kEdit, kVisible, 0);
+  EXPECT_FALSE(IsWindowVisible(spin)) << "hidden with the box";
+  Write(kEdit, kVisible, 1);
+  Write(kEdit, kDisabled, 1);
+  EXPECT_FALSE(IsWindowEnabled(spin)) << "disabled with the box";
+  Write(kEdit, kDisabled, 0);
+  EXPECT_TRUE(IsWindowEnabled(spin));
 
   Write(kEdit, kSpinMinimum, 90);
   SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
