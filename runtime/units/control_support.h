@@ -1,6 +1,6 @@
-// What the unit types built on native controls share: the descriptor and its property table,
-// the interface function made from the type's class, the save operation, the frame styles of a
-// border choice, the colours a control paints with and its font.
+// What the unit types share, whether native controls or drawn by the runtime: the property
+// table, the interface function made from the type's class, the save operation, the frame
+// styles of a border choice, the colours a control paints with, its font and picture.
 //
 // A type's class provides
 //   static UnitObject* Create(const CreateArgs& args);            operation 1
