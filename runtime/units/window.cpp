@@ -455,7 +455,8 @@ void WindowUnit::OnSetFocus() {
   } else {
     target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
     if (target != nullptr &&
-        (!IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))) {
+        (!IsChild(hwnd_, target) || !(GetWindowLongW(target, GWL_STYLE) & WS_TABSTOP) ||
+         !IsWindowVisible(target) || !IsWindowEnabled(target))) {
       target = nullptr;
     }
   }
