@@ -141,8 +141,9 @@ inline std::vector<forms::Binding> BindAll() {
 
 // Installs the standard libraries and the test library and loads the windows' definitions.
 class UnitsTest : public ::testing::Test {
- protected:
-  void Install(const std::vector<WindowSpec>& windows, const Routine* routines = kRecorders) {
+ public:
+  static void InstallFor(const std::vector<WindowSpec>& windows,
+                         const Routine* routines = kRecorders) {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries.push_back(&kTestLibrary);
@@ -161,6 +162,11 @@ class UnitsTest : public ::testing::Test {
     UnitLog().clear();
     SeenEvents().clear();
     Answers().clear();
+  }
+
+ protected:
+  void Install(const std::vector<WindowSpec>& windows, const Routine* routines = kRecorders) {
+    InstallFor(windows, routines);
   }
   void TearDown() override {
     Runtime& rt = TheRuntime();
