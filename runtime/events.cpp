@@ -38,6 +38,23 @@ bool UnitRaisesEvents(uint32_t window_id, uint32_t unit_id) {
   return type != nullptr && (type->flags & kTypeHasEvents) != 0;
 }
 
+int32_t MouseEvent(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      return kEventLeftDown;
+    case WM_LBUTTONUP:
+      return kEventLeftUp;
+    case WM_LBUTTONDBLCLK:
+      return kEventDoubleClick;
+    case WM_RBUTTONDOWN:
+      return kEventRightDown;
+    case WM_RBUTTONUP:
+      return kEventRightUp;
+    default:
+      return kEventMouseMove;
+  }
+}
+
 uint32_t LowWord(uintptr_t v) {
   return uint32_t(v) & 0xFFFF;
 }
@@ -225,22 +242,12 @@ bool RaiseCommonEvents(uint32_t window_id, uint32_t unit_id, MSG* msg) {
   const uintptr_t lp = uintptr_t(msg->lParam);
   switch (msg->message) {
     case WM_LBUTTONDOWN:
-      set(kEventLeftDown, {LowWord(lp), HighWord(lp), KeyStateBits()});
-      break;
     case WM_LBUTTONUP:
-      set(kEventLeftUp, {LowWord(lp), HighWord(lp), KeyStateBits()});
-      break;
     case WM_LBUTTONDBLCLK:
-      set(kEventDoubleClick, {LowWord(lp), HighWord(lp), KeyStateBits()});
-      break;
     case WM_RBUTTONDOWN:
-      set(kEventRightDown, {LowWord(lp), HighWord(lp), KeyStateBits()});
-      break;
     case WM_RBUTTONUP:
-      set(kEventRightUp, {LowWord(lp), HighWord(lp), KeyStateBits()});
-      break;
     case WM_MOUSEMOVE:
-      set(kEventMouseMove, {LowWord(lp), HighWord(lp), KeyStateBits()});
+      set(MouseEvent(msg->message), {LowWord(lp), HighWord(lp), KeyStateBits()});
       break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:

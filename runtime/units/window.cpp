@@ -550,95 +550,115 @@ void WindowUnit::DecodePicture() {
       draw::Picture::Decode(data_.background_picture.data(), data_.background_picture.size());
 }
 
-int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
-  auto text = [&value] { return std::string(value.text != nullptr ? value.text : ""); };
-  auto bytes = [&value] { return forms::Bytes(value.bytes, value.bytes + value.size); };
-  auto choice = [&value](int max) { return std::clamp(value.i, 0, max); };
+// The number properties kept as they are written, with the upper end of their range (0: a
+// logical or an integer without one).
+struct NumberField {
+  int32_t index;
+  int32_t forms::WindowData::*field;
+  int32_t max;
+};
+constexpr NumberField kNumberFields[] = {
+    {kBorderStyle, &forms::WindowData::border_style, 6},
+    {kPictureMode, &forms::WindowData::picture_mode, 3},
+    {kMusicPlayCount, &forms::WindowData::music_play_count, 2},
+    {kControlBox, &forms::WindowData::control_box, 0},
+    {kMaxButton, &forms::WindowData::max_button, 0},
+    {kMinButton, &forms::WindowData::min_button, 0},
+    {kStartPosition, &forms::WindowData::start_position, 3},
+    {kMovable, &forms::WindowData::movable, 0},
+    {kEnterMovesFocus, &forms::WindowData::enter_moves_focus, 0},
+    {kEscCloses, &forms::WindowData::esc_closes, 0},
+    {kF1OpensHelp, &forms::WindowData::f1_opens_help, 0},
+    {kHelpContext, &forms::WindowData::help_context, 0},
+    {kTaskbarButton, &forms::WindowData::taskbar_button, 0},  // read when the window is made
+    {kDragAnywhere, &forms::WindowData::drag_anywhere, 0},
+    {kShape, &forms::WindowData::shape, 29},
+    {kAlwaysOnTop, &forms::WindowData::always_on_top, 0},
+    {kProperty30, &forms::WindowData::p30, 0},
+};
+
+const NumberField* FindNumberField(int32_t index) {
+  for (const NumberField& f : kNumberFields) {
+    if (f.index == index) return &f;
+  }
+  return nullptr;
+}
+
+// The window's texts and byte fields by property index.
+std::string* TextField(forms::WindowData& d, int32_t index) {
   switch (index) {
     case kTitle:
-      data_.title = text();
+      return &d.title;
+    case kHelpFile:
+      return &d.help_file;
+    case kClassName:
+      return &d.class_name;  // the class is chosen when the window is made
+    default:
+      return nullptr;
+  }
+}
+forms::Bytes* BytesField(forms::WindowData& d, int32_t index) {
+  switch (index) {
+    case kBackgroundPicture:
+      return &d.background_picture;
+    case kMusic:
+      return &d.background_music;
+    case kIcon:
+      return &d.icon;
+    default:
+      return nullptr;
+  }
+}
+
+int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
+  if (const NumberField* f = FindNumberField(index)) {
+    data_.*(f->field) = f->max > 0 ? std::clamp(value.i, 0, f->max) : value.i;
+  } else if (std::string* text = TextField(data_, index)) {
+    *text = value.text != nullptr ? value.text : "";
+  } else if (forms::Bytes* bytes = BytesField(data_, index)) {
+    // The sound that plays may be the very bytes replaced here: it stops first.
+    if (index == kMusic) music_.Stop();
+    bytes->assign(value.bytes, value.bytes + value.size);
+  } else if (index == kBackgroundColour) {
+    data_.background_colour = uint32_t(value.i);
+  }
+  switch (index) {
+    case kTitle:
       SetWindowTextW(hwnd_, Wide(data_.title).c_str());
       ApplyFrame();  // an empty title without control box has no title bar
       break;
     case kBorderStyle:
-      data_.border_style = choice(6);
+    case kControlBox:
+    case kMaxButton:
+    case kMinButton:
       ApplyFrame();
       break;
     case kBackgroundColour:
-      data_.background_colour = uint32_t(value.i);
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case kBackgroundPicture:
-      data_.background_picture = bytes();
       DecodePicture();
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case kPictureMode:
-      data_.picture_mode = choice(3);
       if (!picture_.empty()) InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case kMusic:
-      // The sound that plays may be the very bytes replaced here: it stops first.
-      music_.Stop();
-      data_.background_music = bytes();
-      StartMusic();
-      break;
     case kMusicPlayCount:
-      data_.music_play_count = choice(2);
       StartMusic();
-      break;
-    case kControlBox:
-      data_.control_box = value.i;
-      ApplyFrame();
-      break;
-    case kMaxButton:
-      data_.max_button = value.i;
-      ApplyFrame();
-      break;
-    case kMinButton:
-      data_.min_button = value.i;
-      ApplyFrame();
       break;
     case kStartPosition:
-      data_.start_position = choice(3);
       ApplyStartPosition();
       break;
     case kMovable:
-      data_.movable = value.i;
       // Resetting the system menu brings Move back; a window that is not movable loses it.
       GetSystemMenu(hwnd_, TRUE);
       if (!data_.movable) DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_MOVE, MF_BYCOMMAND);
       break;
     case kIcon:
-      data_.icon = bytes();
       ApplyIcons();
       break;
-    case kEnterMovesFocus:
-      data_.enter_moves_focus = value.i;
-      break;
-    case kEscCloses:
-      data_.esc_closes = value.i;
-      break;
-    case kF1OpensHelp:
-      data_.f1_opens_help = value.i;
-      break;
-    case kHelpFile:
-      data_.help_file = text();
-      break;
-    case kHelpContext:
-      data_.help_context = value.i;
-      break;
-    case kTaskbarButton:
-      data_.taskbar_button = value.i;  // read when the window is created
-      break;
-    case kDragAnywhere:
-      data_.drag_anywhere = value.i;
-      break;
-    case kShape:
-      data_.shape = choice(29);
-      break;
-    case kAlwaysOnTop: {
-      data_.always_on_top = value.i;
+    case kAlwaysOnTop:
       SetTopmost(data_.always_on_top != 0);
       if (data_.always_on_top) break;
       // A window leaving the topmost band takes the windows it owns, and its owner, with it:
@@ -648,13 +668,6 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
         if (other != nullptr && other != this && other->always_on_top()) other->SetTopmost(true);
       }
       break;
-    }
-    case kProperty30:
-      data_.p30 = value.i;
-      break;
-    case kClassName:
-      data_.class_name = text();  // the class is chosen when the window is created
-      break;
     default:
       break;
   }
@@ -662,92 +675,25 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int WindowUnit::Get(int32_t index, PropertyValue* out) {
-  auto text = [out](const std::string& s) { out->text = s.c_str(); };
-  auto bytes = [out](const forms::Bytes& b) {
-    out->bytes = b.data();
-    out->size = uint32_t(b.size());
-  };
-  switch (index) {
-    case kTitle: {
-      int n = GetWindowTextLengthW(hwnd_);
-      std::wstring title(size_t(n) + 1, L'\0');
-      title.resize(size_t(GetWindowTextW(hwnd_, &title[0], n + 1)));
-      data_.title = Gbk(title);
-      text(data_.title);
-      return 1;
-    }
-    case kBorderStyle:
-      out->i = data_.border_style;
-      return 1;
-    case kBackgroundColour:
-      out->i = int32_t(data_.background_colour);
-      return 1;
-    case kBackgroundPicture:
-      bytes(data_.background_picture);
-      return 1;
-    case kPictureMode:
-      out->i = data_.picture_mode;
-      return 1;
-    case kMusic:
-      bytes(data_.background_music);
-      return 1;
-    case kMusicPlayCount:
-      out->i = data_.music_play_count;
-      return 1;
-    case kControlBox:
-      out->i = data_.control_box;
-      return 1;
-    case kMaxButton:
-      out->i = data_.max_button;
-      return 1;
-    case kMinButton:
-      out->i = data_.min_button;
-      return 1;
-    case kStartPosition:
-      out->i = data_.start_position;
-      return 1;
-    case kMovable:
-      out->i = data_.movable;
-      return 1;
-    case kIcon:
-      bytes(data_.icon);
-      return 1;
-    case kEnterMovesFocus:
-      out->i = data_.enter_moves_focus;
-      return 1;
-    case kEscCloses:
-      out->i = data_.esc_closes;
-      return 1;
-    case kF1OpensHelp:
-      out->i = data_.f1_opens_help;
-      return 1;
-    case kHelpFile:
-      text(data_.help_file);
-      return 1;
-    case kHelpContext:
-      out->i = data_.help_context;
-      return 1;
-    case kTaskbarButton:
-      out->i = data_.taskbar_button;
-      return 1;
-    case kDragAnywhere:
-      out->i = data_.drag_anywhere;
-      return 1;
-    case kShape:
-      out->i = data_.shape;
-      return 1;
-    case kAlwaysOnTop:
-      out->i = data_.always_on_top;
-      return 1;
-    case kProperty30:
-      out->i = data_.p30;
-      return 1;
-    case kClassName:
-      text(data_.class_name);
-      return 1;
-    default:
-      return 0;
+  if (index == kTitle) {
+    int n = GetWindowTextLengthW(hwnd_);
+    std::wstring title(size_t(n) + 1, L'\0');
+    title.resize(size_t(GetWindowTextW(hwnd_, &title[0], n + 1)));
+    data_.title = Gbk(title);
   }
+  if (const NumberField* f = FindNumberField(index)) {
+    out->i = data_.*(f->field);
+  } else if (const std::string* text = TextField(data_, index)) {
+    out->text = text->c_str();
+  } else if (const forms::Bytes* bytes = BytesField(data_, index)) {
+    out->bytes = bytes->data();
+    out->size = uint32_t(bytes->size());
+  } else if (index == kBackgroundColour) {
+    out->i = int32_t(data_.background_colour);
+  } else {
+    return 0;
+  }
+  return 1;
 }
 
 void* WindowUnit::Save(uint32_t* size) const {

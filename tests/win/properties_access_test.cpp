@@ -27,10 +27,6 @@ constexpr uint32_t kB = 0x16000204;
 constexpr uint32_t kX = 0x16000205;
 constexpr uint32_t kH = 0x16000206;
 
-uint32_t Ptr(const void* p) {
-  return uint32_t(uintptr_t(p));
-}
-
 class UnitsProperties : public UnitsTest {
  protected:
   void SetUp() override {

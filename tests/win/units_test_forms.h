@@ -85,6 +85,11 @@ inline forms::Bytes WriteWindows(const std::vector<WindowSpec>& windows) {
   return forms::WriteFormData(models);
 }
 
+// A text or byte block as the low word of a property value.
+inline uint32_t Ptr(const void* p) {
+  return uint32_t(uintptr_t(p));
+}
+
 // One raised event as a handler saw it.
 struct Seen {
   uint32_t unit;

@@ -22,10 +22,6 @@ constexpr uint32_t kWinUnit = 0x06000401;
 constexpr uint32_t kOther = 0x52000410;
 constexpr uint32_t kOtherUnit = 0x06000411;
 
-uint32_t Ptr(const void* p) {
-  return uint32_t(uintptr_t(p));
-}
-
 // A short silent PCM wave file.
 forms::Bytes SilentWave() {
   forms::Bytes out;
