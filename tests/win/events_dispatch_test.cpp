@@ -236,6 +236,40 @@ TEST_F(UnitsFocus, FocusMovesRaiseLostThenGainedAndAShownWindowReportsItsFocusOn
       << "a window without such units keeps the focus itself";
 }
 
+TEST_F(UnitsFocus, EnterMovesTheFocusAndEscClosesWhenTheWindowAsksForIt) {
+  HoldKeys(kNone);
+  const uint32_t tab = forms::kStateVisible | forms::kStateTabStop;
+  WindowSpec spec{
+      kWin,
+      kWinUnit,
+      "按键",
+      {20, 20, 400, 300},
+      {Bind(1)},
+      {{kP, kTypePanel, {0, 0, 80, 40}, 0, tab}, {kS, kTypePanel, {0, 50, 80, 40}, 0, tab}}};
+  Install({spec});
+  ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
+  SetFocus(Hwnd(kWin, kP));
+  PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_EQ(GetFocus(), Hwnd(kWin, kP)) << "Enter moves the focus only when the window says so";
+  EXPECT_NE(Hwnd(kWin), nullptr) << "Esc closes only when the window says so";
+  DestroyWindow(Hwnd(kWin));
+
+  spec.data.enter_moves_focus = 1;
+  spec.data.esc_closes = 1;
+  Install({spec});
+  ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
+  SetFocus(Hwnd(kWin, kP));
+  PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(GetFocus(), Hwnd(kWin, kS)) << "Enter moves the focus to the next unit";
+  PostMessageW(Hwnd(kWin, kS), WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{kWinUnit, 1, {}}})) << "Esc asks the window to close";
+  EXPECT_EQ(Hwnd(kWin), nullptr);
+}
+
 // The handler lookup.
 const char* g_order = nullptr;
 void AtOffsetZero(HandlerCall& call) {
