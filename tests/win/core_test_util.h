@@ -98,5 +98,10 @@ inline bool FileThere(const std::string& gbk_path) {
 inline ArgRecord TextValue(const std::string& s) {
   return PointerValue(s.c_str(), kTagText);
 }
+// Literals point at themselves: going through a temporary string would leave a record kept
+// beyond the full expression (a table of cases) pointing at freed memory.
+inline ArgRecord TextValue(const char* literal) {
+  return PointerValue(literal, kTagText);
+}
 
 }  // namespace rc::test
