@@ -71,8 +71,8 @@ enum : int32_t {  // property index - 8
 constexpr int kGradientFrameBorder = 6;
 constexpr int kLastBorder = 6;
 constexpr int kLastGradientMode = 8;
-// A frame narrower than this is not worth drawing; narrower widths written through the
-// property are widened (stored ones are used as they are).
+// Frame widths written through the property are at least this; stored forms may hold
+// narrower ones, which are drawn as they are.
 constexpr int32_t kMinFrameWidth = 5;
 constexpr UINT kHorizontalFormats[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
 
