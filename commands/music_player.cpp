@@ -1,10 +1,13 @@
 // The music player: players, their event threads, the per-file pipelines and the decoders.
 //
-// Lock order: the registry lock, then a player's lock; a pipeline's device lock is taken with a
-// player's lock held (pause and resume) but never the other way round, and no lock is held while
-// a pipeline is destroyed, because its threads take the player's lock to report their end. The
-// waveOut callback only takes the ring lock, which is never held across a waveOut call: winmm
-// calls back from the thread that also carries out the caller's waveOut requests.
+// Lock order: the registry lock, then a player's lock; no lock is held while a pipeline is
+// destroyed, because its threads take the player's lock to report their end. The waveOut
+// callback only takes the ring lock, which is never held across a waveOut call: winmm calls back
+// from the thread that also carries out the caller's waveOut requests.
+//
+// Every waveOut call of a pipeline is made on its output thread, pause and resume included (they
+// are handed over through a flag and the wake event). Wine's PulseAudio driver was seen to crash
+// now and then when one thread paused a device that another was writing to and resetting.
 #include "commands/music_player.h"
 
 #include <mmsystem.h>
@@ -527,14 +530,12 @@ class Pipeline {
   }
 
   void Pause() {
-    std::lock_guard<std::mutex> lock(device_m_);
     paused_ = true;
-    if (device_ != nullptr) waveOutPause(device_);
+    SetEvent(wake_.get());
   }
   void Resume() {
-    std::lock_guard<std::mutex> lock(device_m_);
     paused_ = false;
-    if (device_ != nullptr) waveOutRestart(device_);
+    SetEvent(wake_.get());
   }
 
  private:
@@ -575,10 +576,23 @@ class Pipeline {
   bool WaitForDevice() {
     const int done_before = DoneCount();
     WaitForSingleObject(wake_.get(), 250);
+    ApplyPause();
     const DWORD now = GetTickCount();
     if (paused_ || DoneCount() != done_before) last_progress_ = now;
     return now - last_progress_ < kDeviceStallMs;
   }
+  // Brings the device in line with the latest pause or resume request.
+  void ApplyPause() {
+    const bool want = paused_;
+    if (want == device_paused_) return;
+    device_paused_ = want;
+    if (want) {
+      waveOutPause(device_);
+    } else {
+      waveOutRestart(device_);
+    }
+  }
+
   int DoneCount() {
     std::lock_guard<std::mutex> lock(ring_m_);
     return static_cast<int>(std::count(done_.begin(), done_.end(), 1));
@@ -630,17 +644,12 @@ class Pipeline {
     wfx.wBitsPerSample = format.bits;
     wfx.nBlockAlign = static_cast<WORD>(align);
     wfx.nAvgBytesPerSec = format.BytesPerSecond();
-    {
-      std::lock_guard<std::mutex> lock(device_m_);
-      HWAVEOUT device = nullptr;
-      if (waveOutOpen(&device, WAVE_MAPPER, &wfx, reinterpret_cast<DWORD_PTR>(&WaveCallback),
-                      reinterpret_cast<DWORD_PTR>(this),
-                      CALLBACK_FUNCTION | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR) {
-        return;
-      }
-      device_ = device;
-      if (paused_) waveOutPause(device_);
+    if (waveOutOpen(&device_, WAVE_MAPPER, &wfx, reinterpret_cast<DWORD_PTR>(&WaveCallback),
+                    reinterpret_cast<DWORD_PTR>(this),
+                    CALLBACK_FUNCTION | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR) {
+      return;
     }
+    ApplyPause();
     last_progress_ = GetTickCount();
     std::vector<bool> prepared(count, false);
     bool failed = false;
@@ -654,6 +663,7 @@ class Pipeline {
     size_t pending = first;
     int slot = 0;
     while (!stop_ && !failed) {
+      ApplyPause();
       if (slot < 0) {
         slot = FreeHeader();
         if (slot < 0) {
@@ -681,7 +691,6 @@ class Pipeline {
     while (!stop_ && !AllDone() && WaitForDevice()) {
     }
 
-    std::lock_guard<std::mutex> lock(device_m_);
     MMTIME position{};
     position.wType = TIME_BYTES;
     if (waveOutGetPosition(device_, &position, sizeof position) == MMSYSERR_NOERROR &&
@@ -697,7 +706,6 @@ class Pipeline {
     for (int tries = 0; waveOutClose(device_) == WAVERR_STILLPLAYING && tries < 100; ++tries) {
       Sleep(100);
     }
-    device_ = nullptr;
     report->code = kEndOfStream;
   }
 
@@ -707,9 +715,10 @@ class Pipeline {
   PieceQueue queue_;
   std::atomic<bool> stop_{false};
 
-  std::mutex device_m_;  // device_
+  std::atomic<bool> paused_;  // requested by the player's thread
+  // The output thread's own.
   HWAVEOUT device_ = nullptr;
-  std::atomic<bool> paused_;
+  bool device_paused_ = false;
   DWORD last_progress_ = 0;  // tick of the last block the device gave back (output thread)
 
   std::mutex ring_m_;  // done_
