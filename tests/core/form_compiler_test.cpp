@@ -249,6 +249,52 @@ TEST_F(FormCompilerTest, BadDescriptionsAreReportedWithFileAndLine) {
   }
 }
 
+// Handlers bound by name: every window of one block shares one routine table, in the order the
+// names first appear, so adding or renaming a handler can never move another event's binding.
+TEST_F(FormCompilerTest, HandlerNamesBuildTheRoutineTableAndTheUnitHandles) {
+  const std::string first = tmp_ + "/first_window.form", second = tmp_ + "/second_window.form";
+  std::ofstream(first) << "window 0x52010001\nunit 0x06010000 window\nevent 0 = OnCreated\n"
+                          u8"unit 0x16010002 Timer\nname = \"时钟1\"\nevent 0 = OnTick\n"
+                          u8"unit 0x16010003 Button\nname = \"按钮1\"\nevent 0 = OnCreated\n";
+  std::ofstream(second) << "window 0x52010010\nunit 0x06010011 window\nevent 2 = OnGone\n"
+                           u8"event 0 = OnTick\nunit 0x16010012 Label\nname = \"标签_随机\"\n";
+  const std::string blob = tmp_ + "/b.bin", routines = tmp_ + "/r.cpp", ids = tmp_ + "/ids.h";
+  ToolRun r =
+      Shell("'" + formc_ + "' -o '" + blob + "' --routines '" + routines + "' --ids '" + ids +
+            "' --ids-include app/face.h --namespace app '" + first + "' '" + second + "'");
+  ASSERT_EQ(r.status, 0) << r.output;
+  const Bytes bytes = ReadAll(blob);
+  std::vector<WindowDefinition> windows;
+  ASSERT_TRUE(ParseFormData(bytes.data(), bytes.size(), &windows).ok);
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_EQ(windows[0].units().bindings(2)[0].offset, RoutineOffset(0)) << "a name reused";
+  EXPECT_EQ(windows[1].units().bindings(0)[1].offset, RoutineOffset(1)) << "across windows";
+  EXPECT_EQ(windows[1].units().bindings(0)[0].offset, RoutineOffset(2));
+
+  const Bytes source = ReadAll(routines);
+  const std::string table(source.begin(), source.end());
+  EXPECT_NE(table.find("    OnCreated,\n    OnTick,\n    OnGone,\n    nullptr,"), std::string::npos)
+      << "the table lists the routines by index and ends with a null routine:\n"
+      << table;
+  const Bytes header = ReadAll(ids);
+  const std::string h(header.begin(), header.end());
+  EXPECT_NE(h.find("namespace app::first_window {"), std::string::npos) << h;
+  EXPECT_NE(h.find("inline constexpr Window kWindow{0x52010001, 0x06010000};"), std::string::npos);
+  EXPECT_NE(h.find(u8"inline constexpr Timer 时钟1{0x52010001, 0x16010002};"), std::string::npos)
+      << "units are named as the descriptions name them:\n"
+      << h;
+  EXPECT_NE(h.find(u8"inline constexpr Label 标签_随机{0x52010010, 0x16010012};"),
+            std::string::npos);
+
+  std::ofstream(tmp_ + "/mixed.form") << "window 0x52010020\nunit 0x06010021 window\n"
+                                         "event 0 = routine 3\n";
+  r = Shell("'" + formc_ + "' -o '" + blob + "' '" + first + "' '" + tmp_ + "/mixed.form'");
+  EXPECT_NE(r.status, 0) << "names and numbers cannot share one routine table";
+  EXPECT_NE(r.output.find("mixed.form:3: handlers are bound by name or by number"),
+            std::string::npos)
+      << r.output;
+}
+
 TEST_F(FormCompilerTest, DumpRefusesWhatItCannotDescribe) {
   const std::string broken = tmp_ + "/broken.bin";
   std::ofstream(broken, std::ios::binary) << std::string("\x08\0\0\0\1\0\0\0", 8);

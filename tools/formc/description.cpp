@@ -246,12 +246,29 @@ std::string ParseZeroText(Line& line) {
   return t;
 }
 
-int32_t ParseHandler(Line& line) {
-  const std::string w = line.Word("a handler (routine N, offset N or none)");
+bool IsIdentifier(const std::string& w) {
+  if (w.empty() || !(std::isalpha(static_cast<unsigned char>(w[0])) || w[0] == '_')) return false;
+  for (char c : w) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+  }
+  return true;
+}
+
+int32_t ParseHandler(Line& line, RoutineNames* routines) {
+  const std::string w = line.Word("a handler (a routine name, routine N, offset N or none)");
   if (w == "none") return rc::forms::kNoHandlerOffset;
+  const bool numbered = w == "routine" || w == "offset";
+  if (numbered || IsIdentifier(w)) {
+    if (numbered ? !routines->names.empty() : routines->numbered) {
+      throw ParseError("handlers are bound by name or by number, not both in one form data block");
+    }
+  }
+  if (w == "routine" || w == "offset") routines->numbered = true;
   if (w == "routine") return int32_t(ParseNumber(line, 0, INT32_MAX / 4) * 4);
   if (w == "offset") return ParseInt(line);
-  throw ParseError("expected a handler (routine N, offset N or none), found '" + w + "'");
+  if (IsIdentifier(w)) return rc::RoutineOffset(routines->IndexOf(w));
+  throw ParseError("expected a handler (a routine name, routine N, offset N or none), found '" + w +
+                   "'");
 }
 
 uint32_t ParseFlags(Line& line) {
@@ -277,8 +294,8 @@ uint32_t ParseFlags(Line& line) {
 
 class Reader {
  public:
-  Reader(std::string path, std::vector<std::string>* inputs)
-      : path_(std::move(path)), inputs_(inputs) {
+  Reader(std::string path, std::vector<std::string>* inputs, RoutineNames* routines)
+      : path_(std::move(path)), inputs_(inputs), routines_(routines) {
     const size_t slash = path_.rfind('/');
     dir_ = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
   }
@@ -418,7 +435,7 @@ class Reader {
       Binding b;
       b.event = ParseInt(line);
       line.ExpectPunct('=');
-      b.offset = ParseHandler(line);
+      b.offset = ParseHandler(line, routines_);
       r.bindings.push_back(b);
       return;
     }
@@ -472,7 +489,7 @@ class Reader {
     } else if (key == "menu_text") {
       r->menu_text = ParseZeroText(line);
     } else if (key == "menu_handler") {
-      r->menu_handler = ParseHandler(line);
+      r->menu_handler = ParseHandler(line, routines_);
     } else {
       throw ParseError("unknown menu item field '" + key + "'");
     }
@@ -655,6 +672,7 @@ class Reader {
   std::string path_;
   std::string dir_;
   std::vector<std::string>* inputs_;
+  RoutineNames* routines_;
   WindowModel* out_ = nullptr;
   int line_no_ = 0;
   bool have_window_ = false;
@@ -667,10 +685,18 @@ class Reader {
 
 }  // namespace
 
+uint32_t RoutineNames::IndexOf(const std::string& name) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return uint32_t(i);
+  }
+  names.push_back(name);
+  return uint32_t(names.size() - 1);
+}
+
 bool ReadDescription(const std::string& path, WindowModel* out, std::vector<std::string>* inputs,
-                     std::string* error) {
+                     RoutineNames* routines, std::string* error) {
   *out = WindowModel();
-  Reader reader(path, inputs);
+  Reader reader(path, inputs, routines);
   try {
     reader.Run(out);
     return true;

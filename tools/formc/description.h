@@ -7,7 +7,8 @@
 //   unit 0x06010000 window      one block per record, in record order; the type is a unit
 //   pos = 50, 50, 617, 407      type name or a type code; the first record is the window unit
 //   flags = visible
-//   event 0 = routine 0         handler: routine N (offset 4 x N), offset N, or none
+//   event 0 = OnCreated         handler: a routine name, routine N (offset 4 x N), offset N,
+//                               or none
 //   data version 6              typed type data follows, by field name or [property index];
 //   title = "窗口"              fields left out keep the type's defaults
 //   icon = file "main.ico"
@@ -29,10 +30,21 @@
 
 namespace formc {
 
+// The routine table that handler names build, shared by every description of one form data
+// block: a name gets the next index the first time any description binds it, so renaming or
+// adding a handler can never shift another event onto the wrong routine. Names and numbers
+// cannot be mixed in one block, since numbers would collide with the indexes names are given.
+struct RoutineNames {
+  std::vector<std::string> names;
+  bool numbered = false;  // some binding used routine N or offset N
+
+  uint32_t IndexOf(const std::string& name);
+};
+
 // Reads one description. Files it refers to are read relative to its folder and listed in
-// `inputs`. On failure `error` is "path:line: message".
+// `inputs`; handler names are added to `routines`. On failure `error` is "path:line: message".
 bool ReadDescription(const std::string& path, rc::forms::WindowModel* out,
-                     std::vector<std::string>* inputs, std::string* error);
+                     std::vector<std::string>* inputs, RoutineNames* routines, std::string* error);
 
 // The files a dump writes beside its descriptions; identical contents share one file.
 class FileStore {

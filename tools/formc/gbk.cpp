@@ -58,6 +58,10 @@ std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
   return ToGbk().Convert(utf8);
 }
 
+std::optional<std::string> GbkToUtf8(std::string_view gbk) {
+  return FromGbk().Convert(gbk);
+}
+
 std::string GbkToLiteral(std::string_view gbk) {
   std::string out = "\"";
   size_t i = 0;
