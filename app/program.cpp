@@ -3,17 +3,20 @@
 // window) is loaded, and the message loop runs until the last window is gone.
 #include <windows.h>
 
+#include "app_forms.h"
 #include "forms/routines.h"
 #include "runtime/libraries.h"
 #include "runtime/program.h"
 
+namespace app {
+// Generated from the form descriptions: the form data, and the routines their bindings name in
+// the order of their handler offsets (offset 4 x n is routine n), ending with a null routine.
+extern const uint8_t kFormData[];
+extern const size_t kFormDataSize;
+extern const rc::Routine kRoutines[];
+}  // namespace app
+
 namespace {
-
-constexpr uint32_t kMainWindowId = 0x52010001;
-
-// The routines bound to events in the form data, in the order of their handler offsets (offset
-// 4 x n is routine n); the table ends with a null routine.
-const rc::Routine kRoutines[] = {nullptr};
 
 const char* const kDllFiles[] = {"SkinH_EL.dll"};
 const char* const kDllExports[] = {"SkinH_AttachRes"};
@@ -22,11 +25,11 @@ rc::ProgramHeader g_header = {
     3,           // build kind
     0,           // reserved
     0x00010332,  // last id of the form data
-    reinterpret_cast<uintptr_t>(kRoutines),
+    reinterpret_cast<uintptr_t>(app::kRoutines),
     nullptr,  // constant data: the read-only data section, filled in at start
     0,
-    nullptr,  // form data: none until the program's forms are embedded
-    0,
+    app::kFormData,
+    uint32_t(app::kFormDataSize),
     6,
     rc::kStandardLibraries,
     1,
@@ -47,7 +50,7 @@ int StartRoutine() {
   Initialise();
   rt.RuntimeService(rc::kServiceSetExitRoutine, &OnExit);
   StartSubroutine();
-  rt.LoadStartWindow(kMainWindowId);
+  rt.LoadStartWindow(app::main_window::kWindowId);
   rt.RunMessageLoop();
   return 0;
 }

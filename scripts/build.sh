@@ -31,8 +31,15 @@ build_one() {
     native-asan) configure native-asan -DROLLCALL_SANITIZE=ON ;;
     fuzz) CC=clang CXX=clang++ configure fuzz -DROLLCALL_FUZZ=ON ;;
     win32)
+      # The tested program talks to loopback only: the end-to-end scenarios serve the update
+      # files on this port, and nothing listens there otherwise.
       configure win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-        -DROLLCALL_FORMC="$BUILD/native/tools/formc/formc"
+        -DROLLCALL_FORMC="$BUILD/native/tools/formc/formc" \
+        -DROLLCALL_UPDATE_SERVER="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}" \
+        -DROLLCALL_DOWNLOAD_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/download/rollcall-setup.exe" \
+        -DROLLCALL_SHARE_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/share/" \
+        -DROLLCALL_GROUP_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/group" \
+        -DROLLCALL_MAKER_URL="www.example.com"
       ;;
     *) echo "unknown configuration $cfg" >&2; return 2 ;;
   esac

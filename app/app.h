@@ -1,0 +1,30 @@
+// What the application's features share: the typed face, the generated unit handles of both
+// windows, and the few routines one feature calls in another.
+#pragma once
+
+#include <string>
+
+#include "app/face.h"
+#include "app_forms.h"
+
+namespace app {
+
+// Class list file (class_list.cpp).
+// The full path of dede.ini: the program's folder followed by "/dede.ini".
+std::string ClassListPath();
+// Creates the file with its default contents when it is missing, after a warning.
+void EnsureClassListFile();
+// The notice for users of an earlier version, once.
+void ShowFirstRunNotice();
+
+// Update check (update_check.cpp): the published version text, empty when it cannot be had.
+std::string FetchPublishedVersion();
+
+// Skins (skins.cpp).
+void EnsureSkinLibrary();
+void ApplySkin(int n);
+
+// Music and volume (music_volume.cpp): the speaker volume from the volume bar, at start.
+void InitVolume();
+
+}  // namespace app

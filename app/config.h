@@ -1,0 +1,17 @@
+// Addresses the program uses, set when it is built (CMake cache variables of the same names).
+#pragma once
+
+namespace app::config {
+
+// Scheme, host and port of the maker's web server: the version file, the download list and
+// the home page live there.
+inline constexpr char kUpdateServer[] = ROLLCALL_UPDATE_SERVER;
+// The installer of the newest release and its share page, on a file-sharing service.
+inline constexpr char kDownloadUrl[] = ROLLCALL_DOWNLOAD_URL;
+inline constexpr char kShareUrl[] = ROLLCALL_SHARE_URL;
+// The discussion group's join page (countdown window).
+inline constexpr char kGroupUrl[] = ROLLCALL_GROUP_URL;
+// The maker's web address, at the end of the default banner text.
+inline constexpr char kMakerUrl[] = ROLLCALL_MAKER_URL;
+
+}  // namespace app::config

@@ -1,0 +1,156 @@
+// The roll call: the big button counts the class list and starts or stops the name cycle; the
+// cycle shows a random pupil every 50 ms; after a stop an optional answer countdown runs down
+// the chosen time limit. All state lives in unit properties, except NameCount.
+#include "app/app.h"
+
+namespace app {
+namespace {
+
+using namespace main_window;
+
+const char kNamesSection[] = "全班人名：";
+const char kStartCaption[] = "轻触开始点名";
+const char kStopCaption[] = "轻触停止点名";
+const char kTimerOff[] = "计时器已关闭！";
+const char kTimerOn[] = "计时器已启动！";
+constexpr uint32_t kGreen = 32768;
+constexpr uint32_t kDarkRed = 128;
+
+// The number of names the last click of 按钮1 found: 2 to 50 once a roll call has started.
+int NameCount = 0;
+
+std::string ReadName(int k) {
+  return ReadIniItem(ClassListPath(), kNamesSection, std::to_string(k));
+}
+
+// The time limits, one per radio box: its seconds text and the bar's maximum.
+struct Limit {
+  const RadioBox& box;
+  const char* seconds_text;
+  int seconds;
+};
+const Limit kLimits[] = {
+    {单选框1, "15", 15},
+    {单选框2, "30", 30},
+    {单选框3, "45", 45},
+    {单选框4, "60", 60},
+};
+
+void ToggleRollCall() {
+  if (时钟1.interval() == 0) {
+    时钟1.set_interval(50);
+    按钮2.set_disabled(false);
+    按钮1.set_caption(kStopCaption);
+    时钟4.set_interval(0);
+    按钮1.set_disabled(true);
+    时钟_限制快速点击.set_interval(750);
+  } else {
+    时钟1.set_interval(0);
+    按钮2.set_disabled(true);
+    按钮1.set_caption(kStartCaption);
+    for (const Limit& limit : kLimits) {
+      if (limit.box.selected()) {
+        透明标签4.set_caption(limit.seconds_text);
+        进度条1.set_position(0);
+      }
+    }
+    时钟4.set_interval(1000);
+    按钮1.set_disabled(true);
+    时钟_限制快速点击.set_interval(250);
+  }
+}
+
+void OnLimitClick(const Limit& limit) {
+  if (limit.box.selected()) 透明标签4.set_caption(limit.seconds_text);
+  进度条1.set_maximum(limit.seconds);
+  进度条1.set_position(0);
+}
+
+}  // namespace
+
+void OnRollButtonClick(Event&) {
+  if (ReadName(1).empty()) {
+    MsgBox("您还没有加入人名（人名和人名之间不能有空缺，否则空缺以下的人名单不会随机点到。）",
+           kBoxWarning, "程序规则说明：");
+    return;
+  }
+  if (ReadName(2).empty()) {
+    MsgBox("只发现了一个名单", kBoxInformation, "提示：");
+    透明标签1.set_caption(ReadName(1));
+    return;
+  }
+  for (int k = 3; k <= 50; ++k) {
+    if (ReadName(k).empty()) {
+      NameCount = k - 1;
+      ToggleRollCall();
+      return;
+    }
+  }
+  NameCount = 50;
+  ToggleRollCall();
+}
+
+void OnFastClickGuardTick(Event&) {
+  时钟_限制快速点击.set_interval(0);
+  按钮1.set_disabled(false);
+}
+
+void OnNameCycleTick(Event&) {
+  SeedRandom();
+  const int n = RandomInt(1, NameCount);
+  标签_随机.set_caption(ToText(n));
+  // The picked number travels through the hidden label's caption, as it always has; exactly
+  // one k matches it, and that key is read from the file now.
+  const std::string picked = 标签_随机.caption();
+  for (int k = 1; k <= 50; ++k) {
+    if (picked == std::to_string(k)) {
+      透明标签1.set_visible(true);
+      透明标签1.set_caption(ReadName(k));
+    }
+  }
+}
+
+void OnAnswerCountdownTick(Event&) {
+  const std::string seconds = 透明标签4.caption();
+  if (seconds > std::string("0")) {
+    透明标签4.set_caption(ToText(ToNumber(seconds) - 1));
+    进度条1.set_position(进度条1.position() + 1);
+    return;
+  }
+  时钟4.set_interval(0);
+  MsgBox("          回答太慢了吧！换下一位吧~~          ", kBoxWarning, " 超时了！！");
+  按钮1.set_caption(kStopCaption);
+  按钮2.set_disabled(false);
+  时钟1.set_interval(50);
+}
+
+void OnAnswerTimerKeeperTick(Event&) {
+  时钟4.set_interval(0);
+}
+
+void OnAnswerTimerSwitchClick(Event&) {
+  if (透明标签2.caption() == kTimerOff) {
+    时钟5.set_interval(0);
+    透明标签2.set_caption(kTimerOn);
+    透明标签2.set_text_colour(kGreen);
+  } else {
+    时钟5.set_interval(1);
+    透明标签2.set_caption(kTimerOff);
+    透明标签2.set_text_colour(kDarkRed);
+  }
+}
+
+void OnLimit15Click(Event&) {
+  OnLimitClick(kLimits[0]);
+}
+void OnLimit30Click(Event&) {
+  OnLimitClick(kLimits[1]);
+}
+void OnLimit45Click(Event&) {
+  OnLimitClick(kLimits[2]);
+}
+void OnLimit60Click(Event&) {
+  OnLimitClick(kLimits[3]);
+}
+
+}  // namespace app

@@ -1,0 +1,37 @@
+// Skins: the program carries the skin library and 33 skins; the library is written beside the
+// program when it is missing, and every skin change hands a fresh copy of one skin to it.
+#include "app/app.h"
+#include "skin/skin_blocks.h"
+
+namespace app {
+namespace {
+
+using namespace main_window;
+
+constexpr uint32_t kAttachSkin = 0;  // the DLL command SkinH_AttachRes
+constexpr int kHidden = 2;
+constexpr int kSkinCount = 33;
+
+}  // namespace
+
+void EnsureSkinLibrary() {
+  const std::string path = GetProgramDir() + "\\SkinH_EL.dll";
+  if (FileExists(path)) return;
+  WriteBytesToFile(path, CopyBlock(kSkinLibraryImage));
+  SetFileAttr(path, kHidden);
+}
+
+void ApplySkin(int n) {
+  EnsureSkinLibrary();
+  const Bytes skin = n >= 1 && n <= kSkinCount ? CopyBlock(kSkinBlocks[n - 1]) : Bytes();
+  const int length = BytesLength(skin);
+  const char* const no_text = "";
+  CallDllCommand(kAttachSkin, {uint32_t(reinterpret_cast<uintptr_t>(skin.data())), uint32_t(length),
+                               uint32_t(reinterpret_cast<uintptr_t>(no_text)), 0, 0, 0});
+}
+
+void OnSkinButtonClick(Event&) {
+  ApplySkin(RandomInt(1, kSkinCount));
+}
+
+}  // namespace app

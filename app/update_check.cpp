@@ -1,0 +1,41 @@
+// The update check: the maker's server publishes the version of the newest release as a text
+// file; any difference from this program's own version text counts as a new release.
+#include "app/app.h"
+#include "app/config.h"
+
+namespace app {
+namespace {
+
+using namespace main_window;
+
+std::string ServerAddress(const char* path) {
+  return std::string(config::kUpdateServer) + path;
+}
+
+}  // namespace
+
+std::string FetchPublishedVersion() {
+  return ToText(FetchWebPage(ServerAddress("/vavedivoderizor/随机点名器版本.txt")));
+}
+
+void OnUpdateButtonClick(Event&) {
+  标签3.set_caption(FetchPublishedVersion());
+  if (标签3.caption().empty()) {
+    MsgBox("遇到错误！无法连接服务器！", kBoxWarning, "请稍后再试！");
+    return;
+  }
+  if (标签2.caption() != 标签3.caption()) {
+    if (MsgBox("发现新版本！是否下载更新包？", kBoxYesNo, "发现新版！更新否？") == kAnswerYes) {
+      OpenWebPage(config::kDownloadUrl);
+      OpenWebPage(config::kShareUrl);
+      OpenWebPage(ServerAddress("/vavedivoderizor/下载地址.txt"));
+      OpenWebPage(ServerAddress("/"));
+    } else {
+      ExitProgram(0);
+    }
+    return;
+  }
+  MsgBox("当前已是最新版！", kBoxInformation, "无需更新！");
+}
+
+}  // namespace app
