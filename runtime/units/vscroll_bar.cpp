@@ -2,11 +2,21 @@
 // moves only when the unit moves it: the user's scrolling arrives reflected from the parent as
 // WM_VSCROLL, and the new position, clamped into the range, is taken and reported (event 0) only
 // when it differs from the one shown. Writing the position never raises the event.
+//
+// From a press of the left button to its release the native bar follows the mouse in a loop of
+// its own, so the moves and the release it takes there never reach the message loop, nor the
+// window's pre-translation that raises the common events. The unit watches that loop through a
+// message filter hook and raises them itself: -6 for each move as it comes (a false result
+// keeps the bar from following that move), and -2 once the bar is done with the release, after
+// the position changes the release brought. The release is never kept from the bar: it must
+// end its tracking.
 #include <algorithm>
 
+#include "runtime/events.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
+#include "runtime/windows.h"
 
 namespace rc {
 
@@ -58,6 +68,7 @@ class VScrollBarUnit : public UnitWindow {
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
   LRESULT OnScroll(WPARAM wp);
+  LRESULT Track(UINT msg, WPARAM wp, LPARAM lp);
 
   // Minimum and maximum within 0..32767 (the range runs from the smaller to the larger), page
   // and line change within 1..32767, the position as written within 0..32767 (shown clamped
@@ -147,10 +158,75 @@ LRESULT VScrollBarUnit::OnScroll(WPARAM wp) {
   return 0;
 }
 
+// One tracking loop of a bar, from the press to the end of the loop. Trackings nest when a
+// handler called from inside one starts another; the innermost is the one the loop runs for,
+// and one hook serves them all.
+class Tracking {
+ public:
+  Tracking(HWND bar, uint32_t window_id, uint32_t unit_id)
+      : bar_(bar), window_id_(window_id), unit_id_(unit_id), outer_(current_) {
+    if (outer_ == nullptr) {
+      hook_ = SetWindowsHookExW(WH_MSGFILTER, &Filter, nullptr, GetCurrentThreadId());
+    }
+    current_ = this;
+  }
+  ~Tracking() {
+    current_ = outer_;
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  }
+  Tracking(const Tracking&) = delete;
+  Tracking& operator=(const Tracking&) = delete;
+
+  // After the loop: the release it took, raised as the pre-translation would have raised it,
+  // while the unit still stands. Uses nothing of the unit object, which a handler called from
+  // inside the loop may have destroyed with its window.
+  void RaiseRelease() {
+    if (!released_) return;
+    UnitObject* unit = FindLiveObject(window_id_, unit_id_);
+    if (unit == nullptr || unit->hwnd() != bar_) return;
+    RaiseCommonEvents(window_id_, unit_id_, &release_);
+  }
+
+ private:
+  static LRESULT CALLBACK Filter(int code, WPARAM wp, LPARAM lp) {
+    auto* msg = reinterpret_cast<MSG*>(lp);
+    Tracking* t = current_;
+    if (code == MSGF_SCROLLBAR && t != nullptr && msg != nullptr && msg->hwnd == t->bar_) {
+      if (msg->message == WM_MOUSEMOVE) {
+        if (RaiseCommonEvents(t->window_id_, t->unit_id_, msg)) return 1;
+      } else if (msg->message == WM_LBUTTONUP) {
+        t->release_ = *msg;
+        t->released_ = true;
+      }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+
+  static Tracking* current_;
+  HWND bar_;
+  uint32_t window_id_;
+  uint32_t unit_id_;
+  Tracking* outer_;
+  HHOOK hook_ = nullptr;
+  bool released_ = false;
+  MSG release_{};
+};
+Tracking* Tracking::current_ = nullptr;
+
+LRESULT VScrollBarUnit::Track(UINT msg, WPARAM wp, LPARAM lp) {
+  Tracking tracking(hwnd_, window_id_, unit_id_);
+  LRESULT r = Default(msg, wp, lp);
+  tracking.RaiseRelease();
+  return r;
+}
+
 LRESULT VScrollBarUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kReflectBase + WM_VSCROLL:
       return OnScroll(wp);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      return Track(msg, wp, lp);
     default:
       return Default(msg, wp, lp);
   }

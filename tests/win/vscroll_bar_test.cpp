@@ -1,7 +1,9 @@
 // The VScrollBar unit: the user's scroll requests, reflected from the window, move the bar by
 // the line and page changes, to the thumb, to the top and the bottom, clamped into the range;
-// event 0 comes only when the position changed, and never from a property write.
+// event 0 comes only when the position changed, and never from a property write. Mouse input
+// the bar takes in its own tracking loop still reaches the handlers of the common events.
 #include "tests/win/control_units.h"
+#include "tests/win/units_test_forms.h"
 
 namespace rc::test {
 namespace {
@@ -10,7 +12,7 @@ constexpr uint32_t kBar = 0x16000130;
 enum : int32_t { kMinimum = 8, kMaximum, kPageChange, kLineChange, kPosition, kThumbTracking };
 
 // The volume bar of the program: 1 to 100, page 10, line 1, at 50, tracking allowed.
-forms::RecordModel BarRecord() {
+forms::VScrollBarData BarData() {
   forms::VScrollBarData data;
   data.minimum = 1;
   data.maximum = 100;
@@ -18,7 +20,10 @@ forms::RecordModel BarRecord() {
   data.line_change = 1;
   data.position = 50;
   data.thumb_tracking = 1;
-  return UnitRecord(kBar, data, {128, 20, 40, 128});
+  return data;
+}
+forms::RecordModel BarRecord() {
+  return UnitRecord(kBar, BarData(), {128, 20, 40, 128});
 }
 
 // A scroll request as the bar sends it to its parent window.
@@ -105,6 +110,75 @@ TEST_F(VScrollBarUnit, RangeFromTheSmallerToTheLargerEnd) {
   EXPECT_EQ(Read(kBar, kMaximum), 32767u);
   Write(kBar, kPageChange, uint32_t(-3));
   EXPECT_EQ(Read(kBar, kPageChange), 1u) << "page changes below 1 become 1";
+}
+
+// A press of the left button, the moves and the release where the last move (or the press)
+// was, posted to the bar as the mouse would send them: the press goes through the message loop,
+// the rest is taken by the bar's tracking.
+enum Setup { kTracking, kNoTracking, kMovesRefused };  // refused: -6 returns false
+struct Gesture {
+  const char* what;
+  Setup setup;
+  int press_y;  // kOnThumb: the middle of the thumb where the gesture starts
+  std::vector<int> move_y;
+  int32_t position;             // afterwards
+  std::vector<int32_t> events;  // the mouse events carry their point and key state 0
+};
+constexpr int kOnThumb = -1000;
+
+using VScrollBarTracking = UnitsTest;
+
+TEST_F(VScrollBarTracking, MovesAndTheReleaseReachTheHandlersAfterThePositionChanges) {
+  constexpr uint32_t kWin = 0x52000140;
+  UnitSpec bar{kBar, forms::kTypeVScrollBar, {128, 20, 40, 128}};
+  bar.bindings = {Bind(-1), Bind(-2), Bind(-6), Bind(0)};
+  bar.data = forms::WriteTypeDataAs(BarData());
+  Install({{kWin, 0x06000141, "滚动条", {20, 20, 240, 200}, {}, {bar}}});
+  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  Pump();
+  HWND native = Hwnd(kWin, kBar);
+  RECT r;
+  GetClientRect(native, &r);
+  const int x = r.right / 2, h = r.bottom, arrow = GetSystemMetrics(SM_CYVSCROLL);
+
+  const Gesture gestures[] = {
+      {"lower arrow", kTracking, h - arrow / 2, {}, 51, {-1, 0, -2}},
+      {"thumb dragged", kTracking, kOnThumb, {h / 2 + 20, h + 10}, 100, {-1, -6, 0, -6, 0, -2}},
+      {"no tracking", kNoTracking, kOnThumb, {h / 2, -10}, 1, {-1, -6, -6, 0, -2}},
+      {"refused moves", kMovesRefused, kOnThumb, {h / 2, h + 9}, 1, {-1, -6, -6, -2}},
+  };
+  for (const Gesture& g : gestures) {
+    SCOPED_TRACE(g.what);
+    WriteProperty(kWin, kBar, kThumbTracking, -1, g.setup == kNoTracking ? 0 : 1, 0);
+    if (g.setup == kMovesRefused) Answers()[{kBar, -6}] = 0;
+    int press_y = g.press_y;
+    if (press_y == kOnThumb) {
+      SCROLLBARINFO info{};
+      info.cbSize = sizeof info;
+      ASSERT_TRUE(GetScrollBarInfo(native, OBJID_CLIENT, &info));
+      press_y = (info.xyThumbTop + info.xyThumbBottom) / 2;
+    }
+    const int release_y = g.move_y.empty() ? press_y : g.move_y.back();
+    auto at = [x](int y) { return std::vector<uint32_t>{uint32_t(x), uint16_t(y), 0}; };
+    SeenEvents().clear();
+    PostMessageW(native, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, press_y));
+    for (int y : g.move_y) PostMessageW(native, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(native, WM_LBUTTONUP, 0, MAKELPARAM(x, release_y));
+    Pump();
+
+    std::vector<Seen> expected;
+    size_t move = 0;
+    for (int32_t e : g.events) {
+      std::vector<uint32_t> args;
+      if (e == -1) args = at(press_y);
+      if (e == -6) args = at(g.move_y[move++]);
+      if (e == -2) args = at(release_y);
+      expected.push_back({kBar, e, args});
+    }
+    EXPECT_EQ(SeenEvents(), expected);
+    EXPECT_EQ(int32_t(ReadProperty(kWin, kBar, kPosition, -1)), g.position);
+    EXPECT_EQ(GetCapture(), nullptr) << "the tracking ended";
+  }
 }
 
 }  // namespace
