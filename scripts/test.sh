@@ -7,6 +7,8 @@
 #   win      Windows-side unit tests, under Wine
 #   e2e      end-to-end scenarios that start real programs and drive their windows, under Wine
 #   shell    checks of the Wine environment itself
+#   package  the teachers' zip (scripts/package.sh): its contents, the same bytes when made
+#            again, and the program started from it, under Wine in a network namespace
 # Usage: scripts/test.sh [--suite NAME]... [--filter GTEST_FILTER] [--no-setup] [--no-build]
 # The last line is always "N passed, N failed"; the exit code is non-zero when anything failed.
 set -uo pipefail
@@ -25,11 +27,11 @@ while [ $# -gt 0 ]; do
     --filter) filter=$2; shift 2 ;;
     --no-setup) do_setup=0; shift ;;
     --no-build) do_build=0; shift ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
-[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell)
+[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell package)
 has_suite() { local s; for s in "${suites[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
 
 TOTAL_PASS=0
@@ -74,10 +76,12 @@ rm -f "$RESULTS"/*.xml
 
 if [ $do_build = 1 ]; then
   cfgs=()
-  { has_suite native || has_suite win || has_suite wcore || has_suite e2e; } && cfgs+=(native)
+  { has_suite native || has_suite win || has_suite wcore || has_suite e2e || has_suite package; } &&
+    cfgs+=(native)
   has_suite asan && cfgs+=(native-asan)
   has_suite fuzz && cfgs+=(fuzz)
-  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell; } && cfgs+=(win32)
+  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell || has_suite package; } &&
+    cfgs+=(win32)
   if [ ${#cfgs[@]} -gt 0 ]; then
     if ! bash "$ROOT/scripts/build.sh" "${cfgs[@]}" >"$RESULTS/build.log" 2>&1; then
       tail -n 60 "$RESULTS/build.log"
@@ -190,6 +194,65 @@ if [ $NEED_WINE = 1 ]; then
     report shell $sp $sf
   fi
   wine_down
+fi
+
+if has_suite package; then
+  # After the other Wine suites: the scenarios get a Wine session of their own, inside a network
+  # namespace where only loopback exists and the release build's update host names 127.0.0.1.
+  pp=0 pf=0
+  PKG=$RESULTS/package
+  rm -rf "$PKG"
+  mkdir -p "$PKG"
+  ZIP=${ROLLCALL_DIST:-$ROOT/dist}/rollcall-6.0-win32.zip
+  pargs=()
+  [ $do_build = 1 ] || pargs+=(--no-build)
+  if bash "$ROOT/scripts/package.sh" "${pargs[@]}" >"$PKG/package.log" 2>&1 && cp "$ZIP" "$PKG/first.zip" &&
+    bash "$ROOT/scripts/package.sh" --no-build >>"$PKG/package.log" 2>&1; then
+    if cmp -s "$ZIP" "$PKG/first.zip"; then pp=$((pp + 1)); else pf=$((pf + 1)); echo "package: made twice, the zips differ"; fi
+    python3 "$ROOT/scripts/check_package.py" check "$ZIP" "$ROOT" "$PKG" >"$PKG/check.log" 2>&1
+    pp=$((pp + $(grep -c '^ok ' "$PKG/check.log")))
+    pf=$((pf + $(grep -c -v -E '^(ok|server) ' "$PKG/check.log")))
+    grep -v -E '^(ok|server) ' "$PKG/check.log" | sed 's/^/package: /'
+    read -r _ PKG_HOST PKG_PORT < <(grep '^server ' "$PKG/check.log")
+    if [ -n "${PKG_HOST:-}" ] && [ -f "$BUILD/win32/bin/e2e_tests.exe" ]; then
+      winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+      printf '127.0.0.1 localhost %s\n' "$PKG_HOST" >"$PKG/hosts"
+      PKG_HOST=$PKG_HOST PKG_PORT=$PKG_PORT PKG=$PKG ROOT=$ROOT BUILD=$BUILD \
+        ROLLCALL_PACKAGE_DIR="$(winpath "$PKG/unpacked/")" \
+        ROLLCALL_PACKAGE_EXAMPLES="$(winpath "$PKG/examples/")" \
+        ROLLCALL_PACKAGE_REQUESTS="$(winpath "$PKG/requests.log")" \
+        XML="$(winpath "$PKG/package.xml")" \
+        unshare --mount --net bash -c '
+          ip link set lo up && mount --bind "$PKG/hosts" /etc/hosts || exit 3
+          source "$ROOT/scripts/wine-env.sh"
+          wine_env_init "$BUILD"
+          wine_up >"$PKG/wine-up.log" 2>&1 || exit 4
+          python3 "$ROOT/scripts/check_package.py" serve "$PKG_PORT" "$PKG/requests.log" 2>"$PKG/server.log" &
+          server=$!
+          for _ in $(seq 1 100); do [ -f "$PKG/requests.log" ] && break; sleep 0.05; done
+          (cd "$BUILD/win32/bin" && wine_run 300 "$BUILD/win32/bin/e2e_tests.exe" \
+            --gtest_filter="Package.*" "--gtest_output=xml:$XML")
+          rc=$?
+          kill "$server"
+          exit $rc' >"$PKG/e2e.log" 2>&1
+      rc=$?
+      read -r p f < <(count_xml "$PKG/package.xml")
+      [ $rc -ne 0 ] && [ "$f" -eq 0 ] && f=1
+      if [ "$f" -gt 0 ]; then
+        tr -d '\r' <"$PKG/e2e.log" | grep -E '^\[  FAILED|Failure|error:|Expected|Which is|  Actual|Value of' | head -n 40
+        echo "package: the scenarios ended with $rc (log: $PKG/e2e.log)"
+      fi
+      pp=$((pp + p))
+      pf=$((pf + f))
+    else
+      pf=$((pf + 1))
+      echo "package: no update address or no e2e_tests.exe to start the program with"
+    fi
+  else
+    tail -n 30 "$PKG/package.log"
+    pf=$((pf + 1))
+  fi
+  report package $pp $pf
 fi
 
 finish
