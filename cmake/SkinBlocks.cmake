@@ -4,11 +4,11 @@
 # skins of skin/skins/ as stored byte blocks, with the symbols of skin/skin_blocks.h. <out_var>
 # receives the sources; add them to the program. They are made again whenever the library or
 # a skin changes. Windows configuration only (the library target is skinh_el, from skin/).
-set(ROLLCALL_SKIN_DIR ${CMAKE_CURRENT_LIST_DIR}/../skin)
-cmake_path(NORMAL_PATH ROLLCALL_SKIN_DIR)
 find_program(ROLLCALL_PYTHON3 python3 REQUIRED)
 
 function(rollcall_skin_blocks out_var)
+  set(ROLLCALL_SKIN_DIR ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../skin)
+  cmake_path(NORMAL_PATH ROLLCALL_SKIN_DIR)
   if(NOT TARGET skinh_el)
     message(FATAL_ERROR "rollcall_skin_blocks: the skin library target skinh_el is not defined "
                         "(add_subdirectory(skin) comes first, in the Windows configuration)")

@@ -420,4 +420,24 @@ TEST_F(SkinLibrary, FiveHundredChangesLeakNothing) {
   EXPECT_EQ(WindowProperties(), props_before) << "window properties left behind";
 }
 
+// The embedding the program uses (rollcall_skin_blocks), checked by a probe built with it.
+TEST(SkinBlocks, ProgramCarriesTheLibraryAndTheSkinsAsConstantBlocks) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring exe(path, n);
+  exe.erase(exe.find_last_of(L"\\/") + 1);
+  exe += L"skin_blocks_probe.exe";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(
+      CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(code, 0u) << "the probe prints what is wrong";
+}
+
 }  // namespace
