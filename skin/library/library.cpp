@@ -9,12 +9,14 @@
 // only passes messages on). Each layer keeps the procedure below it in a window property.
 //
 // What stays and what goes. An empty or unreadable skin restores the plain look at once: the
-// hook is removed, the program's imports are put back, the skin's brushes and font are freed,
-// and every window whose procedure is still ours is given its own back. A window where the
-// program's procedure lies above ours keeps our layer, which then passes everything through;
-// the library pins itself in memory on its first skin, so that such a procedure never points
-// at code that is gone. When the process ends, the hook, the imports and the GDI objects are
-// given back the same way.
+// hook is removed, the program's imports are put back, the skin's brushes and font are freed.
+// The layers stay in the windows until they are destroyed: controls that the program made
+// while a skin was in force may keep brushes of the skin's colours (the runtime makes a
+// control's brush when it makes the control), and the layers answer their colour requests
+// with the system's colours instead. Everything else passes through them untouched. The
+// library pins itself in memory on its first skin, so that no window procedure ever points at
+// code that is gone; when the process ends, the hook, the imports and the GDI objects are
+// given back.
 //
 // Colours the program takes from the system. The runtime paints the default background of its
 // windows and labels in the system's button face colour, read through GetSysColor at paint
@@ -52,6 +54,7 @@ struct Library {
   DWORD thread;
   HHOOK hook;
   bool pinned;
+  bool mapping;  // a skin was applied: colours the program took from it are mapped back
   // Import entries pointed at our GetSysColor and GetSysColorBrush.
   struct Patch {
     void** slot;
@@ -239,27 +242,20 @@ void AddUpperLayer(HWND hwnd) {
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UpperProc));
 }
 
-// Takes our layers out where they are on top; with `all`, also forgets the window (it is
-// being destroyed). Returns true when nothing of ours is left in the window.
-bool Unsubclass(HWND hwnd, bool all) {
+// A window being destroyed: our layers come out where they are on top, and the window's
+// properties go.
+void Forget(HWND hwnd) {
   WNDPROC lower = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropLower));
   WNDPROC upper = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropUpper));
   if (upper && CurrentProc(hwnd) == &UpperProc) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(upper));
-    RemovePropW(hwnd, kPropUpper);
-    upper = nullptr;
   }
-  if (!upper && lower && CurrentProc(hwnd) == &LowerProc) {
+  if (lower && CurrentProc(hwnd) == &LowerProc) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lower));
-    lower = nullptr;
   }
-  if (all || !lower) {
-    RemovePropW(hwnd, kPropLower);
-    RemovePropW(hwnd, kPropUpper);
-    RemovePropW(hwnd, kPropState);
-    return true;
-  }
-  return false;
+  RemovePropW(hwnd, kPropLower);
+  RemovePropW(hwnd, kPropUpper);
+  RemovePropW(hwnd, kPropState);
 }
 
 // ---------------------------------------------------------------- top-level windows
@@ -746,10 +742,20 @@ LRESULT Skinned(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC old) {
   if (msg == WM_NCDESTROY) {
     if (g_lib.track.hwnd == hwnd) g_lib.track = {};
     const LRESULT r = CallWindowProcW(old, hwnd, msg, wp, lp);
-    Unsubclass(hwnd, true);
+    Forget(hwnd);
     return r;
   }
-  if (!g_skin.active) return CallWindowProcW(old, hwnd, msg, wp, lp);
+  if (!g_skin.active) {
+    // The plain look: controls made while a skin was in force may hold its colours.
+    if (g_lib.mapping && msg == WM_ERASEBKGND && (StateOf(hwnd) & kKindMask) == kButton &&
+        LookOf(hwnd) == kLookGroup) {
+      PaintGroupBackground(hwnd, reinterpret_cast<HDC>(wp));
+      return 1;
+    }
+    if (!g_lib.mapping || msg < WM_CTLCOLORMSGBOX || msg > WM_CTLCOLORSTATIC) {
+      return CallWindowProcW(old, hwnd, msg, wp, lp);
+    }
+  }
   if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) {
     const LRESULT r = CallWindowProcW(old, hwnd, msg, wp, lp);
     return reinterpret_cast<LRESULT>(
@@ -896,17 +902,11 @@ void Detach() {
   UnpatchModules();
   const bool was_active = g_skin.active;
   g_skin.active = false;
+  FreeSkinObjects();
   if (g_lib.thread) {
     if (g_lib.track.hwnd) EndScrollTracking(g_lib.track.hwnd, true);
-    bool any_left = false;
-    ForEachWindow([&any_left](HWND hwnd) {
-      if (GetPropW(hwnd, kPropLower) && !Unsubclass(hwnd, false)) any_left = true;
-    });
     if (was_active) RedrawAll();
-    // With no layer of ours left anywhere, another thread may take the skin next.
-    if (!any_left) g_lib.thread = 0;
   }
-  FreeSkinObjects();
 }
 
 void Attach(const SkinInfo& info, HMODULE caller) {
@@ -922,6 +922,7 @@ void Attach(const SkinInfo& info, HMODULE caller) {
                            reinterpret_cast<LPCWSTR>(&Attach), &self);
   }
   g_skin.active = true;
+  g_lib.mapping = true;
   RememberSkinColours();
   if (!g_lib.hook) g_lib.hook = SetWindowsHookExW(WH_CBT, &CbtProc, nullptr, g_lib.thread);
   if (g_lib.patches == 0) {
@@ -1038,21 +1039,29 @@ void RememberSkinColours() {
 
 HBRUSH MapColours(UINT msg, HDC dc, HBRUSH brush) {
   const bool edit = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+  // The colours in force: the skin's, or the system's for the plain look.
+  const bool skinned = g_skin.active;
+  Library& l = g_lib;
+  const COLORREF face = skinned ? Colour(kFace) : l.real_sys_colour(COLOR_BTNFACE);
+  const COLORREF window = skinned ? Colour(kEditBack) : l.real_sys_colour(COLOR_WINDOW);
+  HBRUSH face_brush = skinned ? g_skin.face_brush : l.real_sys_brush(COLOR_BTNFACE);
+  HBRUSH window_brush = skinned ? g_skin.edit_brush : l.real_sys_brush(COLOR_WINDOW);
   HBRUSH result = brush;
   LOGBRUSH lb;
   const bool solid =
       brush && GetObjectW(brush, sizeof lb, &lb) == sizeof lb && lb.lbStyle == BS_SOLID;
-  if (!brush || (solid && Known(g_lib.faces, g_lib.face_count, lb.lbColor))) {
+  if (!brush || (solid && Known(l.faces, l.face_count, lb.lbColor))) {
     // The default background: the face, or the edit colour inside edit boxes and lists.
-    const bool edit_back = edit && (!brush || !Known(g_lib.faces, g_lib.face_count, lb.lbColor));
-    result = edit_back ? g_skin.edit_brush : g_skin.face_brush;
-    SetBkColor(dc, edit_back ? Colour(kEditBack) : Colour(kFace));
-  } else if (solid && edit && Known(g_lib.windows, g_lib.window_count, lb.lbColor)) {
-    result = g_skin.edit_brush;
-    SetBkColor(dc, Colour(kEditBack));
+    const bool edit_back = edit && !brush;
+    result = edit_back ? window_brush : face_brush;
+    SetBkColor(dc, edit_back ? window : face);
+  } else if (solid && edit && Known(l.windows, l.window_count, lb.lbColor)) {
+    result = window_brush;
+    SetBkColor(dc, window);
   }
-  if (Known(g_lib.texts, g_lib.text_count, GetTextColor(dc))) {
-    SetTextColor(dc, edit ? Colour(kEditText) : Colour(kText));
+  if (Known(l.texts, l.text_count, GetTextColor(dc))) {
+    SetTextColor(dc, skinned ? (edit ? Colour(kEditText) : Colour(kText))
+                             : l.real_sys_colour(edit ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
   }
   return result;
 }
@@ -1064,11 +1073,7 @@ HBRUSH ParentBrush(HWND hwnd, HDC dc, UINT ctlcolor) {
     b = reinterpret_cast<HBRUSH>(SendMessageW(parent, ctlcolor, reinterpret_cast<WPARAM>(dc),
                                               reinterpret_cast<LPARAM>(hwnd)));
   }
-  if (!b) {
-    b = g_skin.face_brush;
-    SetTextColor(dc, Colour(kText));
-    SetBkColor(dc, Colour(kFace));
-  }
+  if (!b) b = MapColours(ctlcolor, dc, nullptr);
   return b;
 }
 
