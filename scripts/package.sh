@@ -17,7 +17,7 @@ while [ $# -gt 0 ]; do
   case $1 in
     --no-build) do_build=0; shift ;;
     --out) OUT=$2; shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done

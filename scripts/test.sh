@@ -7,6 +7,8 @@
 #   win      Windows-side unit tests, under Wine
 #   e2e      end-to-end scenarios that start real programs and drive their windows, under Wine
 #   shell    checks of the Wine environment itself
+#   readonly the program started from read-only folders (its own Wine session in a private
+#            mount namespace): the skin library goes to the user's folder, nothing is written
 #   package  the teachers' zip (scripts/package.sh): its contents, the same bytes when made
 #            again, and the program started from it, under Wine in a network namespace
 # Usage: scripts/test.sh [--suite NAME]... [--filter GTEST_FILTER] [--no-setup] [--no-build]
@@ -27,11 +29,11 @@ while [ $# -gt 0 ]; do
     --filter) filter=$2; shift 2 ;;
     --no-setup) do_setup=0; shift ;;
     --no-build) do_build=0; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
-[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell package)
+[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell readonly package)
 has_suite() { local s; for s in "${suites[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
 
 TOTAL_PASS=0
@@ -196,6 +198,11 @@ if [ $NEED_WINE = 1 ]; then
   wine_down
 fi
 
+if has_suite readonly; then
+  read -r rp rf < <(bash "$ROOT/scripts/readonly_suite.sh" "$BUILD" "$RESULTS")
+  report readonly "${rp:-0}" "${rf:-1}"
+fi
+
 if has_suite package; then
   # After the other Wine suites: the scenarios get a Wine session of their own, inside a network
   # namespace where only loopback exists and the release build's update host names 127.0.0.1.
@@ -206,9 +213,15 @@ if has_suite package; then
   ZIP=${ROLLCALL_DIST:-$ROOT/dist}/rollcall-6.0-win32.zip
   pargs=()
   [ $do_build = 1 ] || pargs+=(--no-build)
-  if bash "$ROOT/scripts/package.sh" "${pargs[@]}" >"$PKG/package.log" 2>&1 && cp "$ZIP" "$PKG/first.zip" &&
+  if bash "$ROOT/scripts/package.sh" "${pargs[@]}" >"$PKG/package.log" 2>&1 &&
+    cp "$ZIP" "$PKG/first.zip" &&
     bash "$ROOT/scripts/package.sh" --no-build >>"$PKG/package.log" 2>&1; then
-    if cmp -s "$ZIP" "$PKG/first.zip"; then pp=$((pp + 1)); else pf=$((pf + 1)); echo "package: made twice, the zips differ"; fi
+    if cmp -s "$ZIP" "$PKG/first.zip"; then
+      pp=$((pp + 1))
+    else
+      pf=$((pf + 1))
+      echo "package: made twice, the zips differ"
+    fi
     python3 "$ROOT/scripts/check_package.py" check "$ZIP" "$ROOT" "$PKG" >"$PKG/check.log" 2>&1
     pp=$((pp + $(grep -c '^ok ' "$PKG/check.log")))
     pf=$((pf + $(grep -c -v -E '^(ok|server) ' "$PKG/check.log")))
