@@ -248,6 +248,10 @@ std::string GetProgramDir() {
   return TextResult(Core(&rc::GetProgramDir, {}));
 }
 
+std::string GetUserLibraryDir() {
+  return TextResult(Core(&rc::GetUserLibraryDir, {}));
+}
+
 bool FileExists(const std::string& path) {
   return Core(&rc::FileExists, {Text(path)}).lo != 0;
 }

@@ -195,6 +195,8 @@ std::string ReadIniItem(const std::string& path, const std::string& section,
 void WriteIniItem(const std::string& path, const std::string& section, const std::string& key,
                   const std::string& value);
 std::string GetProgramDir();
+// Where the program keeps the libraries it carries when its own folder cannot be written.
+std::string GetUserLibraryDir();
 bool FileExists(const std::string& path);
 Bytes ReadFileBytes(const std::string& path);
 bool WriteBytesToFile(const std::string& path, const Bytes& bytes);

@@ -14,11 +14,22 @@ constexpr int kSkinCount = 33;
 
 }  // namespace
 
+// The library is written beside the program, hidden, when it is missing there. Schools put
+// programs where they cannot be written (Program Files without administrator rights, a
+// write-protected stick, a read-only share): then it goes to the user's own library folder,
+// which the DLL command lookup searches next, instead of every start ending in an error.
 void EnsureSkinLibrary() {
   const std::string path = GetProgramDir() + "\\SkinH_EL.dll";
   if (FileExists(path)) return;
-  WriteBytesToFile(path, CopyBlock(kSkinLibraryImage));
-  SetFileAttr(path, kHidden);
+  const Bytes image = CopyBlock(kSkinLibraryImage);
+  if (WriteBytesToFile(path, image)) {
+    SetFileAttr(path, kHidden);
+    return;
+  }
+  const std::string user_dir = GetUserLibraryDir();
+  if (user_dir.empty()) return;
+  const std::string user_path = user_dir + "\\SkinH_EL.dll";
+  if (!FileExists(user_path)) WriteBytesToFile(user_path, image);
 }
 
 void ApplySkin(int n) {

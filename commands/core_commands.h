@@ -29,6 +29,9 @@ void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args);
 void ReadIniItem(ResultRecord* result, int argc, ArgRecord* args);
 void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args);
 void GetProgramDir(ResultRecord* result, int argc, ArgRecord* args);
+// -> the user's folder for the libraries of a program whose own folder cannot be written
+// (created; the DLL command lookup searches it after the program's folder); empty if none.
+void GetUserLibraryDir(ResultRecord* result, int argc, ArgRecord* args);
 void FileExists(ResultRecord* result, int argc, ArgRecord* args);
 void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args);
 void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args);

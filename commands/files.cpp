@@ -7,6 +7,7 @@
 
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
+#include "runtime/dll_commands.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
 
@@ -119,6 +120,10 @@ void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args) {
 
 void GetProgramDir(ResultRecord* result, int, ArgRecord*) {
   SetSlotPointer(result, CopyText(TheRuntime().program_dir.c_str()));
+}
+
+void GetUserLibraryDir(ResultRecord* result, int, ArgRecord*) {
+  SetSlotPointer(result, CopyText(UserLibraryDir(true).c_str()));
 }
 
 }  // namespace rc

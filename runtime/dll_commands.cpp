@@ -1,5 +1,7 @@
 #include "runtime/dll_commands.h"
 
+#include <shlobj.h>
+
 #include <cstdlib>
 
 #include "runtime/runtime.h"
@@ -57,6 +59,10 @@ HMODULE Load(const std::string& gbk_path) {
   return LoadLibraryW(Wide(gbk_path).c_str());
 }
 
+bool Exists(const std::string& gbk_path) {
+  return GetFileAttributesW(Wide(gbk_path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void* Lookup(HMODULE module, const std::string& export_name) {
   if (module == nullptr) return nullptr;
   if (!export_name.empty() && export_name[0] == '#') {
@@ -74,8 +80,23 @@ std::string NotFoundText(const std::string& file, const std::string& export_name
 
 }  // namespace
 
+std::string UserLibraryDir(bool create) {
+  wchar_t base[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base))) {
+    return std::string();
+  }
+  std::string stem = TheRuntime().program_file;
+  const size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && dot > 0) stem.resize(dot);
+  if (stem.empty()) return std::string();
+  const std::string dir = Gbk(base) + "\\" + stem;
+  if (create) CreateDirectoryW(Wide(dir).c_str(), nullptr);
+  return dir;
+}
+
 DllExport ResolveDllExport(const std::string& file, const std::string& export_name,
-                           const std::string& program_dir, const std::string& module_dir) {
+                           const std::string& program_dir, const std::string& module_dir,
+                           const std::string& user_dir) {
   DllExport out;
   HMODULE module = nullptr;
   void* address = nullptr;
@@ -95,6 +116,11 @@ DllExport ResolveDllExport(const std::string& file, const std::string& export_na
     } else {
       if (!program_dir.empty()) module = Load(program_dir + "\\" + file);
       if (module == nullptr && !module_dir.empty()) module = Load(module_dir + file);
+      // Only where the program's folder has no such file: one that is there and cannot be
+      // loaded is an error to report, not to paper over.
+      if (module == nullptr && !user_dir.empty() && !Exists(program_dir + "\\" + file)) {
+        module = Load(user_dir + "\\" + file);
+      }
       if (module == nullptr) module = Load(file);
     }
     address = Lookup(module, export_name);
@@ -145,7 +171,7 @@ uint64_t CallDllCommand(uint32_t number, uint32_t argc, const uint32_t* args) {
   void* fn = rt.dll_addresses[number];
   if (fn == nullptr) {
     DllExport found = ResolveDllExport(rt.dll_files[number], rt.dll_exports[number], rt.program_dir,
-                                       rt.module_dir);
+                                       rt.module_dir, UserLibraryDir(false));
     if (found.address == nullptr) ReportError(found.error.c_str(), 0);
     rt.dll_addresses[number] = fn = found.address;
     rt.dll_modules[number] = found.module;

@@ -25,10 +25,17 @@ struct DllExport {
   std::string error;         // the runtime error text when address is null
 };
 
-// The lookup of one command, without reporting. `program_dir` has no trailing separator,
-// `module_dir` has one.
+// The lookup of one command, without reporting. A file without a drive is looked for beside the
+// program, beside the runtime's module, in the user's library folder, then by the system's
+// search. `program_dir` and `user_dir` have no trailing separator, `module_dir` has one.
 DllExport ResolveDllExport(const std::string& file, const std::string& export_name,
-                           const std::string& program_dir, const std::string& module_dir);
+                           const std::string& program_dir, const std::string& module_dir,
+                           const std::string& user_dir = std::string());
+
+// Where a program whose own folder cannot be written keeps the libraries it carries: a folder
+// named after the program file under the user's local application data (GBK, no trailing
+// separator), created when `create` is set. Empty when there is none.
+std::string UserLibraryDir(bool create);
 
 // Calls fn with argc 32-bit arguments in the standard Windows calling convention (pushed from
 // the last to the first). *stack_delta is the stack after the call minus the stack before the
