@@ -29,7 +29,7 @@ while [ $# -gt 0 ]; do
     --filter) filter=$2; shift 2 ;;
     --no-setup) do_setup=0; shift ;;
     --no-build) do_build=0; shift ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
