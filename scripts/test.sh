@@ -78,11 +78,11 @@ rm -f "$RESULTS"/*.xml
 
 if [ $do_build = 1 ]; then
   cfgs=()
-  { has_suite native || has_suite win || has_suite wcore || has_suite e2e || has_suite package; } &&
+  { has_suite native || has_suite win || has_suite wcore || has_suite e2e || has_suite package || has_suite readonly; } &&
     cfgs+=(native)
   has_suite asan && cfgs+=(native-asan)
   has_suite fuzz && cfgs+=(fuzz)
-  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell || has_suite package; } &&
+  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell || has_suite package || has_suite readonly; } &&
     cfgs+=(win32)
   if [ ${#cfgs[@]} -gt 0 ]; then
     if ! bash "$ROOT/scripts/build.sh" "${cfgs[@]}" >"$RESULTS/build.log" 2>&1; then
