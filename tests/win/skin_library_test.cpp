@@ -298,6 +298,16 @@ TEST_F(SkinLibrary, SkinsDressEveryControlAndThePlainLookComesBack) {
     looks.push_back(l);
   }
 
+  // With pictures asked for, every skin is shown once.
+  if (const char* shots = std::getenv("ROLLCALL_SKIN_SHOTS"); shots && *shots) {
+    for (int number = 1; number <= 33; ++number) {
+      Apply(number);
+      char shot[16];
+      std::snprintf(shot, sizeof shot, "skin-%02d", number);
+      SaveShot(top_, shot);
+    }
+  }
+
   // Pressed and hovered buttons change colour; the disabled one is dimmed.
   const skin::SkinInfo info = Apply(8);
   SendMessageW(button_, BM_SETSTATE, TRUE, 0);
