@@ -763,7 +763,10 @@ LRESULT Skinned(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC old) {
   }
   bool done = false;
   LRESULT r = 0;
-  if (IsTopLevel(hwnd) && !GetMenu(hwnd)) {
+  // Menus and a window's own scroll bars are the default procedure's drawing: such frames
+  // stay plain.
+  if (IsTopLevel(hwnd) && !GetMenu(hwnd) &&
+      !(GetWindowLongW(hwnd, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL))) {
     r = FrameMessage(hwnd, msg, wp, lp, old, &done);
     if (done) return r;
   }

@@ -479,7 +479,9 @@ void ButtonContent(HWND hwnd, HDC dc, RECT r, COLORREF text_colour) {
     if (space > 0) r.top += space / 2;
     DrawTextW(dc, text.s, text.n, &r, format | DT_WORDBREAK);
   } else {
-    DrawTextW(dc, text.s, text.n, &r, format | DT_SINGLELINE | DT_VCENTER);
+    const DWORD vertical = style & BS_VCENTER;
+    format |= vertical == BS_TOP ? DT_TOP : vertical == BS_BOTTOM ? DT_BOTTOM : DT_VCENTER;
+    DrawTextW(dc, text.s, text.n, &r, format | DT_SINGLELINE);
   }
 }
 

@@ -192,16 +192,16 @@ TEST(SkinReader, SectionsAreCheckedAndTaken) {
   // Everything known, metrics above their limits, an unknown section and padding.
   const Bytes raw(2 * 3 * 3, 0x40);
   const Bytes rle = {3, 1, 2, 3, 131, 4, 5, 6, 7, 8, 9, 10, 11, 12};  // 3 alike, 3 listed
-  ASSERT_EQ(Read(Skin({{"NAME", {'C', 'h', 'a', 'l', 'k'}},
-                       {"PALT", Palette(0x11, kSkinColourCount + 2)},
-                       {"METR", Bytes{200, 9, 9, 9, 9, 9, 9, 200, 9, 9, 77}},
-                       {"PICT", PicturePayload(kPictureCaption, 0, 2, 3, raw)},
-                       {"PICT", PicturePayload(kPictureButton, 1, 3, 2, rle)},
-                       {"XTRA", Bytes(5, 1)},
-                       {"PADD", Bytes(100, 0)},
-                       {"PADD", Bytes(20, 0)}}),
-                 &info),
-            kSkinOk);
+  // The pictures point into the skin's bytes, which must outlive them.
+  const Bytes full = Skin({{"NAME", {'C', 'h', 'a', 'l', 'k'}},
+                           {"PALT", Palette(0x11, kSkinColourCount + 2)},
+                           {"METR", Bytes{200, 9, 9, 9, 9, 9, 9, 200, 9, 9, 77}},
+                           {"PICT", PicturePayload(kPictureCaption, 0, 2, 3, raw)},
+                           {"PICT", PicturePayload(kPictureButton, 1, 3, 2, rle)},
+                           {"XTRA", Bytes(5, 1)},
+                           {"PADD", Bytes(100, 0)},
+                           {"PADD", Bytes(20, 0)}});
+  ASSERT_EQ(Read(full, &info), kSkinOk);
   EXPECT_STREQ(info.name, "Chalk");
   EXPECT_EQ(info.colours[kLight], 0x111111u);
   for (int i = 0; i < kSkinMetricCount; ++i) EXPECT_EQ(info.metrics[i], kSkinMetricMax[i]);
