@@ -1,15 +1,68 @@
-// The settings file through the Windows profile functions. Their ANSI side is used: the file
-// holds GBK bytes, and section, key and value must meet it in the same code page the profile
-// functions read the file with.
+// The settings file commands. They read and write the file themselves (ini_text.h holds the
+// rules) instead of going through the system's ANSI profile functions: those read the path and
+// a file without a UTF-16 mark in the ANSI code page, so on a Windows whose code page is not
+// 936, or with a file saved as UTF-8, the class list read empty and writes went wrong. Paths
+// are converted from GBK explicitly and opened with the W functions; GBK texts meet the file
+// through code page 936, whatever the system's own.
 #include <windows.h>
+
+#include <string>
 
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
+#include "commands/ini_text.h"
+#include "runtime/text_w.h"
 
 namespace rc {
 namespace {
 
 constexpr DWORD kIniValueBuffer = 10240;
+constexpr UINT kGbk = 936;
+// A settings file larger than this is not one: it reads as unreadable and is not written.
+constexpr LONGLONG kMaxIniFile = 16 << 20;
+
+class CodePage936 final : public ini::GbkConverter {
+ public:
+  std::u16string ToUtf16(std::string_view gbk) const override {
+    if (gbk.empty()) return std::u16string();
+    const int in = static_cast<int>(gbk.size());
+    const int n = MultiByteToWideChar(kGbk, 0, gbk.data(), in, nullptr, 0);
+    std::u16string out(size_t(n > 0 ? n : 0), u'\0');
+    if (n > 0) MultiByteToWideChar(kGbk, 0, gbk.data(), in, Wchars(&out), n);
+    return out;
+  }
+  // No best-fit look-alikes: what GBK cannot hold is "?", as in every other conversion here.
+  std::string ToGbk(std::u16string_view utf16) const override {
+    if (utf16.empty()) return std::string();
+    const auto* in = reinterpret_cast<const wchar_t*>(utf16.data());
+    const int len = static_cast<int>(utf16.size());
+    const int n =
+        WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, in, len, nullptr, 0, "?", nullptr);
+    std::string out(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, in, len, &out[0], n, "?", nullptr);
+    return out;
+  }
+
+ private:
+  static wchar_t* Wchars(std::u16string* s) { return reinterpret_cast<wchar_t*>(&(*s)[0]); }
+};
+
+const CodePage936 kConverter;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (ok()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
 
 // Blanks and control characters before a name are not part of it.
 const char* SkipLeadingControls(const char* text) {
@@ -20,13 +73,87 @@ const char* SkipLeadingControls(const char* text) {
   return text;
 }
 
-// A text argument that was given, as the profile functions take it: the empty text is "", not
-// null, because null means "delete" to them. Null when the argument was omitted.
+// A text argument that was given; the empty text is "", not null, because null means "delete".
+// Null when the argument was omitted.
 const char* GivenText(int argc, const ArgRecord* args, int i) {
   const ArgRecord* a = OptionalArg(argc, args, i);
   if (a == nullptr) return nullptr;
   const char* text = a->tag == kTagText ? static_cast<const char*>(SlotPointer(*a)) : nullptr;
   return text != nullptr ? text : "";
+}
+
+// A bare file name means a file in the Windows directory, as it does to the profile functions;
+// anything with a folder or drive in it is taken as it stands.
+std::wstring IniPath(const char* gbk) {
+  std::wstring path = Wide(gbk);
+  if (path.find_first_of(L"\\/:") != std::wstring::npos) return path;
+  wchar_t dir[MAX_PATH];
+  const UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return path;
+  return std::wstring(dir, n) + L"\\" + path;
+}
+
+// The whole file from its start; false when it cannot be read or is too large to be one.
+bool ReadWhole(HANDLE h, std::string* bytes) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(h, &size) || size.QuadPart > kMaxIniFile) return false;
+  bytes->resize(static_cast<size_t>(size.QuadPart));
+  DWORD got = 0;
+  if (!bytes->empty() && !ReadFile(h, &(*bytes)[0], DWORD(bytes->size()), &got, nullptr)) {
+    return false;
+  }
+  bytes->resize(got);
+  return true;
+}
+
+// Writes `now` over the file that held `was`, from the first byte that differs.
+bool WriteChanges(HANDLE h, const std::string& was, const std::string& now) {
+  size_t from = 0;
+  while (from < was.size() && from < now.size() && was[from] == now[from]) ++from;
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(from);
+  if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) return false;
+  const DWORD size = static_cast<DWORD>(now.size() - from);
+  DWORD put = 0;
+  if (size > 0 && (!WriteFile(h, now.data() + from, size, &put, nullptr) || put != size)) {
+    return false;
+  }
+  return SetEndOfFile(h) != FALSE;
+}
+
+bool WriteIni(const std::wstring& path, std::string_view section,
+              std::optional<std::string_view> key, std::optional<std::string_view> value) {
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // Deleting from a file that is not there, or a refused write, must not create it.
+    std::string nothing;
+    const ini::WriteOutcome outcome = ini::WriteValue(&nothing, section, key, value, kConverter);
+    if (outcome != ini::WriteOutcome::kChanged) return outcome == ini::WriteOutcome::kUnchanged;
+  }
+  // Read and write through one handle that nobody else may write meanwhile.
+  Handle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool writable = file.ok();
+  Handle read_only(writable ? INVALID_HANDLE_VALUE
+                            : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const HANDLE h = writable ? file.get() : read_only.get();
+  std::string was;
+  if (h == INVALID_HANDLE_VALUE || !ReadWhole(h, &was)) return false;
+  std::string now = was;
+  switch (ini::WriteValue(&now, section, key, value, kConverter)) {
+    case ini::WriteOutcome::kUnchanged:
+      return true;
+    case ini::WriteOutcome::kRefused:
+      return false;
+    case ini::WriteOutcome::kChanged:
+      break;
+  }
+  // A file that may be read but not written keeps what it has: true only if nothing changes.
+  return writable && WriteChanges(h, was, now);
+}
+
+std::optional<std::string_view> Optional(const char* text) {
+  return text != nullptr ? std::optional<std::string_view>(text) : std::nullopt;
 }
 
 }  // namespace
@@ -36,11 +163,18 @@ void ReadIniItem(ResultRecord* result, int argc, ArgRecord* args) {
   const char* section = SkipLeadingControls(TextArg(argc, args, 1));
   const char* key = SkipLeadingControls(TextArg(argc, args, 2));
   if (IsEmptyText(file) || IsEmptyText(section) || IsEmptyText(key)) return;
-  const char* fallback = TextArg(argc, args, 3);
-  HeapText value(static_cast<char*>(AllocMem(kIniValueBuffer)));
-  GetPrivateProfileStringA(section, key, fallback != nullptr ? fallback : "", value.get(),
-                           kIniValueBuffer, file);
-  SetSlotPointer(result, CopyText(value.get()));
+  const char* given = TextArg(argc, args, 3);
+  const std::string_view fallback = given != nullptr ? given : "";
+  // Others may write the file meanwhile: a teacher's editor saving it must not fail.
+  Handle h(CreateFileW(IniPath(file).c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  const std::string value =
+      h.ok() && ReadWhole(h.get(), &bytes)
+          ? ini::ReadValue(bytes, section, key, fallback, kIniValueBuffer, kConverter)
+          : ini::MissingFileValue(fallback, kIniValueBuffer);
+  SetSlotPointer(result, CopyText(value.c_str()));
 }
 
 void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args) {
@@ -52,9 +186,9 @@ void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args) {
   // that happens to be empty never wipes out a key or a whole section.
   const char* key = GivenText(argc, args, 2);
   const char* value = GivenText(argc, args, 3);
-  result->lo =
-      WritePrivateProfileStringA(section != nullptr ? section : "", key, value, file) != FALSE ? 1u
-                                                                                               : 0u;
+  const bool ok =
+      WriteIni(IniPath(file), section != nullptr ? section : "", Optional(key), Optional(value));
+  result->lo = ok ? 1u : 0u;
 }
 
 }  // namespace rc

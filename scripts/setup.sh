@@ -61,6 +61,9 @@ install_packages() {
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
     $SUDO locale-gen >/dev/null
   fi
+  # Scenarios under a Western code page start Wine in this locale (after locale-gen, which
+  # rebuilds the locale archive from /etc/locale.gen).
+  locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$' || $SUDO localedef -i en_US -f UTF-8 en_US.UTF-8
 }
 
 # The i686 toolchain file lives in the repo; dependencies use it too.

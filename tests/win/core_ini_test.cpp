@@ -1,4 +1,5 @@
-// The settings file commands on real files through the profile functions.
+// The settings file commands on real files: the reading rules, writes, deletes, files in UTF-8,
+// names in the Windows directory, and the failures.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -20,7 +21,6 @@ constexpr ArgRecord kOmitted{0, 0, 0};
 
 class CoreIni : public ::testing::Test {
  protected:
-
   TextResult Read(const std::string& section, const std::string& key) {
     return TakeText(Call(ReadIniItem, {TextValue(file_), TextValue(section), TextValue(key)}));
   }
@@ -175,8 +175,49 @@ TEST_F(CoreIni, FalseWithoutAFileOrWhenTheSystemRefuses) {
   EXPECT_EQ(Call(WriteIniItem, {TextValue(""), TextValue("s"), TextValue("k"), TextValue("v")}).lo,
             0u)
       << "an empty name would write the Windows directory's settings file";
+  EXPECT_EQ(Call(WriteIniItem, {TextValue(file_), kOmitted, TextValue("k"), TextValue("v")}).lo, 0u)
+      << "a value in no section could never be read back";
+  EXPECT_FALSE(Write("s", "k", "a\r\nb=c")) << "a line break would write a key of its own";
+  EXPECT_FALSE(test::FileThere(file_)) << "a refused write creates nothing";
+
+  ASSERT_TRUE(Write("s", "k", "v"));
+  {
+    // Another program holds the file open and lets others only read it.
+    HANDLE held = CreateFileW(Wide(file_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(Write("s", "k", "v")) << "a file that may not be written but has the value";
+    EXPECT_FALSE(Write("s", "k", "w")) << "a file that may not be written takes no new value";
+    EXPECT_EQ(Read("s", "k").text, "v") << "and can still be read";
+    CloseHandle(held);
+  }
+
   file_ = dir_.Path("no\\such\\folder.ini");
   EXPECT_FALSE(Write("s", "k", "v")) << "a file that cannot be created is false";
+}
+
+TEST_F(CoreIni, AClassListSavedAsUtf8ReadsAndKeepsItsBytes) {
+  const std::string utf8 = u8"[全班人名：]\r\n1=张三\r\n[Running State]\r\nFirst run=\r\n";
+  ASSERT_TRUE(test::WriteRaw(file_, utf8));
+  EXPECT_EQ(Read("全班人名：", "1").text, "张三") << "names come back in GBK";
+  ASSERT_TRUE(Write("Running State", "First run", "no"));
+  EXPECT_EQ(Contents(), u8"[全班人名：]\r\n1=张三\r\n[Running State]\r\nFirst run=no\r\n")
+      << "the file stays UTF-8 and only the value changes";
+}
+
+TEST_F(CoreIni, ABareNameIsAFileInTheWindowsDirectory) {
+  const std::string name = "rollcall-ini-" + std::to_string(GetCurrentProcessId()) + ".ini";
+  wchar_t dir[MAX_PATH];
+  GetWindowsDirectoryW(dir, MAX_PATH);
+  const std::wstring full = std::wstring(dir) + L"\\" + Wide(name);
+  file_ = name;
+  ASSERT_TRUE(Write("s", "k", "张三"));
+  const bool there = GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
+  char platform[32] = {};
+  GetPrivateProfileStringA("s", "k", "", platform, sizeof platform, name.c_str());
+  DeleteFileW(full.c_str());
+  EXPECT_TRUE(there) << "as the profile functions place it";
+  EXPECT_STREQ(platform, "张三") << "the profile functions find it there";
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 //                   closes itself with DestroyUnit, then closes the main window with DestroyUnit;
 //                   session.txt tells what each step gave
 //   destroymissing  DestroyUnit of a window that is not loaded
+//   ini             without a window: creates dede.ini at GetProgramDir + "/dede.ini" as the
+//                   application does, reads it back, reads and writes utf8.ini beside it, and
+//                   leaves what it read, with the ANSI code page, in ini.txt
 #include <windows.h>
 
 #include <string>
@@ -50,8 +53,8 @@ void Note(const std::string& line) {
   g_note += line + "\r\n";
 }
 
-void WriteNotes() {
-  std::string path = TakeText(Run(rc::GetProgramDir, {})) + "\\session.txt";
+void WriteNotes(const char* name = "session.txt") {
+  std::string path = TakeText(Run(rc::GetProgramDir, {})) + "\\" + name;
   void* block = rc::BytesToByteBlock(g_note.data(), ptrdiff_t(g_note.size()));
   Run(rc::WriteBytesToFile, {Text(path.c_str()), rc::PointerValue(block, rc::kTagBytes)});
   rt.FreeMem(block);
@@ -101,8 +104,49 @@ rc::ProgramHeader g_header = {3,          0,
                               0,          nullptr,
                               nullptr};
 
+std::string ReadIni(const std::string& file, const char* section, const char* key) {
+  return TakeText(Run(rc::ReadIniItem, {Text(file.c_str()), Text(section), Text(key)}));
+}
+
+bool WriteIni(const std::string& file, const char* section, const char* key, const char* value) {
+  return Run(rc::WriteIniItem, {Text(file.c_str()), Text(section), Text(key), Text(value)}).lo != 0;
+}
+
+void IniSession() {
+  const std::string dir = TakeText(Run(rc::GetProgramDir, {}));
+  const std::string ini = dir + "/dede.ini";
+  const std::string hyphens(63, '-');
+  const std::string sep_key = "[" + std::string(31, '=');
+  const std::string sep_value = std::string(31, '=') + "]";
+  bool ok = WriteIni(ini, "■提示：", "提示信息", "人名与人名之间不能有空缺。");
+  ok = WriteIni(ini, "全班人名：", "1", "张三") && ok;
+  ok = WriteIni(ini, "全班人名：", "2", "李四") && ok;
+  ok = WriteIni(ini, "全班人名：", "3", "") && ok;
+  ok = WriteIni(ini, hyphens.c_str(), sep_key.c_str(), sep_value.c_str()) && ok;
+  ok = WriteIni(ini, "广告：", "内容", "欢迎使用岚川软件！") && ok;
+  ok = WriteIni(ini, "Running State", "First run", "") && ok;
+  ok = WriteIni(ini, hyphens.c_str(), sep_key.c_str(), sep_value.c_str()) && ok;
+  Note("acp " + std::to_string(GetACP()));
+  Note("writes " + std::to_string(ok));
+  Note("first run before=" + ReadIni(ini, "Running State", "First run"));
+  Note("no " + std::to_string(WriteIni(ini, "Running State", "First run", "no")));
+  Note("first run after=" + ReadIni(ini, "Running State", "First run"));
+  Note("1=" + ReadIni(ini, "全班人名：", "1") + " 2=" + ReadIni(ini, "全班人名：", "2") +
+       " 3=" + ReadIni(ini, "全班人名：", "3"));
+  Note("banner=" + ReadIni(ini, "广告：", "内容"));
+  const std::string utf8 = dir + "\\utf8.ini";
+  Note("utf8 1=" + ReadIni(utf8, "全班人名：", "1"));
+  Note("utf8 no " + std::to_string(WriteIni(utf8, "Running State", "First run", "no")));
+  Note("end");
+  WriteNotes("ini.txt");
+}
+
 int StartRoutine() {
   rt.RuntimeService(rc::kServiceInitRuntime, &g_header);
+  if (g_mode == "ini") {
+    IniSession();
+    return 0;
+  }
   if (g_mode == "destroymissing") Run(rc::DestroyUnit, {kModalRef});
   rt.LoadStartWindow(kMainWindow);
   rt.RunMessageLoop();

@@ -1,0 +1,80 @@
+// The settings file as text: reading one value and making one write the way the Windows
+// profile-string functions do, on the bytes of a file in whatever encoding a teacher's editor
+// saved it. Portable; the file itself is opened by the commands (ini_file.cpp).
+//
+// Encodings. A file that starts with a UTF-16 mark (LE or BE) is UTF-16, one that starts with
+// the UTF-8 mark is UTF-8; without a mark, a file that is valid UTF-8 and holds non-ASCII bytes
+// is UTF-8 (what today's editors save), anything else is GBK. Names and values always meet the
+// caller in GBK. A write keeps the file's encoding and mark, touches only the line it changes
+// (or inserts one), and gives new lines the file's own line end (CRLF in a file that has none).
+// A character GBK cannot hold reads as one "?", as the runtime's other UTF-16 to GBK
+// conversions give it; it never becomes "?" in the file, since lines a write does not change
+// keep their bytes and a changed line keeps its bytes up to the "=".
+//
+// Lines. CRLF, LF and a lone CR each end a line. Blanks are space, tab, LF, VT, FF, CR and the
+// old end-of-file mark 0x1A; they are cut from both ends of every line and of every name. A
+// line whose first character is "[" and that holds a "]" after it opens a section named by what
+// stands between the "[" and the last "]"; every other non-blank line is a key line, its name
+// before the first "=" and its value after it (no "=": a key without value, which reads as
+// missing). So the separator line "[====...====]" of the class list is a section of its own.
+// Names match without regard to the case of ASCII letters; other characters must be the same.
+// When a section or a key stands twice, the first one counts.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rc::ini {
+
+// GBK (code page 936) to and from UTF-16, supplied by the platform: Windows converts with code
+// page 936 itself, the native tests with iconv. Each UTF-16 unit GBK cannot hold becomes "?".
+class GbkConverter {
+ public:
+  virtual std::u16string ToUtf16(std::string_view gbk) const = 0;
+  virtual std::string ToGbk(std::u16string_view utf16) const = 0;
+
+ protected:
+  ~GbkConverter() = default;
+};
+
+enum class Encoding { kGbk, kUtf8, kUtf8Bom, kUtf16Le, kUtf16Be };
+
+Encoding DetectEncoding(std::string_view bytes);
+
+// GBK text in the given encoding, with the encoding's mark when `mark` is set.
+std::string EncodeText(std::string_view gbk, Encoding encoding, bool mark,
+                       const GbkConverter& converter);
+
+// The value of `key` in `section` of the file's bytes as the profile-string read delivers it
+// into a buffer of `capacity` bytes: without the blanks around it and without one pair of
+// quotation marks (single or double) that enclose it, cut to capacity - 1 bytes at a character
+// boundary. A missing section or key, or a key without "=", gives the fallback without its
+// trailing spaces and, as for a value, without one enclosing pair of quotation marks.
+std::string ReadValue(std::string_view file, std::string_view section, std::string_view key,
+                      std::string_view fallback, size_t capacity, const GbkConverter& converter);
+
+// What a read of a missing or unreadable file gives: the fallback without its trailing spaces,
+// quotation marks kept (the profile functions strip them only when the file could be read).
+std::string MissingFileValue(std::string_view fallback, size_t capacity);
+
+enum class WriteOutcome { kUnchanged, kChanged, kRefused };
+
+// Makes one profile-string write to the file's bytes (empty for a new file, which becomes GBK):
+// without a key the section is deleted; without a value the key is deleted; otherwise the key
+// gets the value (blanks before it dropped, as the profile functions drop them): an existing
+// key keeps its place and its line up to the "=", a new key goes after the last non-blank line
+// of its section, a new section to the end of the file. Deleting what is not there, and writing
+// the value a key already has, change nothing. Refused, changing nothing: a section or key that
+// is empty or only blanks (nothing could read it back), and a name or value holding a line
+// break (it would write lines nobody asked for).
+WriteOutcome WriteValue(std::string* file, std::string_view section,
+                        std::optional<std::string_view> key, std::optional<std::string_view> value,
+                        const GbkConverter& converter);
+
+// The longest start of GBK text of at most max_bytes bytes that does not split a double-byte
+// character.
+std::string_view CutGbk(std::string_view text, size_t max_bytes);
+
+}  // namespace rc::ini
