@@ -30,56 +30,27 @@ std::string Replace(std::string text, std::string_view from, std::string_view to
   return text;
 }
 
+// The rules of the platform's reading that the comparison with it under Wine does not reach
+// (the whole set is compared there).
 TEST(IniText, ReadsAsTheProfileFunctionsDo) {
   const std::string file =
-      "top=before any section\r\n"
       "[全班人名：]\r\n"
-      "1=张三\r\n"
-      "2= \t\r\n"
-      "3=\"李 四\"\r\n"
-      "4='王五'\r\n"
-      "5=  赵六  \x1a\r\n"
-      "6=\r\n"
-      "7\r\n"
-      "8=\"\r\n"
-      "9=\"a'\r\n"
-      " [ Running State ] \r\n"
+      "1=\"李 四\" \x1a\r\n"
+      "2\r\n"
+      " [ Running State ]这里不算\r\n"
       "\tFirst Run = no \r\n"
-      "[广告：]这里不算\r\n"
-      "内容=欢迎\r\n"
-      "[a]]\r\n"
-      "k=v\r\n"
       "[no bracket\r\n"
       "k=hidden\r\n"
-      "[dup]\r\n"
-      "k=first\r\n"
-      "[DUP]\r\n"
-      "j=second\r\n"
       "[\x81\x5d]\r\n"
-      "k=trail\r\n"
-      "[\x81\x41]\r\n"
-      "k=upper\r\n";
+      "k=trail\r\n";
   struct Case {
     const char *section, *key, *want, *rule;
   } cases[] = {
-      {"全班人名：", "1", "张三", "a plain value"},
-      {"全班人名：", "2", "", "a value of only blanks is empty"},
-      {"全班人名：", "3", "李 四", "one pair of double quotes goes"},
-      {"全班人名：", "4", "王五", "one pair of single quotes goes"},
-      {"全班人名：", "5", "赵六", "blanks and the end-of-file mark around the value go"},
-      {"全班人名：", "6", "", "an empty value is a value, not the default"},
-      {"全班人名：", "7", "默认", "a key without '=' gives the default"},
-      {"全班人名：", "8", "\"", "a lone quotation mark stays"},
-      {"全班人名：", "9", "\"a'", "marks that do not pair stay"},
-      {"running state", "first run", "no", "ASCII letters match either case"},
-      {" Running State\t", "First run ", "no", "blanks around the names do not count"},
-      {"广告：", "内容", "欢迎", "text after the closing bracket does not count"},
-      {"a]", "k", "v", "the last closing bracket ends the name"},
-      {"a]", "[no bracket", "默认", "a '[' line without ']' is a key line"},
-      {"dup", "j", "默认", "only the first of two sections of the same name counts"},
+      {"全班人名：", "1", "李 四", "blanks go, then one pair of quotation marks"},
+      {"全班人名：", "2", "默认", "a key without '=' gives the default"},
+      {" running state\t", "first run ", "no", "blanks around names and ASCII case do not count"},
+      {"Running State", "[no bracket", "默认", "a '[' line without ']' is a key line"},
       {"\x81\x5d", "k", "trail", "a ']' that is the second byte of a character is no bracket"},
-      {"\x81\x61", "k", "默认", "the second byte of a character matches exactly"},
-      {"没有", "k", "默认", "a missing section gives the default"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Read(file, c.section, c.key, "默认"), c.want) << c.rule;

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "commands/core_commands.h"
+#include "commands/ini_text.h"
 #include "tests/core/command_call.h"
+#include "tests/core/ini_test_gbk.h"
 #include "tests/win/core_test_util.h"
 
 namespace rc {
@@ -57,13 +59,8 @@ TEST(CoreIniBench, OneReadOfTheBannerText) {
   const std::string utf8 = dir.Path("utf8.ini");
   CreateClassList(gbk);
   const std::string bytes = test::ReadRaw(gbk);
-  const std::wstring wide = Wide(bytes);
-  std::string utf8_bytes(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()),
-                                                    nullptr, 0, nullptr, nullptr)),
-                         '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8_bytes[0],
-                      int(utf8_bytes.size()), nullptr, nullptr);
-  ASSERT_TRUE(test::WriteRaw(utf8, utf8_bytes));
+  ASSERT_TRUE(
+      test::WriteRaw(utf8, ini::EncodeText(bytes, ini::Encoding::kUtf8, false, test::TestGbk())));
 
   const std::string want = "欢迎使用岚川软件！www.example.com";
   const auto ours = [&](const std::string& file) {

@@ -1,5 +1,5 @@
-// The settings file commands on real files: the reading rules, writes, deletes, files in UTF-8,
-// names in the Windows directory, and the failures.
+// The settings file commands on real files: the reading rules, writes, deletes, names in the
+// Windows directory, and the failures.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -194,15 +194,6 @@ TEST_F(CoreIni, FalseWithoutAFileOrWhenTheSystemRefuses) {
 
   file_ = dir_.Path("no\\such\\folder.ini");
   EXPECT_FALSE(Write("s", "k", "v")) << "a file that cannot be created is false";
-}
-
-TEST_F(CoreIni, AClassListSavedAsUtf8ReadsAndKeepsItsBytes) {
-  const std::string utf8 = u8"[全班人名：]\r\n1=张三\r\n[Running State]\r\nFirst run=\r\n";
-  ASSERT_TRUE(test::WriteRaw(file_, utf8));
-  EXPECT_EQ(Read("全班人名：", "1").text, "张三") << "names come back in GBK";
-  ASSERT_TRUE(Write("Running State", "First run", "no"));
-  EXPECT_EQ(Contents(), u8"[全班人名：]\r\n1=张三\r\n[Running State]\r\nFirst run=no\r\n")
-      << "the file stays UTF-8 and only the value changes";
 }
 
 TEST_F(CoreIni, ABareNameIsAFileInTheWindowsDirectory) {
