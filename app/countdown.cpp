@@ -68,6 +68,7 @@ void OnCountdownCreated(Event&) {
   // Raised above all other windows once, without staying on top.
   kWindow.set_always_on_top(true);
   kWindow.set_always_on_top(false);
+  // A quick choice is copied when it is clicked: its copier need not poll.
   时钟1.set_interval(0);
 }
 

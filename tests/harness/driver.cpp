@@ -466,4 +466,113 @@ int CountNear(const Image& image, int x0, int y0, int x1, int y1, uint32_t colou
   return n;
 }
 
+HWND FindChildAt(HWND parent, const std::string& cls, int left, int top) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    if (r.left == left && r.top == top && _stricmp(ClassName(h).c_str(), cls.c_str()) == 0)
+      return h;
+  }
+  return nullptr;
+}
+
+uint32_t ScreenPixel(HWND window, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(window, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return Rgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+namespace {
+
+// Wine maps its drives onto the Unix file system; a Unix program needs the Unix name.
+std::string UnixPath(const std::string& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (to_unix == nullptr) return {};
+  char* unix_path = to_unix(Wide(path).c_str());
+  if (unix_path == nullptr) return {};
+  std::string out = unix_path;
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return out;
+}
+
+// Runs a shell command line as a Unix process (Wine starts ELF programs); does not wait.
+bool RunUnixShell(const std::string& script) {
+  std::wstring cmd = L"/bin/sh -c \"" + Wide(script) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return true;
+}
+
+int64_t FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+SoundRecorder::SoundRecorder(int seconds) {
+  wchar_t server[8];
+  if (GetEnvironmentVariableW(L"PULSE_SERVER", server, 8) == 0) return;
+  const std::string dir = UnixPath(dir_.path());
+  if (dir.empty()) return;
+  // The shell notes its process id and becomes the time limit, which ends the recorder.
+  char script[512];
+  std::snprintf(script, sizeof script,
+                "echo $$ > '%spid'; exec timeout %d parec -d @DEFAULT_MONITOR@ --format=s16le "
+                "--rate=%d --channels=1 --latency-msec=20 --raw > '%ssound.raw'",
+                dir.c_str(), seconds, kRate, dir.c_str());
+  if (!RunUnixShell(script)) return;
+  // The null sink's monitor gives silence between sounds, so samples arrive from the start.
+  recording_ = WaitUntil([&] { return FileSize(dir_.path() + "sound.raw") > 0; }, 10000);
+}
+
+SoundRecorder::~SoundRecorder() {
+  const std::string pid = dir_.Read("pid");
+  const size_t digits = pid.find_first_not_of("0123456789");
+  if (digits > 0 && digits != std::string::npos) RunUnixShell("kill " + pid.substr(0, digits));
+}
+
+double SoundRecorder::Now() const {
+  return double(std::max<int64_t>(FileSize(dir_.path() + "sound.raw"), 0)) / (2.0 * kRate);
+}
+
+int SoundRecorder::Peak(double from, double to) const {
+  if (!recording_ || to <= from) return -1;
+  const int64_t begin = int64_t(from * kRate) * 2, end = int64_t(to * kRate) * 2;
+  const std::string path = dir_.path() + "sound.raw";
+  const DWORD wait = DWORD(std::max(0.0, to - Now()) * 1000) + 3000;
+  if (!WaitUntil([&] { return FileSize(path) >= end; }, wait)) return -1;
+  HANDLE f = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return -1;
+  std::string bytes(size_t(end - begin), '\0');
+  LARGE_INTEGER at;
+  at.QuadPart = begin;
+  DWORD got = 0;
+  const bool read = SetFilePointerEx(f, at, nullptr, FILE_BEGIN) &&
+                    ReadFile(f, &bytes[0], DWORD(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  if (!read) return -1;
+  int peak = 0;
+  for (DWORD i = 0; i + 1 < got; i += 2) {
+    const int sample = int16_t(uint16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8)));
+    peak = std::max(peak, sample < 0 ? -sample : sample);
+  }
+  return peak;
+}
+
 }  // namespace harness

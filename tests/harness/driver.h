@@ -144,4 +144,33 @@ bool Near(uint32_t a, uint32_t b, int tolerance = 8);
 // Number of pixels of the rectangle [x0,x1)x[y0,y1) near the colour.
 int CountNear(const Image& image, int x0, int y0, int x1, int y1, uint32_t colour, int tolerance = 8);
 
+// The direct child of `parent` of class `cls` (any case) whose top-left corner lies at
+// (left, top) of the parent's client area, or null: units are found where their form puts them.
+HWND FindChildAt(HWND parent, const std::string& cls, int left, int top);
+// The colour (0x00RRGGBB) on screen at a point of a window's client area.
+uint32_t ScreenPixel(HWND window, int x, int y);
+
+// Records what the sound server's default sink plays, from its monitor, as 16-bit mono samples
+// at kRate: the proof that a program was heard. Under Wine with PulseAudio only (the test
+// environment's null sink); elsewhere recording() is false. Times are seconds since recording
+// began; Now() is the time stamp of an event for later Peak queries.
+class SoundRecorder {
+ public:
+  static constexpr int kRate = 16000;
+  // Starts the recorder (it ends by itself after `seconds`) and waits for its first samples.
+  explicit SoundRecorder(int seconds = 30);
+  ~SoundRecorder();
+  SoundRecorder(const SoundRecorder&) = delete;
+  SoundRecorder& operator=(const SoundRecorder&) = delete;
+  bool recording() const { return recording_; }
+  double Now() const;
+  // The largest sample magnitude (0 to 32768) in [from, to), once that span is recorded (-1
+  // if it is not within a few seconds).
+  int Peak(double from, double to) const;
+
+ private:
+  TempDir dir_;
+  bool recording_ = false;
+};
+
 }  // namespace harness
