@@ -99,8 +99,8 @@ void OnNameCycleTick(Event&) {
   SeedRandom();
   const int n = RandomInt(1, NameCount);
   标签_随机.set_caption(ToText(n));
-  // The picked number travels through the hidden label's caption, as it always has; exactly
-  // one k matches it, and that key is read from the file now.
+  // The picked number is kept as the hidden label's caption, and the display follows that
+  // caption: exactly one k matches it, and that key is read from the file now.
   const std::string picked = 标签_随机.caption();
   for (int k = 1; k <= 50; ++k) {
     if (picked == std::to_string(k)) {

@@ -1,6 +1,7 @@
 #include "tests/harness/driver.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -236,6 +237,12 @@ Process::Process(const TempDir& dir, const std::string& exe, const std::string& 
   WaitForInputIdle(info_.hProcess, 5000);
 }
 
+Process::Process(DWORD pid) {
+  info_.hProcess =
+      OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (info_.hProcess != nullptr) info_.dwProcessId = pid;
+}
+
 Process::~Process() {
   if (!info_.hProcess) return;
   Kill();
@@ -289,6 +296,49 @@ void Process::Kill() {
 }
 
 namespace {
+// Ids of the running processes whose image has this file name.
+std::vector<DWORD> ProcessesNamed(const std::wstring& name) {
+  std::vector<DWORD> ids;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32W e{};
+  e.dwSize = sizeof e;
+  for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+    if (lstrcmpiW(e.szExeFile, name.c_str()) == 0) ids.push_back(e.th32ProcessID);
+  }
+  CloseHandle(snap);
+  return ids;
+}
+}  // namespace
+
+DWORD StartUnderLocale(const std::string& exe, const std::string& locale, DWORD timeout_ms) {
+  const std::wstring path = Wide(exe);
+  const std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+  const std::vector<DWORD> before = ProcessesNamed(name);
+  const std::wstring env = Wide(" LANG=" + locale + " LC_ALL=" + locale);
+  std::wstring cmd = L"/usr/bin/env" + env + L" wine \"" + path + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(L"Z:\\usr\\bin\\env", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &info)) {
+    return 0;
+  }
+  if (info.hThread != nullptr) CloseHandle(info.hThread);
+  if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+  DWORD pid = 0;
+  WaitUntil(
+      [&] {
+        for (DWORD id : ProcessesNamed(name)) {
+          if (std::find(before.begin(), before.end(), id) == before.end()) pid = id;
+        }
+        return pid != 0;
+      },
+      timeout_ms);
+  return pid;
+}
+
+namespace {
 BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
   auto* out = reinterpret_cast<std::vector<Control>*>(lp);
   Control c{};
@@ -322,6 +372,17 @@ HWND FindChild(HWND parent, const std::string& cls, int id) {
 }
 
 std::string WindowText(HWND hwnd) { return hwnd ? Narrow(WideText(hwnd)) : std::string(); }
+
+std::string ChangingText(HWND hwnd) {
+  std::wstring w(4096, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, w.size(), reinterpret_cast<LPARAM>(&w[0]),
+                           SMTO_ABORTIFHUNG, 2000, &got)) {
+    return {};
+  }
+  w.resize(std::min<size_t>(got, w.size() - 1));
+  return Narrow(w);
+}
 
 std::string ClassName(HWND hwnd) {
   wchar_t buf[256];

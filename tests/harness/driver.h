@@ -61,6 +61,9 @@ class Process {
   // Copies `exe` (a full path, or a name looked up in BinDir()) into `dir` and starts the
   // copy there with `dir` as its current directory. `args` is appended to the command line.
   Process(const TempDir& dir, const std::string& exe, const std::string& args = "");
+  // Takes over a program of this wineserver that runs already (one started another way, e.g.
+  // by StartUnderLocale), by its process id; started() is false when it cannot be opened.
+  explicit Process(DWORD pid);
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -88,6 +91,12 @@ class Process {
   PROCESS_INFORMATION info_{};
 };
 
+// Starts a program (full path) as a Wine program of its own under a Unix locale such as
+// "en_US.UTF-8", which gives it that locale's ANSI code page: a program started by another
+// Windows program keeps its parent's, whatever environment it is handed. Returns the new
+// program's process id once it runs, 0 on failure or timeout. Under Wine with env(1) only.
+DWORD StartUnderLocale(const std::string& exe, const std::string& locale, DWORD timeout_ms = 20000);
+
 // Child controls of a window, in Z order, recursively.
 std::vector<Control> Children(HWND parent);
 // First child whose text (GBK) equals `text`, or null.
@@ -95,6 +104,10 @@ HWND FindChildByText(HWND parent, const std::string& text);
 // First child of the given class and control id (id < 0: any), or null.
 HWND FindChild(HWND parent, const std::string& cls, int id = -1);
 std::string WindowText(HWND hwnd);  // GBK
+// The text of a window that changes while it is watched (a display rewritten every few
+// milliseconds), read in one message with room for 4095 characters: WindowText asks for the
+// length first, and a text that grows in between comes back cut.
+std::string ChangingText(HWND hwnd);
 std::string ClassName(HWND hwnd);
 
 // Clicks a button-like control (BM_CLICK posted, so a modal box it opens cannot block us).
