@@ -9,7 +9,10 @@ namespace {
 using namespace main_window;
 
 std::string ServerAddress(const char* path) {
-  return std::string(config::kUpdateServer) + path;
+  std::string server = config::kUpdateServer;
+  // The paths bring their own slash; a server configured with one at its end would double it.
+  if (!server.empty() && server.back() == '/') server.pop_back();
+  return server + path;
 }
 
 }  // namespace

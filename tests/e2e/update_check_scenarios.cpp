@@ -1,0 +1,315 @@
+// The update check on the real program against a web server inside the test, on the loopback
+// port the test build gives the program (scripts/build.sh, ROLLCALL_TEST_PORT): the version
+// fetched at start, the "latest" box, the offer for a version text that differs by a line
+// break, its Yes that hands four pages to the browser, the error box of a server that is down,
+// and an error page taken as a new version whose No ends the program.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/harness/driver.h"
+
+using namespace harness;
+
+namespace {
+
+constexpr char kMainTitle[] = "MOX随机点名器 v6.0（课上专用）";
+constexpr char kIni[] = "[Running State]\r\nFirst run=no\r\n";
+constexpr char kVersionPath[] = "/vavedivoderizor/随机点名器版本.txt";
+constexpr char kNotFound[] = "<html><body>404 Not Found</body></html>";
+
+// The port scripts/build.sh built the program for.
+uint16_t TestPort() {
+  char text[16] = {};
+  const DWORD n = GetEnvironmentVariableA("ROLLCALL_TEST_PORT", text, sizeof text);
+  const int port = n > 0 && n < sizeof text ? std::atoi(text) : 0;
+  return uint16_t(port > 0 && port < 65536 ? port : 47631);
+}
+
+std::string Recode(const std::string& text, UINT from, UINT to) {
+  const int n = MultiByteToWideChar(from, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(n), L'\0');
+  MultiByteToWideChar(from, 0, text.data(), int(text.size()), &wide[0], n);
+  const int m = WideCharToMultiByte(to, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(size_t(m), '\0');
+  WideCharToMultiByte(to, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
+  return out;
+}
+
+std::string PercentDecode(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size()) {
+      out.push_back(char(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
+      i += 2;
+    } else {
+      out.push_back(s[i]);
+    }
+  }
+  return out;
+}
+
+// The maker's server: the version file when there is one, a 404 page for everything else. One
+// request at a time, on a thread of its own, while it listens.
+class UpdateServer {
+ public:
+  UpdateServer() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+  }
+  ~UpdateServer() {
+    Stop();
+    WSACleanup();
+  }
+
+  // Listens on the test port; another run may still hold it for a while.
+  bool Start() {
+    Stop();
+    return WaitUntil(
+        [&] {
+          listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+          BOOL reuse = TRUE;
+          setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<char*>(&reuse),
+                     sizeof reuse);
+          sockaddr_in addr{};
+          addr.sin_family = AF_INET;
+          addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+          addr.sin_port = htons(TestPort());
+          if (bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+              listen(listener_, 8) == 0) {
+            stop_ = false;
+            thread_ = std::thread([this] { Run(); });
+            return true;
+          }
+          closesocket(listener_);
+          listener_ = INVALID_SOCKET;
+          return false;
+        },
+        20000);
+  }
+  // Down: connections are refused.
+  void Stop() {
+    if (!thread_.joinable()) return;
+    stop_ = true;
+    thread_.join();
+    closesocket(listener_);
+    listener_ = INVALID_SOCKET;
+  }
+
+  // The version file's content; none: the file is missing.
+  void Publish(const std::string& version) {
+    std::lock_guard<std::mutex> lock(m_);
+    version_ = version;
+    published_ = true;
+  }
+  void Withdraw() {
+    std::lock_guard<std::mutex> lock(m_);
+    published_ = false;
+  }
+  // The paths asked for, percent-decoded (UTF-8).
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> lock(m_);
+    return requests_;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(listener_, &set);
+      timeval tv{0, 20 * 1000};
+      if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
+      SOCKET s = accept(listener_, nullptr, nullptr);
+      if (s == INVALID_SOCKET) continue;
+      Handle(s);
+      closesocket(s);
+    }
+  }
+
+  void Handle(SOCKET s) {
+    DWORD timeout = 3000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeout), sizeof timeout);
+    std::string request;
+    char buf[2048];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384) {
+      const int n = recv(s, buf, sizeof buf, 0);
+      if (n <= 0) return;
+      request.append(buf, size_t(n));
+    }
+    const size_t sp1 = request.find(' '), sp2 = request.find(' ', sp1 + 1);
+    if (sp2 == std::string::npos) return;
+    const std::string path = PercentDecode(request.substr(sp1 + 1, sp2 - sp1 - 1));
+    std::string status = "404 Not Found", body = kNotFound;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      requests_.push_back(path);
+      if (published_ && path == Recode(kVersionPath, 936, CP_UTF8)) {
+        status = "200 OK";
+        body = version_;
+      }
+    }
+    const std::string reply =
+        "HTTP/1.0 " + status +
+        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\n\r\n" + body;
+    send(s, reply.data(), int(reply.size()), 0);
+    // The client closes first, so that the port can be listened on again at once.
+    shutdown(s, SD_SEND);
+    while (recv(s, buf, sizeof buf, 0) > 0) {
+    }
+  }
+
+  SOCKET listener_ = INVALID_SOCKET;
+  std::thread thread_;
+  std::atomic<bool> stop_{true};
+  std::mutex m_;
+  std::string version_;
+  bool published_ = false;
+  std::vector<std::string> requests_;
+};
+
+// The addresses handed to the browser since the test began, one a line (UTF-8): the Wine test
+// environment's browser appends them to the file ROLLCALL_BROWSER_LOG names.
+class BrowserLog {
+ public:
+  BrowserLog() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA("ROLLCALL_BROWSER_LOG", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    path_ = path;
+    if (path_[0] == '/') {
+      for (char& c : path_) c = c == '/' ? '\\' : c;
+      path_ = "Z:" + path_;
+    }
+    offset_ = Read().size();
+  }
+  bool available() const { return !path_.empty(); }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(Read().substr(offset_));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string path_;
+  size_t offset_ = 0;
+};
+
+struct Program {
+  TempDir dir;
+  std::unique_ptr<Process> proc;
+  HWND main = nullptr, button = nullptr, own = nullptr, checked = nullptr, at_start = nullptr;
+
+  Program() {
+    dir.Write("dede.ini", kIni);
+    proc = std::make_unique<Process>(dir, "rollcall.exe");
+    main = proc->WaitWindow(kMainTitle, 20000);
+    if (main == nullptr) return;
+    button = FindChildAt(main, "Button", 8, 342);
+    // The hidden labels: the own version, the version the button fetched, the one fetched at
+    // start.
+    own = FindChildAt(main, "Label", 24, 32);
+    checked = FindChildAt(main, "Label", 24, 72);
+    at_start = FindChildAt(main, "Label", 24, 112);
+  }
+  bool found() const { return main && button && own && checked && at_start; }
+
+  // Clicks the button and waits for the box it brings.
+  MessageBoxInfo Check() const {
+    Click(button);
+    return proc->WaitMessageBox();
+  }
+};
+
+std::string Says(const MessageBoxInfo& box) {
+  return box.text + " | " + box.caption;
+}
+
+TEST(UpdateCheckScenario, LatestThenOfferAcceptedThenServerDownThenErrorPageDeclined) {
+  UpdateServer server;
+  ASSERT_TRUE(server.Start()) << "the test port " << TestPort() << " stays taken";
+  server.Publish("6.0");
+  BrowserLog browser;
+  Program p;
+  ASSERT_TRUE(p.found());
+
+  // At start the version is fetched into the hidden label, and nothing is shown.
+  EXPECT_EQ(WindowText(p.at_start), "6.0");
+  EXPECT_EQ(WindowText(p.checked), "XXXX检查XXXX");
+  EXPECT_EQ(WindowText(p.own), "6.0");
+  EXPECT_FALSE(p.proc->HasMessageBox());
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0], Recode(kVersionPath, 936, CP_UTF8));
+
+  // The same text: up to date.
+  MessageBoxInfo box = p.Check();
+  EXPECT_EQ(Says(box), "当前已是最新版！ | 无需更新！");
+  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+  Answer(box, IDOK);
+  EXPECT_EQ(WindowText(p.checked), "6.0");
+  EXPECT_EQ(server.Requests().size(), 2u) << "every click fetches afresh";
+
+  // A line break after it is a difference: the offer; Yes opens the direct download, the
+  // share page, the download list and the home page, and the program goes on. (Wine hands each
+  // page to a browser process of its own, started one after the other but running side by
+  // side, so the pages reach the log in an order of their own: the four are compared as a set.)
+  server.Publish("6.0\r\n");
+  box = p.Check();
+  EXPECT_EQ(Says(box), "发现新版本！是否下载更新包？ | 发现新版！更新否？");
+  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
+  Answer(box, IDYES);
+  EXPECT_EQ(WindowText(p.checked), "6.0\r\n");
+  if (browser.available()) {
+    EXPECT_TRUE(WaitUntil([&] { return browser.Lines().size() >= 4; }, 20000));
+    std::vector<std::string> pages = browser.Lines();
+    std::sort(pages.begin(), pages.end());
+    const std::string root = "http://127.0.0.1:" + std::to_string(TestPort());
+    EXPECT_EQ(pages, (std::vector<std::string>{
+                         root + "/", root + "/download/rollcall-setup.exe", root + "/share/",
+                         root + Recode("/vavedivoderizor/下载地址.txt", 936, CP_UTF8)}));
+  }
+  EXPECT_TRUE(p.proc->running());
+  EXPECT_FALSE(p.proc->HasMessageBox());
+
+  // The server down: the error box; the fetched text is empty.
+  server.Stop();
+  box = p.Check();
+  EXPECT_EQ(Says(box), "遇到错误！无法连接服务器！ | 请稍后再试！");
+  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+  Answer(box, IDOK);
+  EXPECT_EQ(WindowText(p.checked), "");
+
+  // The server up without the file: its error page is taken as the version, so the offer
+  // comes; No ends the program at once with exit code 0.
+  ASSERT_TRUE(server.Start());
+  server.Withdraw();
+  box = p.Check();
+  EXPECT_EQ(Says(box), "发现新版本！是否下载更新包？ | 发现新版！更新否？");
+  EXPECT_EQ(WindowText(p.checked), kNotFound);
+  Answer(box, IDNO);
+  DWORD code = 1;
+  EXPECT_TRUE(p.proc->WaitExit(3000, &code)) << "No ends the program";
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
