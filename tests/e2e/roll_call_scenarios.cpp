@@ -110,12 +110,15 @@ struct RollCall {
     return seen;
   }
 
-  // A touch of the big button, as the mouse gives it: a disabled button takes none.
+  // A touch of the big button, as the mouse gives it: a disabled button takes none. Each lands
+  // somewhere else on the button, as a finger's would: two at one spot within the system's
+  // double-click time make a double click, which a button does not take as a second click.
   void Touch() const {
     SetForegroundWindow(window);
     RECT r;
     GetWindowRect(button, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const int spot = touches_++ % 5 - 2;
+    SetCursorPos((r.left + r.right) / 2 + spot * 40, (r.top + r.bottom) / 2);
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -123,15 +126,11 @@ struct RollCall {
     SendInput(2, in, sizeof(INPUT));
   }
   // Touches the button once it takes touches again; the milliseconds it stayed locked after
-  // the caption changed to `caption`. Under Wine a real click is lost now and then: one that
-  // changes nothing is given again.
+  // the caption changed to `caption`.
   DWORD TouchFor(const char* caption) const {
     WaitUntil([&] { return IsWindowEnabled(button) != 0; });
     Touch();
-    if (!Shows(button, caption, 1500)) {
-      Touch();
-      if (!Shows(button, caption)) return 0;
-    }
+    if (!Shows(button, caption, 5000)) return 0;
     const DWORD changed = GetTickCount();
     WaitUntil([&] { return IsWindowEnabled(button) != 0; });
     return GetTickCount() - changed;
@@ -139,9 +138,6 @@ struct RollCall {
 
   // A touch that brings a box: the box, left open.
   MessageBoxInfo TouchForBox() const {
-    Touch();
-    MessageBoxInfo box = proc->WaitMessageBox(1500);
-    if (box) return box;
     Touch();
     return proc->WaitMessageBox();
   }
@@ -155,6 +151,8 @@ struct RollCall {
     WaitUntil([&] { return !IsWindow(box.hwnd); });
     return box.text + " | " + box.caption + (ok_only ? "" : " (not OK alone)");
   }
+
+  mutable int touches_ = 0;
 
   bool Ends() const {
     Close(window);
@@ -205,7 +203,12 @@ TEST(RollCallScenario, OnlyTheNamesBeforeTheFirstGapComeUp) {
   HWND scroll = FindChild(banner, "TransLabel");
   HWND clock = FindChildAt(FindChildAt(app.window, "Button", 336, 336), "Label", 2, 8);
   EXPECT_TRUE(WaitUntil([&] { return LeftIn(scroll) <= 4; }, 6000));
-  const Image idle = Screenshot(app.window);
+  // The banner repaints what lies behind it before its text at every move: a shot may come
+  // in between.
+  Image idle;
+  for (int i = 0; i < 3 && Pixels(idle, app.window, banner, kNavy) <= 100; ++i) {
+    idle = Screenshot(app.window);
+  }
   SaveForReadme(idle, "main_idle.png");
   const int arrows = Pixels(idle, app.window, app.display, kBlue);
   EXPECT_GT(arrows, 1000) << "the blue arrows";
@@ -339,13 +342,14 @@ TEST(RollCallScenario, TheAnswerTimerCountsDownOnlyWhileSwitchedOn) {
   for (int i = 0; i < 14; ++i) PostMessageW(app.countdown, WM_TIMER, 1, 0);
   EXPECT_TRUE(app.Shows(app.seconds, "0"));
   const DWORD zero = GetTickCount();
+  EXPECT_FALSE(app.proc->HasMessageBox()) << "\"0\" shows for a tick";
   EXPECT_EQ(app.Answer(), "0 15/15");
   const std::string called = app.Name();
 
   // The sixteenth tick, the real one, says time is up; behind the box the cycle still waits.
   MessageBoxInfo box = app.proc->WaitMessageBox(3000);
   ASSERT_TRUE(box);
-  EXPECT_LE(GetTickCount() - zero, 1300u) << "the real tick after 0";
+  EXPECT_LE(GetTickCount() - zero, 2000u) << "the real tick after 0";
   EXPECT_EQ(box.caption, " 超时了！！");
   EXPECT_EQ(box.text, "          回答太慢了吧！换下一位吧~~          ");
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
