@@ -117,13 +117,16 @@ _wine_start_server() {
   wineserver -w 2>/dev/null || true
   wineserver -p
   local i
+  # Several sessions may run Wine on one machine as the same user: only the server of this
+  # prefix is ours to end later.
   for i in $(seq 1 50); do
     local pid
-    pid=$(pgrep -u "$(id -u)" -f "wineserver.*-p" | head -n 1)
-    if [ -n "$pid" ]; then
-      WINE_ENV_PIDS+=("$pid")
-      return 0
-    fi
+    for pid in $(pgrep -u "$(id -u)" -f "wineserver.*-p"); do
+      if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+        WINE_ENV_PIDS+=("$pid")
+        return 0
+      fi
+    done
     sleep 0.05
   done
   return 0
