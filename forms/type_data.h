@@ -1,6 +1,7 @@
 // The stored type data of each unit type: a version dword followed by fixed fields. Every type
-// lists its fields once, in stored order, in a Visit function; reading, writing, locating a
-// field and the form compiler's text form all walk that one list.
+// lists its fields once, in stored order, in a Visit function, each with the index its property
+// has in forms/props/<type>.h; reading, writing, locating a field and the form compiler's text
+// form all walk that one list.
 //
 // A visitor V provides, each with (field reference, property index, name or null):
 //   Int(int32_t&, ...)     a dword
@@ -21,6 +22,19 @@
 
 #include "forms/byte_cursor.h"
 #include "forms/form_ids.h"
+#include "forms/props/button.h"
+#include "forms/props/edit_box.h"
+#include "forms/props/group_box.h"
+#include "forms/props/label.h"
+#include "forms/props/pic_box.h"
+#include "forms/props/process_bar.h"
+#include "forms/props/radio_box.h"
+#include "forms/props/splitter_bar.h"
+#include "forms/props/super_btn.h"
+#include "forms/props/timer.h"
+#include "forms/props/trans_label.h"
+#include "forms/props/vscroll_bar.h"
+#include "forms/props/window.h"
 
 namespace rc::forms {
 
@@ -72,32 +86,34 @@ struct WindowData : VersionedData<kTypeWindow, 6> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.border_style, 9, "border_style");
-    v.Int(s.picture_mode, 12, "picture_mode");
-    v.Colour(s.background_colour, 10, "background_colour");
-    v.Int(s.max_button, 16, "max_button");
-    v.Int(s.min_button, 17, "min_button");
-    v.Int(s.control_box, 15, "control_box");
-    v.Int(s.start_position, 18, "start_position");
-    v.Int(s.movable, 19, "movable");
-    v.Int(s.music_play_count, 14, "music_play_count");
-    v.Int(s.enter_moves_focus, 21, "enter_moves_focus");
-    v.Int(s.esc_closes, 22, "esc_closes");
-    v.Int(s.f1_opens_help, 23, "f1_opens_help");
-    v.Int(s.help_context, 25, "help_context");
-    if (s.version > 1) v.Int(s.taskbar_button, 26, "taskbar_button");
+    namespace p = props::window;
+    v.Int(s.border_style, p::kBorderStyle.index, "border_style");
+    v.Int(s.picture_mode, p::kPictureMode.index, "picture_mode");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Int(s.max_button, p::kMaximiseButton.index, "max_button");
+    v.Int(s.min_button, p::kMinimiseButton.index, "min_button");
+    v.Int(s.control_box, p::kControlBox.index, "control_box");
+    v.Int(s.start_position, p::kStartPosition.index, "start_position");
+    v.Int(s.movable, p::kMovable.index, "movable");
+    v.Int(s.music_play_count, p::kMusicPlayCount.index, "music_play_count");
+    v.Int(s.enter_moves_focus, p::kEnterMovesFocus.index, "enter_moves_focus");
+    v.Int(s.esc_closes, p::kEscCloses.index, "esc_closes");
+    v.Int(s.f1_opens_help, p::kF1OpensHelp.index, "f1_opens_help");
+    v.Int(s.help_context, p::kHelpContext.index, "help_context");
+    if (s.version > 1) v.Int(s.taskbar_button, p::kTaskbarButton.index, "taskbar_button");
     if (s.version > 2) {
-      v.Int(s.drag_anywhere, 27, "drag_anywhere");
-      v.Int(s.shape, 28, "shape");
+      v.Int(s.drag_anywhere, p::kDragByAnyPoint.index, "drag_anywhere");
+      v.Int(s.shape, p::kShape.index, "shape");
     }
-    if (s.version > 3) v.Int(s.always_on_top, 29, "always_on_top");
-    if (s.version > 4) v.Int(s.p30, 30, nullptr);
-    if (s.version > 5) v.Text(s.class_name, 31, "class_name");
-    v.Blob(s.background_picture, 11, "background_picture", BlobKind::kPicture);
-    v.Blob(s.icon, 20, "icon", BlobKind::kIcon);
-    v.Blob(s.background_music, 13, "background_music", BlobKind::kSound);
-    v.Text(s.title, 8, "title");
-    v.Text(s.help_file, 24, "help_file");
+    if (s.version > 3) v.Int(s.always_on_top, p::kAlwaysOnTop.index, "always_on_top");
+    if (s.version > 4) v.Int(s.p30, p::kProperty30.index, nullptr);
+    if (s.version > 5) v.Text(s.class_name, p::kClassName.index, "class_name");
+    v.Blob(s.background_picture, p::kBackgroundPicture.index, "background_picture",
+           BlobKind::kPicture);
+    v.Blob(s.icon, p::kIcon.index, "icon", BlobKind::kIcon);
+    v.Blob(s.background_music, p::kBackgroundMusic.index, "background_music", BlobKind::kSound);
+    v.Text(s.title, p::kTitle.index, "title");
+    v.Text(s.help_file, p::kHelpFile.index, "help_file");
   }
 };
 
@@ -127,27 +143,28 @@ struct EditBoxData : VersionedData<kTypeEditBox, 2> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.border, 9, "border");
-    v.Colour(s.text_colour, 10, "text_colour");
-    v.Colour(s.background_colour, 11, "background_colour");
-    v.Int(s.hide_selection, 13, "hide_selection");
-    v.Int(s.max_length, 14, "max_length");
-    v.Int(s.multi_line, 15, "multi_line");
-    v.Int(s.scroll_bars, 16, "scroll_bars");
-    v.Int(s.alignment, 17, "alignment");
-    v.Int(s.input_mode, 18, "input_mode");
-    v.Word(s.password_char, 19, "password_char");
-    v.Int(s.letter_case, 20, "letter_case");
-    v.Int(s.spin, 21, "spin");
-    v.Int(s.spin_min, 22, "spin_min");
-    v.Int(s.spin_max, 23, "spin_max");
-    v.Int(s.selection_start, 24, "selection_start");
-    v.Int(s.selection_length, 25, "selection_length");
-    v.Blob(s.font, 12, "font", BlobKind::kFont);
-    v.Text(s.content, 8, "content");
+    namespace p = props::edit_box;
+    v.Int(s.border, p::kBorder.index, "border");
+    v.Colour(s.text_colour, p::kTextColour.index, "text_colour");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Int(s.hide_selection, p::kHideSelection.index, "hide_selection");
+    v.Int(s.max_length, p::kMaximumLength.index, "max_length");
+    v.Int(s.multi_line, p::kMultiLine.index, "multi_line");
+    v.Int(s.scroll_bars, p::kScrollBars.index, "scroll_bars");
+    v.Int(s.alignment, p::kAlignment.index, "alignment");
+    v.Int(s.input_mode, p::kInputMode.index, "input_mode");
+    v.Word(s.password_char, p::kPasswordCharacter.index, "password_char");
+    v.Int(s.letter_case, p::kLetterCase.index, "letter_case");
+    v.Int(s.spin, p::kSpinControl.index, "spin");
+    v.Int(s.spin_min, p::kSpinMinimum.index, "spin_min");
+    v.Int(s.spin_max, p::kSpinMaximum.index, "spin_max");
+    v.Int(s.selection_start, p::kSelectionStart.index, "selection_start");
+    v.Int(s.selection_length, p::kSelectionLength.index, "selection_length");
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Text(s.content, p::kContent.index, "content");
     if (s.version > 1) {
-      v.Text(s.p27, 27, nullptr);
-      v.Text(s.p28, 28, nullptr);
+      v.Text(s.p27, p::kProperty27.index, nullptr);
+      v.Text(s.p28, p::kProperty28.index, nullptr);
     }
   }
 };
@@ -165,14 +182,15 @@ struct PicBoxData : VersionedData<kTypePicBox, 2> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.border, 8, "border");
-    v.Colour(s.background_colour, 9, "background_colour");
-    v.Int(s.display_mode, 11, "display_mode");
-    v.Int(s.play_animation, 12, "play_animation");
-    v.Blob(s.picture, 10, "picture", BlobKind::kPicture);
+    namespace p = props::pic_box;
+    v.Int(s.border, p::kBorder.index, "border");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Int(s.display_mode, p::kDisplayMode.index, "display_mode");
+    v.Int(s.play_animation, p::kPlayAnimation.index, "play_animation");
+    v.Blob(s.picture, p::kPicture.index, "picture", BlobKind::kPicture);
     if (s.version > 1) {
-      v.Text(s.p13, 13, nullptr);
-      v.Text(s.p14, 14, nullptr);
+      v.Text(s.p13, p::kDataBinding1.index, nullptr);
+      v.Text(s.p14, p::kDataBinding2.index, nullptr);
     }
   }
 };
@@ -188,11 +206,12 @@ struct GroupBoxData : VersionedData<kTypeGroupBox, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.caption_alignment, 9, "caption_alignment");
-    v.Colour(s.text_colour, 10, "text_colour");
-    v.Colour(s.background_colour, 11, "background_colour");
-    v.Blob(s.font, 12, "font", BlobKind::kFont);
-    v.Text(s.caption, 8, "caption");
+    namespace p = props::group_box;
+    v.Int(s.caption_alignment, p::kCaptionAlignment.index, "caption_alignment");
+    v.Colour(s.text_colour, p::kTextColour.index, "text_colour");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Text(s.caption, p::kCaption.index, "caption");
   }
 };
 
@@ -223,28 +242,30 @@ struct LabelData : VersionedData<kTypeLabel, 2> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.effect, 9, "effect");
-    v.Int(s.gradient_border_width, 11, "gradient_border_width");
-    v.Int(s.border, 10, "border");
-    v.Colour(s.border_colour1, 12, "border_colour1");
-    v.Colour(s.border_colour2, 13, "border_colour2");
-    v.Colour(s.border_colour3, 14, "border_colour3");
-    v.Colour(s.text_colour, 16, "text_colour");
-    v.Colour(s.background_colour, 17, "background_colour");
-    v.Int(s.picture_mode, 19, "picture_mode");
-    v.Int(s.gradient_mode, 20, "gradient_mode");
-    v.Colour(s.gradient_colour1, 21, "gradient_colour1");
-    v.Colour(s.gradient_colour2, 22, "gradient_colour2");
-    v.Colour(s.gradient_colour3, 23, "gradient_colour3");
-    v.Int(s.horizontal_alignment, 24, "horizontal_alignment");
-    v.Int(s.vertical_alignment, 26, "vertical_alignment");
-    v.Int(s.word_wrap, 25, "word_wrap");
-    v.Blob(s.font, 15, "font", BlobKind::kFont);
-    v.Blob(s.background_picture, 18, "background_picture", BlobKind::kPicture);
-    v.Text(s.caption, 8, "caption");
+    namespace p = props::label;
+    v.Int(s.effect, p::kEffect.index, "effect");
+    v.Int(s.gradient_border_width, p::kGradientBorderWidth.index, "gradient_border_width");
+    v.Int(s.border, p::kBorder.index, "border");
+    v.Colour(s.border_colour1, p::kGradientBorderColour1.index, "border_colour1");
+    v.Colour(s.border_colour2, p::kGradientBorderColour2.index, "border_colour2");
+    v.Colour(s.border_colour3, p::kGradientBorderColour3.index, "border_colour3");
+    v.Colour(s.text_colour, p::kTextColour.index, "text_colour");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Int(s.picture_mode, p::kPictureMode.index, "picture_mode");
+    v.Int(s.gradient_mode, p::kGradientBackgroundMode.index, "gradient_mode");
+    v.Colour(s.gradient_colour1, p::kGradientBackgroundColour1.index, "gradient_colour1");
+    v.Colour(s.gradient_colour2, p::kGradientBackgroundColour2.index, "gradient_colour2");
+    v.Colour(s.gradient_colour3, p::kGradientBackgroundColour3.index, "gradient_colour3");
+    v.Int(s.horizontal_alignment, p::kHorizontalAlignment.index, "horizontal_alignment");
+    v.Int(s.vertical_alignment, p::kVerticalAlignment.index, "vertical_alignment");
+    v.Int(s.word_wrap, p::kWordWrap.index, "word_wrap");
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Blob(s.background_picture, p::kBackgroundPicture.index, "background_picture",
+           BlobKind::kPicture);
+    v.Text(s.caption, p::kCaption.index, "caption");
     if (s.version > 1) {
-      v.Text(s.p27, 27, nullptr);
-      v.Text(s.p28, 28, nullptr);
+      v.Text(s.p27, p::kDataBinding1.index, nullptr);
+      v.Text(s.p28, p::kDataBinding2.index, nullptr);
     }
   }
 };
@@ -261,12 +282,13 @@ struct ButtonData : VersionedData<kTypeButton, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.button_type, 9, "button_type");
-    v.Int(s.horizontal_alignment, 11, "horizontal_alignment");
-    v.Int(s.vertical_alignment, 12, "vertical_alignment");
-    v.Blob(s.picture, 8, "picture", BlobKind::kPicture);
-    v.Blob(s.font, 13, "font", BlobKind::kFont);
-    v.Text(s.caption, 10, "caption");
+    namespace p = props::button;
+    v.Int(s.button_type, p::kType.index, "button_type");
+    v.Int(s.horizontal_alignment, p::kHorizontalAlignment.index, "horizontal_alignment");
+    v.Int(s.vertical_alignment, p::kVerticalAlignment.index, "vertical_alignment");
+    v.Blob(s.picture, p::kPicture.index, "picture", BlobKind::kPicture);
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Text(s.caption, p::kCaption.index, "caption");
   }
 };
 
@@ -287,17 +309,18 @@ struct RadioBoxData : VersionedData<kTypeRadioBox, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.p9, 9, nullptr);
-    v.Int(s.p10, 10, nullptr);
-    v.Int(s.p12, 12, nullptr);
-    v.Int(s.p13, 13, nullptr);
-    v.Int(s.p14, 14, nullptr);
-    v.Colour(s.text_colour, 15, "text_colour");
-    v.Colour(s.background_colour, 16, "background_colour");
-    v.Int(s.selected, 18, "selected");
-    v.Blob(s.picture, 8, "picture", BlobKind::kPicture);
-    v.Blob(s.font, 17, "font", BlobKind::kFont);
-    v.Text(s.caption, 11, "caption");
+    namespace p = props::radio_box;
+    v.Int(s.p9, p::kProperty9.index, nullptr);
+    v.Int(s.p10, p::kProperty10.index, nullptr);
+    v.Int(s.p12, p::kProperty12.index, nullptr);
+    v.Int(s.p13, p::kProperty13.index, nullptr);
+    v.Int(s.p14, p::kProperty14.index, nullptr);
+    v.Colour(s.text_colour, p::kTextColour.index, "text_colour");
+    v.Colour(s.background_colour, p::kBackgroundColour.index, "background_colour");
+    v.Int(s.selected, p::kSelected.index, "selected");
+    v.Blob(s.picture, p::kPicture.index, "picture", BlobKind::kPicture);
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Text(s.caption, p::kCaption.index, "caption");
   }
 };
 
@@ -313,12 +336,13 @@ struct VScrollBarData : VersionedData<kTypeVScrollBar, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.minimum, 8, "minimum");
-    v.Int(s.maximum, 9, "maximum");
-    v.Int(s.page_change, 10, "page_change");
-    v.Int(s.line_change, 11, "line_change");
-    v.Int(s.position, 12, "position");
-    v.Int(s.thumb_tracking, 13, "thumb_tracking");
+    namespace p = props::vscroll_bar;
+    v.Int(s.minimum, p::kMinimum.index, "minimum");
+    v.Int(s.maximum, p::kMaximum.index, "maximum");
+    v.Int(s.page_change, p::kPageChange.index, "page_change");
+    v.Int(s.line_change, p::kLineChange.index, "line_change");
+    v.Int(s.position, p::kPosition.index, "position");
+    v.Int(s.thumb_tracking, p::kThumbTracking.index, "thumb_tracking");
   }
 };
 
@@ -334,12 +358,13 @@ struct ProcessBarData : VersionedData<kTypeProcessBar, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.border, 8, "border");
-    v.Int(s.vertical, 9, "vertical");
-    v.Int(s.smooth, 10, "smooth");
-    v.Int(s.minimum, 11, "minimum");
-    v.Int(s.maximum, 12, "maximum");
-    v.Int(s.position, 13, "position");
+    namespace p = props::process_bar;
+    v.Int(s.border, p::kBorder.index, "border");
+    v.Int(s.vertical, p::kVertical.index, "vertical");
+    v.Int(s.smooth, p::kSmooth.index, "smooth");
+    v.Int(s.minimum, p::kMinimum.index, "minimum");
+    v.Int(s.maximum, p::kMaximum.index, "maximum");
+    v.Int(s.position, p::kPosition.index, "position");
   }
 };
 
@@ -350,7 +375,8 @@ struct TimerData : VersionedData<kTypeTimer, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.interval, 8, "interval");
+    namespace p = props::timer;
+    v.Int(s.interval, p::kInterval.index, "interval");
   }
 };
 
@@ -367,13 +393,14 @@ struct TransLabelData : VersionedData<kTypeTransLabel, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Int(s.effect, 9, "effect");
-    v.Colour(s.text_colour, 11, "text_colour");
-    v.Int(s.horizontal_alignment, 12, "horizontal_alignment");
-    v.Int(s.vertical_alignment, 14, "vertical_alignment");
-    v.Int(s.word_wrap, 13, "word_wrap");
-    v.Blob(s.font, 10, "font", BlobKind::kFont);
-    v.Text(s.caption, 8, "caption");
+    namespace p = props::trans_label;
+    v.Int(s.effect, p::kEffect.index, "effect");
+    v.Colour(s.text_colour, p::kTextColour.index, "text_colour");
+    v.Int(s.horizontal_alignment, p::kHorizontalAlignment.index, "horizontal_alignment");
+    v.Int(s.vertical_alignment, p::kVerticalAlignment.index, "vertical_alignment");
+    v.Int(s.word_wrap, p::kWordWrap.index, "word_wrap");
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Text(s.caption, p::kCaption.index, "caption");
   }
 };
 
@@ -406,32 +433,37 @@ struct SuperBtnData : VersionedData<kTypeSuperBtn, 2> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
+    namespace p = props::super_btn;
     static constexpr const char* kStateColourNames[6] = {"state_colour1", "state_colour2",
                                                          "state_colour3", "state_colour4",
                                                          "state_colour5", "state_colour6"};
-    v.Int(s.button_style, 8, "button_style");
-    v.Int(s.check_box_mode, 9, "check_box_mode");
-    v.Int(s.checked, 10, "checked");
-    v.Int(s.picture_alignment, 11, "picture_alignment");
-    v.Int(s.p12, 12, nullptr);
-    v.Int(s.p13, 13, nullptr);
-    v.Int(s.p14, 14, nullptr);
-    v.Colour(s.picture2_colour, 18, "picture2_colour");
-    v.Colour(s.picture1_colour, 16, "picture1_colour");
-    v.Int(s.use_default_colours, 23, "use_default_colours");
-    v.Int(s.p30, 30, nullptr);
-    v.Int(s.default_button, 34, "default_button");
-    for (int i = 0; i < 6; ++i) v.Colour(s.state_colours[i], 24 + i, kStateColourNames[i]);
-    v.Blob(s.picture2, 17, "picture2", BlobKind::kPicture);
-    v.Blob(s.picture1, 15, "picture1", BlobKind::kPicture);
-    v.Blob(s.font, 21, "font", BlobKind::kFont);
-    v.Blob(s.sound1, 31, "sound1", BlobKind::kSound);
-    v.Blob(s.sound2, 32, "sound2", BlobKind::kSound);
-    v.Text(s.caption, 22, "caption");
-    v.Text(s.tooltip, 33, "tooltip");
+    v.Int(s.button_style, p::kButtonStyle.index, "button_style");
+    v.Int(s.check_box_mode, p::kCheckBoxMode.index, "check_box_mode");
+    v.Int(s.checked, p::kChecked.index, "checked");
+    v.Int(s.picture_alignment, p::kPictureAlignment.index, "picture_alignment");
+    v.Int(s.p12, p::kProperty12.index, nullptr);
+    v.Int(s.p13, p::kProperty13.index, nullptr);
+    v.Int(s.p14, p::kProperty14.index, nullptr);
+    v.Colour(s.picture2_colour, p::kPicture2Colour.index, "picture2_colour");
+    v.Colour(s.picture1_colour, p::kPicture1Colour.index, "picture1_colour");
+    v.Int(s.use_default_colours, p::kUseDefaultColours.index, "use_default_colours");
+    v.Int(s.p30, p::kProperty30.index, nullptr);
+    v.Int(s.default_button, p::kDefaultPushButton.index, "default_button");
+    // Text and background colours for normal, mouse over and pressed, one after another.
+    static_assert(p::kBackgroundColourPressed.index == p::kTextColourNormal.index + 5);
+    for (int i = 0; i < 6; ++i) {
+      v.Colour(s.state_colours[i], p::kTextColourNormal.index + i, kStateColourNames[i]);
+    }
+    v.Blob(s.picture2, p::kPicture2.index, "picture2", BlobKind::kPicture);
+    v.Blob(s.picture1, p::kPicture1.index, "picture1", BlobKind::kPicture);
+    v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
+    v.Blob(s.sound1, p::kSound1.index, "sound1", BlobKind::kSound);
+    v.Blob(s.sound2, p::kSound2.index, "sound2", BlobKind::kSound);
+    v.Text(s.caption, p::kCaption.index, "caption");
+    v.Text(s.tooltip, p::kTooltip.index, "tooltip");
     if (s.version > 1) {
-      v.Colour(s.picture3_colour, 20, "picture3_colour");
-      v.Blob(s.picture3, 19, "picture3", BlobKind::kPicture);
+      v.Colour(s.picture3_colour, p::kPicture3Colour.index, "picture3_colour");
+      v.Blob(s.picture3, p::kPicture3.index, "picture3", BlobKind::kPicture);
     }
   }
 };
@@ -444,8 +476,9 @@ struct SplitterBarData : VersionedData<kTypeSplitterBar, 1> {
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
-    v.Colour(s.colour, 8, "colour");
-    v.Int(s.p9, 9, nullptr);
+    namespace p = props::splitter_bar;
+    v.Colour(s.colour, p::kFillColour.index, "colour");
+    v.Int(s.p9, p::kProperty9.index, nullptr);
   }
 };
 

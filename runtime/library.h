@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "forms/props/property.h"
+
 namespace rc {
 
 constexpr uint32_t kLibrarySignature = 0x01312D65;
@@ -32,23 +34,24 @@ struct PropertyEntry {
   constexpr uint16_t kind() const { return uint16_t(kind_and_flags & 0xFFFF); }
 };
 
-// Property kinds (how a value of the property travels, see property access).
+// Property kinds (how a value of the property travels, see property access). The unit types'
+// properties declare theirs as props::Kind (forms/props/property.h); these are the same numbers.
 enum : uint16_t {
-  kKindInteger = 1000,
-  kKindInteger2 = 1001,
-  kKindDouble = 1002,
-  kKindBool = 1003,
-  kKindDateTime = 1004,
-  kKindText = 1005,
-  kKindChoice = 1006,
-  kKindPicture = 1009,
-  kKindIcon = 1010,
-  kKindCursor = 1011,
-  kKindSound = 1012,
-  kKindFont = 1013,
-  kKindColour = 1014,
-  kKindColour2 = 1015,
-  kKindColour3 = 1017,
+  kKindInteger = uint16_t(props::Kind::kInteger),
+  kKindInteger2 = uint16_t(props::Kind::kInteger2),
+  kKindDouble = uint16_t(props::Kind::kDouble),
+  kKindBool = uint16_t(props::Kind::kBool),
+  kKindDateTime = uint16_t(props::Kind::kDateTime),
+  kKindText = uint16_t(props::Kind::kText),
+  kKindChoice = uint16_t(props::Kind::kChoice),
+  kKindPicture = uint16_t(props::Kind::kPicture),
+  kKindIcon = uint16_t(props::Kind::kIcon),
+  kKindCursor = uint16_t(props::Kind::kCursor),
+  kKindSound = uint16_t(props::Kind::kSound),
+  kKindFont = uint16_t(props::Kind::kFont),
+  kKindColour = uint16_t(props::Kind::kColour),
+  kKindColour2 = uint16_t(props::Kind::kColour2),
+  kKindColour3 = uint16_t(props::Kind::kColour3),
 };
 
 // Type flags the runtime tests.

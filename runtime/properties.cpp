@@ -1,6 +1,7 @@
 #include "runtime/properties.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "commands/values.h"
@@ -42,9 +43,34 @@ Target Locate(uint32_t window_id, uint32_t unit_id) {
   return {def, *index, obj != nullptr && obj->live() ? obj : nullptr};
 }
 
+// An index past a type's property table names nothing the type has: a fault of the caller. The
+// value then travels as an integer that the type ignores (a read gives 0), as it always has;
+// every build tells a debugger which type and index it was, and builds with ROLLCALL_CHECKS (on
+// wherever NDEBUG is off, or when the build defines it) stop there with the runtime's error
+// report, so that the fault cannot go unseen while the program is being made.
+#if !defined(ROLLCALL_CHECKS) && !defined(NDEBUG)
+#define ROLLCALL_CHECKS 1
+#endif
+
+void ReportIndexPastTable(const DataTypeDescriptor& type, uint32_t type_code, int32_t index) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "property index %d is past the table of unit type %s (0x%08X, %u properties)",
+                int(index), type.english_name != nullptr ? type.english_name : "?",
+                unsigned(type_code), unsigned(type.property_count));
+  OutputDebugStringA(text);
+#if ROLLCALL_CHECKS
+  ReportError(text, 0);
+#endif
+}
+
 uint16_t KindOf(uint32_t type_code, int32_t index) {
   const DataTypeDescriptor* type = FindDataType(type_code);
-  if (type == nullptr || index < 0 || uint32_t(index) >= type->property_count) return 0;
+  if (type == nullptr || index < 0) return 0;
+  if (uint32_t(index) >= type->property_count) {
+    ReportIndexPastTable(*type, type_code, index);
+    return 0;
+  }
   return type->properties[index].kind();
 }
 

@@ -46,4 +46,9 @@ inline constexpr Property kCommon[] = {kLeft, kTop,     kWidth,    kHeight,
                                        kTag,  kVisible, kDisabled, kCursor};
 inline constexpr int32_t kFirstOwn = 8;
 
+// A type's own property as its unit type's operations number it: the index less kFirstOwn.
+constexpr int32_t Own(const Property& p) {
+  return p.index - kFirstOwn;
+}
+
 }  // namespace rc::props

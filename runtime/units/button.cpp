@@ -6,25 +6,13 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kButtonPropertyCount> kButtonProperties = ControlProperties({
-    kKindPicture,  // 8 picture
-    kKindChoice,   // 9 type: 1 the default push button
-    kKindText,     // 10 caption
-    kKindChoice,   // 11 horizontal alignment
-    kKindChoice,   // 12 vertical alignment
-    kKindFont,     // 13 font
-});
+constexpr std::array<PropertyEntry, kButtonPropertyCount> kButtonProperties =
+    PropertyTable(props::button::kOwn);
 
 namespace {
 
-enum : int32_t {  // property index - 8
-  kPicture = 0,
-  kType,
-  kCaption,
-  kHorizontalAlignment,
-  kVerticalAlignment,
-  kFont,
-};
+namespace prop = props::button;
+
 enum : int32_t {
   kEventClicked = 0,
 };
@@ -98,22 +86,22 @@ void ButtonUnit::SetFont(const PropertyValue& value) {
 
 int ButtonUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kPicture:
+    case Own(prop::kPicture):
       SetPicture(value);
       break;
-    case kType:
+    case Own(prop::kType):
       SetType(value.i);
       break;
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kHorizontalAlignment:
+    case Own(prop::kHorizontalAlignment):
       SetAlignment(&data_.horizontal_alignment, value.i);
       break;
-    case kVerticalAlignment:
+    case Own(prop::kVerticalAlignment):
       SetAlignment(&data_.vertical_alignment, value.i);
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
     default:
@@ -124,22 +112,22 @@ int ButtonUnit::Changed(int32_t index, const PropertyValue& value) {
 
 int ButtonUnit::Get(int32_t index, PropertyValue* out) {
   switch (index) {
-    case kPicture:
+    case Own(prop::kPicture):
       BytesValue(data_.picture, out);
       return 1;
-    case kType:
+    case Own(prop::kType):
       out->i = data_.button_type;
       return 1;
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(data_.caption, out);
       return 1;
-    case kHorizontalAlignment:
+    case Own(prop::kHorizontalAlignment):
       out->i = data_.horizontal_alignment;
       return 1;
-    case kVerticalAlignment:
+    case Own(prop::kVerticalAlignment):
       out->i = data_.vertical_alignment;
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(data_.font, out);
       return 1;
     default:

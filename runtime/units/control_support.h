@@ -1,6 +1,7 @@
 // What the unit types share, whether native controls or drawn by the runtime: the property
-// table, the interface function made from the type's class, the save operation, the frame
-// styles of a border choice, the colours a control paints with, its font and picture.
+// table made of the type's declared properties, the interface function made from the type's
+// class, the save operation, the frame styles of a border choice, the colours a control paints
+// with, its font and picture.
 //
 // A type's class provides
 //   static UnitObject* Create(const CreateArgs& args);            operation 1
@@ -8,6 +9,7 @@
 //   int Get(int32_t index, PropertyValue* out);                   operation 6 (index - 8)
 //   Data Snapshot();                                              the current typed data (5)
 // and ControlInterface<Class> turns these into the operations the runtime looks up by number.
+// Changed and Get name a property as Own(props::<type>::kX), its index less 8.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,7 @@
 #include <string>
 
 #include "commands/values.h"
+#include "forms/props/property.h"
 #include "forms/type_data.h"
 #include "runtime/draw/font.h"
 #include "runtime/draw/picture.h"
@@ -26,29 +29,53 @@
 
 namespace rc {
 
-constexpr size_t kCommonPropertyCount = 8;
+constexpr size_t kCommonPropertyCount = size_t(props::kFirstOwn);
+static_assert(sizeof props::kCommon / sizeof props::kCommon[0] == kCommonPropertyCount);
 
-// A property table: the eight common properties, then the type's own kinds from index 8 on.
+using props::Own;
+
+// Reached only while a property table is made of a list that is not in index order from 8;
+// not being constexpr, it makes such a table fail to compile.
+inline void OwnPropertiesOutOfIndexOrder() {}
+
+// A property table: the eight common properties, then the type's own properties (its
+// props::<type>::kOwn), each at its index.
 template <size_t N>
-constexpr std::array<PropertyEntry, kCommonPropertyCount + N> ControlProperties(
-    const uint16_t (&kinds)[N]) {
+constexpr std::array<PropertyEntry, kCommonPropertyCount + N> PropertyTable(
+    const props::Property (&own)[N]) {
   std::array<PropertyEntry, kCommonPropertyCount + N> table{};
-  const uint16_t common[kCommonPropertyCount] = {kKindInteger, kKindInteger, kKindInteger,
-                                                 kKindInteger, kKindText,    kKindBool,
-                                                 kKindBool,    kKindCursor};
   for (size_t i = 0; i < kCommonPropertyCount; ++i) {
-    table[i] = Property(common[i], kCommonEditorFlags);
+    table[i] = Property(uint16_t(props::kCommon[i].kind), kCommonEditorFlags);
   }
-  for (size_t i = 0; i < N; ++i) table[kCommonPropertyCount + i] = Property(kinds[i]);
+  for (size_t i = 0; i < N; ++i) {
+    if (own[i].index != props::kFirstOwn + int32_t(i)) OwnPropertiesOutOfIndexOrder();
+    table[kCommonPropertyCount + i] = Property(uint16_t(own[i].kind));
+  }
   return table;
 }
 // A type with no properties of its own.
-constexpr std::array<PropertyEntry, kCommonPropertyCount> ControlProperties() {
-  const uint16_t none[1] = {0};
-  std::array<PropertyEntry, kCommonPropertyCount + 1> with_one = ControlProperties(none);
+constexpr std::array<PropertyEntry, kCommonPropertyCount> PropertyTable() {
   std::array<PropertyEntry, kCommonPropertyCount> table{};
-  for (size_t i = 0; i < kCommonPropertyCount; ++i) table[i] = with_one[i];
+  for (size_t i = 0; i < kCommonPropertyCount; ++i) {
+    table[i] = Property(uint16_t(props::kCommon[i].kind), kCommonEditorFlags);
+  }
   return table;
+}
+
+// One number property of a unit and its value, for a get-property answered from a list.
+struct NumberOf {
+  props::Property property;
+  int32_t value;
+};
+// The value of the listed property with this index (index - 8); false when none has it.
+template <size_t N>
+bool NumberValue(const NumberOf (&numbers)[N], int32_t index, PropertyValue* out) {
+  for (const NumberOf& n : numbers) {
+    if (Own(n.property) != index) continue;
+    out->i = n.value;
+    return true;
+  }
+  return false;
 }
 
 // The typed data of a record; false when the type refuses it, and the create operation fails.

@@ -14,55 +14,13 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kEditBoxPropertyCount> kEditBoxProperties = ControlProperties({
-    kKindText,     // 8 content
-    kKindChoice,   // 9 border
-    kKindColour,   // 10 text colour
-    kKindColour,   // 11 background colour
-    kKindFont,     // 12 font
-    kKindBool,     // 13 hide selection
-    kKindInteger,  // 14 maximum length
-    kKindBool,     // 15 multi-line
-    kKindChoice,   // 16 scroll bars
-    kKindChoice,   // 17 alignment
-    kKindChoice,   // 18 input mode
-    kKindInteger,  // 19 password character
-    kKindChoice,   // 20 letter case
-    kKindBool,     // 21 spin control
-    kKindInteger,  // 22 spin minimum
-    kKindInteger,  // 23 spin maximum
-    kKindInteger,  // 24 selection start
-    kKindInteger,  // 25 selection length
-    kKindText,     // 26 selected text
-    kKindText,     // 27
-    kKindText,     // 28
-});
+constexpr std::array<PropertyEntry, kEditBoxPropertyCount> kEditBoxProperties =
+    PropertyTable(props::edit_box::kOwn);
 
 namespace {
 
-enum : int32_t {  // property index - 8
-  kContent = 0,
-  kBorder,
-  kTextColour,
-  kBackgroundColour,
-  kFont,
-  kHideSelection,
-  kMaxLength,
-  kMultiLine,
-  kScrollBars,
-  kAlignment,
-  kInputMode,
-  kPasswordChar,
-  kLetterCase,
-  kSpin,
-  kSpinMinimum,
-  kSpinMaximum,
-  kSelectionStart,
-  kSelectionLength,
-  kSelectedText,
-  kP27,
-  kP28,
-};
+namespace prop = props::edit_box;
+
 enum : int32_t {
   kEventChanged = 0,
 };
@@ -312,63 +270,63 @@ void EditBoxUnit::PlaceSpin() {
 
 int EditBoxUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kContent:
+    case Own(prop::kContent):
       SetContent(value);
       return 0;
-    case kBorder:
+    case Own(prop::kBorder):
       SetBorder(value.i);
       return 0;
-    case kTextColour:
+    case Own(prop::kTextColour):
       SetColour(&data_.text_colour, value.i);
       return 0;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       SetColour(&data_.background_colour, value.i);
       return 0;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       return 0;
-    case kHideSelection:
+    case Own(prop::kHideSelection):
       return SetStyleField(&data_.hide_selection, value.i != 0, 1);
-    case kMaxLength:
+    case Own(prop::kMaximumLength):
       SetMaxLength(value.i);
       return 0;
-    case kMultiLine:
+    case Own(prop::kMultiLine):
       return SetStyleField(&data_.multi_line, value.i != 0, 1);
-    case kScrollBars:
+    case Own(prop::kScrollBars):
       return SetStyleField(&data_.scroll_bars, value.i, 3);
-    case kAlignment:
+    case Own(prop::kAlignment):
       return SetStyleField(&data_.alignment, value.i, 2);
-    case kInputMode:
+    case Own(prop::kInputMode):
       SetInputMode(value.i);
       return 0;
-    case kPasswordChar:
+    case Own(prop::kPasswordCharacter):
       SetPasswordChar(value.i);
       return 0;
-    case kLetterCase:
+    case Own(prop::kLetterCase):
       SetLetterCase(value.i);
       return 0;
-    case kSpin:
+    case Own(prop::kSpinControl):
       SetSpinField(&data_.spin, value.i);
       return 0;
-    case kSpinMinimum:
+    case Own(prop::kSpinMinimum):
       SetSpinField(&data_.spin_min, value.i);
       return 0;
-    case kSpinMaximum:
+    case Own(prop::kSpinMaximum):
       SetSpinField(&data_.spin_max, value.i);
       return 0;
-    case kSelectionStart:
+    case Own(prop::kSelectionStart):
       SetSelection(&data_.selection_start, value.i);
       return 0;
-    case kSelectionLength:
+    case Own(prop::kSelectionLength):
       SetSelection(&data_.selection_length, value.i);
       return 0;
-    case kSelectedText:
+    case Own(prop::kSelectedText):
       ReplaceSelection(value);
       return 0;
-    case kP27:
+    case Own(prop::kProperty27):
       StoreText(&data_.p27, value);
       return 0;
-    case kP28:
+    case Own(prop::kProperty28):
       StoreText(&data_.p28, value);
       return 0;
     default:
@@ -379,31 +337,31 @@ int EditBoxUnit::Changed(int32_t index, const PropertyValue& value) {
 // The properties that are plain numbers of the data.
 const int32_t* EditBoxUnit::Number(int32_t index) const {
   switch (index) {
-    case kBorder:
+    case Own(prop::kBorder):
       return &data_.border;
-    case kHideSelection:
+    case Own(prop::kHideSelection):
       return &data_.hide_selection;
-    case kMaxLength:
+    case Own(prop::kMaximumLength):
       return &data_.max_length;
-    case kMultiLine:
+    case Own(prop::kMultiLine):
       return &data_.multi_line;
-    case kScrollBars:
+    case Own(prop::kScrollBars):
       return &data_.scroll_bars;
-    case kAlignment:
+    case Own(prop::kAlignment):
       return &data_.alignment;
-    case kInputMode:
+    case Own(prop::kInputMode):
       return &data_.input_mode;
-    case kLetterCase:
+    case Own(prop::kLetterCase):
       return &data_.letter_case;
-    case kSpin:
+    case Own(prop::kSpinControl):
       return &data_.spin;
-    case kSpinMinimum:
+    case Own(prop::kSpinMinimum):
       return &data_.spin_min;
-    case kSpinMaximum:
+    case Own(prop::kSpinMaximum):
       return &data_.spin_max;
-    case kSelectionStart:
+    case Own(prop::kSelectionStart):
       return &data_.selection_start;
-    case kSelectionLength:
+    case Own(prop::kSelectionLength):
       return &data_.selection_length;
     default:
       return nullptr;
@@ -417,32 +375,32 @@ int EditBoxUnit::Get(int32_t index, PropertyValue* out) {
     return 1;
   }
   switch (index) {
-    case kContent:
+    case Own(prop::kContent):
       TextValue(data_.content, out);
       return 1;
-    case kTextColour:
+    case Own(prop::kTextColour):
       out->i = int32_t(data_.text_colour);
       return 1;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       out->i = int32_t(data_.background_colour);
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(data_.font, out);
       return 1;
-    case kPasswordChar:
+    case Own(prop::kPasswordCharacter):
       out->i = data_.password_char;
       return 1;
-    case kSelectedText: {
+    case Own(prop::kSelectedText): {
       std::wstring text = Wide(data_.content);
       size_t start = std::min(size_t(data_.selection_start), text.size());
       selected_text_ = Gbk(text.substr(start, size_t(data_.selection_length)));
       TextValue(selected_text_, out);
       return 1;
     }
-    case kP27:
+    case Own(prop::kProperty27):
       TextValue(data_.p27, out);
       return 1;
-    case kP28:
+    case Own(prop::kProperty28):
       TextValue(data_.p28, out);
       return 1;
     default:

@@ -8,23 +8,12 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kGroupBoxPropertyCount> kGroupBoxProperties = ControlProperties({
-    kKindText,    // 8 caption
-    kKindChoice,  // 9 caption alignment
-    kKindColour,  // 10 text colour
-    kKindColour,  // 11 background colour
-    kKindFont,    // 12 font
-});
+constexpr std::array<PropertyEntry, kGroupBoxPropertyCount> kGroupBoxProperties =
+    PropertyTable(props::group_box::kOwn);
 
 namespace {
 
-enum : int32_t {  // property index - 8
-  kCaption = 0,
-  kAlignment,
-  kTextColour,
-  kBackgroundColour,
-  kFont,
-};
+namespace prop = props::group_box;
 
 class GroupBoxUnit : public UnitWindow {
  public:
@@ -83,19 +72,19 @@ void GroupBoxUnit::SetFont(const PropertyValue& value) {
 
 int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kAlignment:
+    case Own(prop::kCaptionAlignment):
       SetAlignment(value.i);
       break;
-    case kTextColour:
+    case Own(prop::kTextColour):
       SetColour(&data_.text_colour, value.i);
       break;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       SetColour(&data_.background_colour, value.i);
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
     default:
@@ -106,19 +95,19 @@ int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
 
 int GroupBoxUnit::Get(int32_t index, PropertyValue* out) {
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(data_.caption, out);
       return 1;
-    case kAlignment:
+    case Own(prop::kCaptionAlignment):
       out->i = data_.caption_alignment;
       return 1;
-    case kTextColour:
+    case Own(prop::kTextColour):
       out->i = int32_t(data_.text_colour);
       return 1;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       out->i = int32_t(data_.background_colour);
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(data_.font, out);
       return 1;
     default:

@@ -16,57 +16,14 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kLabelPropertyCount> kLabelProperties = ControlProperties({
-    kKindText,     // 8 caption
-    kKindChoice,   // 9 effect
-    kKindChoice,   // 10 border
-    kKindInteger,  // 11 gradient border width
-    kKindColour,   // 12 gradient border colour 1
-    kKindColour,   // 13 gradient border colour 2
-    kKindColour,   // 14 gradient border colour 3
-    kKindFont,     // 15 font
-    kKindColour,   // 16 text colour
-    kKindColour,   // 17 background colour
-    kKindPicture,  // 18 background picture
-    kKindChoice,   // 19 picture mode
-    kKindChoice,   // 20 gradient background mode
-    kKindColour,   // 21 gradient background colour 1
-    kKindColour,   // 22 gradient background colour 2
-    kKindColour,   // 23 gradient background colour 3
-    kKindChoice,   // 24 horizontal alignment
-    kKindBool,     // 25 word wrap
-    kKindChoice,   // 26 vertical alignment
-    kKindText,     // 27 data binding
-    kKindText,     // 28 data binding
-});
+constexpr std::array<PropertyEntry, kLabelPropertyCount> kLabelProperties =
+    PropertyTable(props::label::kOwn);
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"Label";
+namespace prop = props::label;
 
-enum : int32_t {  // property index - 8
-  kCaption = 0,
-  kEffect = 1,
-  kBorder = 2,
-  kFrameWidth = 3,
-  kFrameColour1 = 4,
-  kFrameColour2 = 5,
-  kFrameColour3 = 6,
-  kFont = 7,
-  kTextColour = 8,
-  kBackgroundColour = 9,
-  kPicture = 10,
-  kPictureMode = 11,
-  kGradientMode = 12,
-  kGradientColour1 = 13,
-  kGradientColour2 = 14,
-  kGradientColour3 = 15,
-  kHorizontalAlignment = 16,
-  kWordWrap = 17,
-  kVerticalAlignment = 18,
-  kBinding1 = 19,
-  kBinding2 = 20,
-};
+constexpr wchar_t kClassName[] = L"Label";
 
 constexpr int kGradientFrameBorder = 6;
 constexpr int kLastBorder = 6;
@@ -259,67 +216,67 @@ int Label::Changed(int32_t index, const PropertyValue& value) {
   forms::LabelData& d = s_.data;
   const auto colour = uint32_t(value.i);
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kEffect:
+    case Own(prop::kEffect):
       SetLook(&d.effect, ClampTo(value.i, 0, 3));
       break;
-    case kBorder:
+    case Own(prop::kBorder):
       SetBorder(ClampTo(value.i, 0, kLastBorder));
       break;
-    case kFrameWidth:
+    case Own(prop::kGradientBorderWidth):
       SetLook(&d.gradient_border_width, std::max(value.i, kMinFrameWidth));
       break;
-    case kFrameColour1:
+    case Own(prop::kGradientBorderColour1):
       SetLook(&d.border_colour1, colour);
       break;
-    case kFrameColour2:
+    case Own(prop::kGradientBorderColour2):
       SetLook(&d.border_colour2, colour);
       break;
-    case kFrameColour3:
+    case Own(prop::kGradientBorderColour3):
       SetLook(&d.border_colour3, colour);
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
-    case kTextColour:
+    case Own(prop::kTextColour):
       SetLook(&d.text_colour, colour);
       break;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       SetLook(&d.background_colour, colour);
       break;
-    case kPicture:
+    case Own(prop::kBackgroundPicture):
       SetPicture(value);
       break;
-    case kPictureMode:
+    case Own(prop::kPictureMode):
       SetLook(&d.picture_mode, ClampTo(value.i, 0, 2));
       break;
-    case kGradientMode:
+    case Own(prop::kGradientBackgroundMode):
       SetLook(&d.gradient_mode, ClampTo(value.i, 0, kLastGradientMode));
       break;
-    case kGradientColour1:
+    case Own(prop::kGradientBackgroundColour1):
       SetLook(&d.gradient_colour1, colour);
       break;
-    case kGradientColour2:
+    case Own(prop::kGradientBackgroundColour2):
       SetLook(&d.gradient_colour2, colour);
       break;
-    case kGradientColour3:
+    case Own(prop::kGradientBackgroundColour3):
       SetLook(&d.gradient_colour3, colour);
       break;
-    case kHorizontalAlignment:
+    case Own(prop::kHorizontalAlignment):
       SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
       break;
-    case kWordWrap:
+    case Own(prop::kWordWrap):
       SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
       break;
-    case kVerticalAlignment:
+    case Own(prop::kVerticalAlignment):
       SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
       break;
-    case kBinding1:
+    case Own(prop::kDataBinding1):
       StoreText(&d.p27, value);
       break;
-    case kBinding2:
+    case Own(prop::kDataBinding2):
       StoreText(&d.p28, value);
       break;
     default:
@@ -330,49 +287,43 @@ int Label::Changed(int32_t index, const PropertyValue& value) {
 
 int Label::Get(int32_t index, PropertyValue* out) const {
   const forms::LabelData& d = s_.data;
-  // The number properties by index; the texts and byte properties in between are answered
-  // below and hold 0 here.
-  const uint32_t numbers[] = {
-      0,
-      uint32_t(d.effect),
-      uint32_t(d.border),
-      uint32_t(d.gradient_border_width),
-      d.border_colour1,
-      d.border_colour2,
-      d.border_colour3,
-      0,
-      d.text_colour,
-      d.background_colour,
-      0,
-      uint32_t(d.picture_mode),
-      uint32_t(d.gradient_mode),
-      d.gradient_colour1,
-      d.gradient_colour2,
-      d.gradient_colour3,
-      uint32_t(d.horizontal_alignment),
-      uint32_t(d.word_wrap),
-      uint32_t(d.vertical_alignment),
+  // The number properties; the texts and byte properties are answered below.
+  const NumberOf numbers[] = {
+      {prop::kEffect, d.effect},
+      {prop::kBorder, d.border},
+      {prop::kGradientBorderWidth, d.gradient_border_width},
+      {prop::kGradientBorderColour1, int32_t(d.border_colour1)},
+      {prop::kGradientBorderColour2, int32_t(d.border_colour2)},
+      {prop::kGradientBorderColour3, int32_t(d.border_colour3)},
+      {prop::kTextColour, int32_t(d.text_colour)},
+      {prop::kBackgroundColour, int32_t(d.background_colour)},
+      {prop::kPictureMode, d.picture_mode},
+      {prop::kGradientBackgroundMode, d.gradient_mode},
+      {prop::kGradientBackgroundColour1, int32_t(d.gradient_colour1)},
+      {prop::kGradientBackgroundColour2, int32_t(d.gradient_colour2)},
+      {prop::kGradientBackgroundColour3, int32_t(d.gradient_colour3)},
+      {prop::kHorizontalAlignment, d.horizontal_alignment},
+      {prop::kWordWrap, d.word_wrap},
+      {prop::kVerticalAlignment, d.vertical_alignment},
   };
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(d.caption, out);
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(d.font, out);
       return 1;
-    case kPicture:
+    case Own(prop::kBackgroundPicture):
       BytesValue(d.background_picture, out);
       return 1;
-    case kBinding1:
+    case Own(prop::kDataBinding1):
       TextValue(d.p27, out);
       return 1;
-    case kBinding2:
+    case Own(prop::kDataBinding2):
       TextValue(d.p28, out);
       return 1;
     default:
-      if (index < 0 || index >= int32_t(std::size(numbers))) return 0;
-      out->i = int32_t(numbers[index]);
-      return 1;
+      return NumberValue(numbers, index, out) ? 1 : 0;
   }
 }
 

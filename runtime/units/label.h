@@ -4,13 +4,14 @@
 
 #include <array>
 
+#include "forms/props/label.h"
 #include "runtime/library.h"
 #include "runtime/units/native_controls.h"
 
 namespace rc {
 
 constexpr uint32_t kLabelTypeFlags = 0x84012040;
-constexpr size_t kLabelPropertyCount = 29;
+constexpr size_t kLabelPropertyCount = props::label::kCount;
 
 extern const std::array<PropertyEntry, kLabelPropertyCount> kLabelProperties;
 void* LabelInterface(int32_t op);

@@ -7,6 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "forms/props/button.h"
+#include "forms/props/edit_box.h"
+#include "forms/props/group_box.h"
+#include "forms/props/process_bar.h"
+#include "forms/props/radio_box.h"
+#include "forms/props/sys_volume.h"
+#include "forms/props/timer.h"
+#include "forms/props/vscroll_bar.h"
 #include "runtime/library.h"
 
 namespace rc {
@@ -21,7 +29,7 @@ constexpr DataTypeDescriptor ControlTypeDescriptor(const char* name, const char*
 }
 
 constexpr uint32_t kEditBoxTypeFlags = 0x80000040;
-constexpr size_t kEditBoxPropertyCount = 29;
+constexpr size_t kEditBoxPropertyCount = props::edit_box::kCount;
 extern const std::array<PropertyEntry, kEditBoxPropertyCount> kEditBoxProperties;
 void* EditBoxInterface(int32_t op);
 constexpr DataTypeDescriptor EditBoxTypeDescriptor() {
@@ -30,7 +38,7 @@ constexpr DataTypeDescriptor EditBoxTypeDescriptor() {
 }
 
 constexpr uint32_t kGroupBoxTypeFlags = 0x840140C0;
-constexpr size_t kGroupBoxPropertyCount = 13;
+constexpr size_t kGroupBoxPropertyCount = props::group_box::kCount;
 extern const std::array<PropertyEntry, kGroupBoxPropertyCount> kGroupBoxProperties;
 void* GroupBoxInterface(int32_t op);
 constexpr DataTypeDescriptor GroupBoxTypeDescriptor() {
@@ -39,7 +47,7 @@ constexpr DataTypeDescriptor GroupBoxTypeDescriptor() {
 }
 
 constexpr uint32_t kButtonTypeFlags = 0x80000840;
-constexpr size_t kButtonPropertyCount = 14;
+constexpr size_t kButtonPropertyCount = props::button::kCount;
 extern const std::array<PropertyEntry, kButtonPropertyCount> kButtonProperties;
 void* ButtonInterface(int32_t op);
 constexpr DataTypeDescriptor ButtonTypeDescriptor() {
@@ -48,7 +56,7 @@ constexpr DataTypeDescriptor ButtonTypeDescriptor() {
 }
 
 constexpr uint32_t kRadioBoxTypeFlags = 0x80000440;
-constexpr size_t kRadioBoxPropertyCount = 19;
+constexpr size_t kRadioBoxPropertyCount = props::radio_box::kCount;
 extern const std::array<PropertyEntry, kRadioBoxPropertyCount> kRadioBoxProperties;
 void* RadioBoxInterface(int32_t op);
 constexpr DataTypeDescriptor RadioBoxTypeDescriptor() {
@@ -57,7 +65,7 @@ constexpr DataTypeDescriptor RadioBoxTypeDescriptor() {
 }
 
 constexpr uint32_t kVScrollBarTypeFlags = 0x80020040;
-constexpr size_t kVScrollBarPropertyCount = 14;
+constexpr size_t kVScrollBarPropertyCount = props::vscroll_bar::kCount;
 extern const std::array<PropertyEntry, kVScrollBarPropertyCount> kVScrollBarProperties;
 void* VScrollBarInterface(int32_t op);
 constexpr DataTypeDescriptor VScrollBarTypeDescriptor() {
@@ -67,7 +75,7 @@ constexpr DataTypeDescriptor VScrollBarTypeDescriptor() {
 }
 
 constexpr uint32_t kProcessBarTypeFlags = 0x84010040;
-constexpr size_t kProcessBarPropertyCount = 14;
+constexpr size_t kProcessBarPropertyCount = props::process_bar::kCount;
 extern const std::array<PropertyEntry, kProcessBarPropertyCount> kProcessBarProperties;
 void* ProcessBarInterface(int32_t op);
 constexpr DataTypeDescriptor ProcessBarTypeDescriptor() {
@@ -77,7 +85,7 @@ constexpr DataTypeDescriptor ProcessBarTypeDescriptor() {
 }
 
 constexpr uint32_t kTimerTypeFlags = 0x80008040;
-constexpr size_t kTimerPropertyCount = 9;
+constexpr size_t kTimerPropertyCount = props::timer::kCount;
 extern const std::array<PropertyEntry, kTimerPropertyCount> kTimerProperties;
 void* TimerInterface(int32_t op);
 constexpr DataTypeDescriptor TimerTypeDescriptor() {
@@ -86,7 +94,7 @@ constexpr DataTypeDescriptor TimerTypeDescriptor() {
 }
 
 constexpr uint32_t kSysVolumeTypeFlags = 0x80008040;
-constexpr size_t kSysVolumePropertyCount = 8;
+constexpr size_t kSysVolumePropertyCount = props::sys_volume::kCount;
 extern const std::array<PropertyEntry, kSysVolumePropertyCount> kSysVolumeProperties;
 void* SysVolumeInterface(int32_t op);
 constexpr DataTypeDescriptor SysVolumeTypeDescriptor() {

@@ -10,29 +10,14 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kPicBoxPropertyCount> kPicBoxProperties = ControlProperties({
-    kKindChoice,   // 8 border
-    kKindColour,   // 9 background colour
-    kKindPicture,  // 10 picture
-    kKindChoice,   // 11 display mode
-    kKindBool,     // 12 play animation
-    kKindText,     // 13 data binding
-    kKindText,     // 14 data binding
-});
+constexpr std::array<PropertyEntry, kPicBoxPropertyCount> kPicBoxProperties =
+    PropertyTable(props::pic_box::kOwn);
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"PicBox";
+namespace prop = props::pic_box;
 
-enum : int32_t {  // property index - 8
-  kBorder = 0,
-  kBackgroundColour = 1,
-  kPicture = 2,
-  kDisplayMode = 3,
-  kPlayAnimation = 4,
-  kBinding1 = 5,
-  kBinding2 = 6,
-};
+constexpr wchar_t kClassName[] = L"PicBox";
 
 constexpr int kLastBorder = 5;
 constexpr int kLastDisplayMode = 2;
@@ -111,26 +96,26 @@ void PicBox::SetDisplayMode(int32_t mode) {
 
 int PicBox::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kBorder:
+    case Own(prop::kBorder):
       SetBorder(ClampTo(value.i, 0, kLastBorder));
       break;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       SetBackgroundColour(uint32_t(value.i));
       break;
-    case kPicture:
+    case Own(prop::kPicture):
       SetPicture(value);
       break;
-    case kDisplayMode:
+    case Own(prop::kDisplayMode):
       SetDisplayMode(ClampTo(value.i, 0, kLastDisplayMode));
       break;
-    case kPlayAnimation:
+    case Own(prop::kPlayAnimation):
       // Kept: the pictures this runtime decodes are still pictures.
       s_.data.play_animation = value.i != 0 ? 1 : 0;
       break;
-    case kBinding1:
+    case Own(prop::kDataBinding1):
       StoreText(&s_.data.p13, value);
       break;
-    case kBinding2:
+    case Own(prop::kDataBinding2):
       StoreText(&s_.data.p14, value);
       break;
     default:
@@ -142,25 +127,25 @@ int PicBox::Changed(int32_t index, const PropertyValue& value) {
 int PicBox::Get(int32_t index, PropertyValue* out) const {
   const forms::PicBoxData& d = s_.data;
   switch (index) {
-    case kBorder:
+    case Own(prop::kBorder):
       out->i = d.border;
       return 1;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       out->i = int32_t(d.background_colour);
       return 1;
-    case kPicture:
+    case Own(prop::kPicture):
       BytesValue(d.picture, out);
       return 1;
-    case kDisplayMode:
+    case Own(prop::kDisplayMode):
       out->i = d.display_mode;
       return 1;
-    case kPlayAnimation:
+    case Own(prop::kPlayAnimation):
       out->i = d.play_animation;
       return 1;
-    case kBinding1:
+    case Own(prop::kDataBinding1):
       TextValue(d.p13, out);
       return 1;
-    case kBinding2:
+    case Own(prop::kDataBinding2):
       TextValue(d.p14, out);
       return 1;
     default:

@@ -4,13 +4,14 @@
 
 #include <array>
 
+#include "forms/props/pic_box.h"
 #include "runtime/library.h"
 #include "runtime/units/native_controls.h"
 
 namespace rc {
 
 constexpr uint32_t kPicBoxTypeFlags = 0x840100C0;
-constexpr size_t kPicBoxPropertyCount = 15;
+constexpr size_t kPicBoxPropertyCount = props::pic_box::kCount;
 
 extern const std::array<PropertyEntry, kPicBoxPropertyCount> kPicBoxProperties;
 void* PicBoxInterface(int32_t op);

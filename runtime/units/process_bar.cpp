@@ -12,28 +12,14 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kProcessBarPropertyCount> kProcessBarProperties =
-    ControlProperties({
-        kKindChoice,   // 8 border
-        kKindChoice,   // 9 vertical
-        kKindChoice,   // 10 smooth
-        kKindInteger,  // 11 minimum
-        kKindInteger,  // 12 maximum
-        kKindInteger,  // 13 position
-    });
+constexpr std::array<PropertyEntry, kProcessBarPropertyCount> kProcessBarProperties =
+    PropertyTable(props::process_bar::kOwn);
 
 namespace {
 
-constexpr int32_t kLimit = 32767;
+namespace prop = props::process_bar;
 
-enum : int32_t {  // property index - 8
-  kBorder = 0,
-  kVertical,
-  kSmooth,
-  kMinimum,
-  kMaximum,
-  kPosition,
-};
+constexpr int32_t kLimit = 32767;
 
 class ProcessBarUnit : public UnitWindow {
  public:
@@ -91,20 +77,20 @@ void ProcessBarUnit::SetPosition(int32_t position) {
 
 int ProcessBarUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kBorder:
+    case Own(prop::kBorder):
       SetBorder(value.i);
       return 0;
-    case kVertical:
+    case Own(prop::kVertical):
       return SetStyle(&data_.vertical, value.i);
-    case kSmooth:
+    case Own(prop::kSmooth):
       return SetStyle(&data_.smooth, value.i);
-    case kMinimum:
+    case Own(prop::kMinimum):
       SetRangeEnd(&data_.minimum, value.i);
       return 0;
-    case kMaximum:
+    case Own(prop::kMaximum):
       SetRangeEnd(&data_.maximum, value.i);
       return 0;
-    case kPosition:
+    case Own(prop::kPosition):
       SetPosition(value.i);
       return 0;
     default:
@@ -113,11 +99,12 @@ int ProcessBarUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int ProcessBarUnit::Get(int32_t index, PropertyValue* out) {
-  const int32_t fields[] = {data_.border,  data_.vertical, data_.smooth,
-                            data_.minimum, data_.maximum,  data_.position};
-  if (index < 0 || index > kPosition) return 0;
-  out->i = fields[index];
-  return 1;
+  const NumberOf numbers[] = {
+      {prop::kBorder, data_.border},   {prop::kVertical, data_.vertical},
+      {prop::kSmooth, data_.smooth},   {prop::kMinimum, data_.minimum},
+      {prop::kMaximum, data_.maximum}, {prop::kPosition, data_.position},
+  };
+  return NumberValue(numbers, index, out) ? 1 : 0;
 }
 
 UnitObject* ProcessBarUnit::Create(const CreateArgs& args) {

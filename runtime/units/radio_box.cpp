@@ -8,35 +8,13 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kRadioBoxPropertyCount> kRadioBoxProperties = ControlProperties({
-    kKindPicture,  // 8 picture
-    kKindInteger,  // 9
-    kKindInteger,  // 10
-    kKindText,     // 11 caption
-    kKindInteger,  // 12
-    kKindInteger,  // 13
-    kKindInteger,  // 14
-    kKindColour,   // 15 text colour
-    kKindColour,   // 16 background colour
-    kKindFont,     // 17 font
-    kKindBool,     // 18 selected
-});
+constexpr std::array<PropertyEntry, kRadioBoxPropertyCount> kRadioBoxProperties =
+    PropertyTable(props::radio_box::kOwn);
 
 namespace {
 
-enum : int32_t {  // property index - 8
-  kPicture = 0,
-  kP9,
-  kP10,
-  kCaption,
-  kP12,
-  kP13,
-  kP14,
-  kTextColour,
-  kBackgroundColour,
-  kFont,
-  kSelected,
-};
+namespace prop = props::radio_box;
+
 enum : int32_t {
   kEventClicked = 0,
 };
@@ -108,15 +86,15 @@ void RadioBoxUnit::SetSelected(int32_t value) {
 // The numbered properties without a meaning here are kept for the save operation.
 int32_t* RadioBoxUnit::StoredOnly(int32_t index) {
   switch (index) {
-    case kP9:
+    case Own(prop::kProperty9):
       return &data_.p9;
-    case kP10:
+    case Own(prop::kProperty10):
       return &data_.p10;
-    case kP12:
+    case Own(prop::kProperty12):
       return &data_.p12;
-    case kP13:
+    case Own(prop::kProperty13):
       return &data_.p13;
-    case kP14:
+    case Own(prop::kProperty14):
       return &data_.p14;
     default:
       return nullptr;
@@ -126,22 +104,22 @@ int32_t* RadioBoxUnit::StoredOnly(int32_t index) {
 int RadioBoxUnit::Changed(int32_t index, const PropertyValue& value) {
   if (int32_t* field = StoredOnly(index)) *field = value.i;
   switch (index) {
-    case kPicture:
+    case Own(prop::kPicture):
       SetPicture(value);
       break;
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kTextColour:
+    case Own(prop::kTextColour):
       SetColour(&data_.text_colour, value.i);
       break;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       SetColour(&data_.background_colour, value.i);
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
-    case kSelected:
+    case Own(prop::kSelected):
       SetSelected(value.i);
       break;
     default:
@@ -156,22 +134,22 @@ int RadioBoxUnit::Get(int32_t index, PropertyValue* out) {
     return 1;
   }
   switch (index) {
-    case kPicture:
+    case Own(prop::kPicture):
       BytesValue(data_.picture, out);
       return 1;
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(data_.caption, out);
       return 1;
-    case kTextColour:
+    case Own(prop::kTextColour):
       out->i = int32_t(data_.text_colour);
       return 1;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       out->i = int32_t(data_.background_colour);
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(data_.font, out);
       return 1;
-    case kSelected:
+    case Own(prop::kSelected):
       out->i = Checked() ? 1 : 0;
       return 1;
     default:

@@ -9,20 +9,14 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kSplitterBarPropertyCount> kSplitterBarProperties =
-    ControlProperties({
-        kKindColour,  // 8 fill colour
-        kKindChoice,  // 9
-    });
+constexpr std::array<PropertyEntry, kSplitterBarPropertyCount> kSplitterBarProperties =
+    PropertyTable(props::splitter_bar::kOwn);
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"SplitterBar";
+namespace prop = props::splitter_bar;
 
-enum : int32_t {  // property index - 8
-  kColour = 0,
-  kChoice = 1,
-};
+constexpr wchar_t kClassName[] = L"SplitterBar";
 
 struct SplitterBarState {
   forms::SplitterBarData data;  // the properties as last written
@@ -80,12 +74,12 @@ LRESULT SplitterBar::OnPaint() {
 
 int SplitterBar::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kColour:
+    case Own(prop::kFillColour):
       if (s_.data.colour == uint32_t(value.i)) break;
       s_.data.colour = uint32_t(value.i);
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
-    case kChoice:
+    case Own(prop::kProperty9):
       // Kept for whoever reads it back; the bar is not moved by the user.
       s_.data.p9 = ClampTo(value.i, 0, 1);
       break;
@@ -97,10 +91,10 @@ int SplitterBar::Changed(int32_t index, const PropertyValue& value) {
 
 int SplitterBar::Get(int32_t index, PropertyValue* out) const {
   switch (index) {
-    case kColour:
+    case Own(prop::kFillColour):
       out->i = int32_t(s_.data.colour);
       return 1;
-    case kChoice:
+    case Own(prop::kProperty9):
       out->i = s_.data.p9;
       return 1;
     default:

@@ -4,13 +4,14 @@
 
 #include <array>
 
+#include "forms/props/splitter_bar.h"
 #include "runtime/library.h"
 #include "runtime/units/native_controls.h"
 
 namespace rc {
 
 constexpr uint32_t kSplitterBarTypeFlags = 0x00000040;
-constexpr size_t kSplitterBarPropertyCount = 10;
+constexpr size_t kSplitterBarPropertyCount = props::splitter_bar::kCount;
 
 extern const std::array<PropertyEntry, kSplitterBarPropertyCount> kSplitterBarProperties;
 void* SplitterBarInterface(int32_t op);

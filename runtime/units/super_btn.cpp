@@ -17,59 +17,22 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kSuperBtnPropertyCount> kSuperBtnProperties = ControlProperties({
-    kKindChoice,   // 8 button style
-    kKindBool,     // 9 check-box mode
-    kKindBool,     // 10 checked
-    kKindChoice,   // 11 picture alignment
-    kKindChoice,   // 12
-    kKindBool,     // 13
-    kKindBool,     // 14
-    kKindPicture,  // 15 picture 1
-    kKindColour,   // 16 picture 1 colour
-    kKindPicture,  // 17 picture 2
-    kKindColour,   // 18 picture 2 colour
-    kKindPicture,  // 19 picture 3
-    kKindColour,   // 20 picture 3 colour
-    kKindFont,     // 21 font
-    kKindText,     // 22 caption
-    kKindBool,     // 23 use default colours
-    kKindColour,   // 24 text colour, normal
-    kKindColour,   // 25 background colour, normal
-    kKindColour,   // 26 text colour, mouse over
-    kKindColour,   // 27 background colour, mouse over
-    kKindColour,   // 28 text colour, pressed
-    kKindColour,   // 29 background colour, pressed
-    kKindBool,     // 30
-    kKindSound,    // 31 sound 1
-    kKindSound,    // 32 sound 2
-    kKindText,     // 33 tooltip
-    kKindBool,     // 34 default push button
-});
+constexpr std::array<PropertyEntry, kSuperBtnPropertyCount> kSuperBtnProperties =
+    PropertyTable(props::super_btn::kOwn);
 
 namespace {
 
-enum : int32_t {  // property index - 8
-  kButtonStyle = 0,
-  kCheckBoxMode = 1,
-  kChecked = 2,
-  kPictureAlignment = 3,
-  kOption12 = 4,
-  kOption13 = 5,
-  kOption14 = 6,
-  kPicture1 = 7,  // pictures and their colours alternate up to 12
-  kPictureColour3 = 12,
-  kFont = 13,
-  kCaption = 14,
-  kUseDefaultColours = 15,
-  kStateColour1 = 16,  // six colours up to 21
-  kStateColour6 = 21,
-  kOption30 = 22,
-  kSound1 = 23,
-  kSound2 = 24,
-  kTooltip = 25,
-  kDefaultButton = 26,
-};
+namespace prop = props::super_btn;
+
+// Runs of properties handled alike: the three pictures each followed by its colour, and the six
+// state colours (text and background for normal, mouse over and pressed).
+constexpr int32_t kFirstPicture = Own(prop::kPicture1);
+constexpr int32_t kLastPicture = Own(prop::kPicture3Colour);
+constexpr int32_t kFirstStateColour = Own(prop::kTextColourNormal);
+constexpr int32_t kLastStateColour = Own(prop::kBackgroundColourPressed);
+static_assert(Own(prop::kPicture1Colour) == kFirstPicture + 1 &&
+              Own(prop::kPicture2) == kFirstPicture + 2 && kLastPicture == kFirstPicture + 5);
+static_assert(kLastStateColour == kFirstStateColour + 5);
 
 constexpr int32_t kEventClick = 0;
 
@@ -432,59 +395,59 @@ int SuperBtn::Changed(int32_t index, const PropertyValue& value) {
   forms::SuperBtnData& d = s_.data;
   const int32_t flag = value.i != 0 ? 1 : 0;
   switch (index) {
-    case kButtonStyle:
+    case Own(prop::kButtonStyle):
       SetLook(&d.button_style, ClampTo(value.i, 0, kFlat));
       break;
-    case kCheckBoxMode:
+    case Own(prop::kCheckBoxMode):
       return SetRecreated(&d.check_box_mode, flag);
-    case kChecked:
+    case Own(prop::kChecked):
       SetLook(&d.checked, flag);
       break;
-    case kPictureAlignment:
+    case Own(prop::kPictureAlignment):
       SetLook(&d.picture_alignment, ClampTo(value.i, 0, kPictureBelow));
       break;
-    case kOption12:
+    case Own(prop::kProperty12):
       d.p12 = ClampTo(value.i, 0, 1);
       break;
-    case kOption13:
+    case Own(prop::kProperty13):
       d.p13 = flag;
       break;
-    case kOption14:
+    case Own(prop::kProperty14):
       d.p14 = flag;
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kUseDefaultColours:
+    case Own(prop::kUseDefaultColours):
       SetLook(&d.use_default_colours, flag);
       break;
-    case kOption30:
+    case Own(prop::kProperty30):
       d.p30 = flag;
       break;
-    case kSound1:
+    case Own(prop::kSound1):
       StoreBytes(&d.sound1, value);
       break;
-    case kSound2:
+    case Own(prop::kSound2):
       StoreBytes(&d.sound2, value);
       break;
-    case kTooltip:
+    case Own(prop::kTooltip):
       SetTooltip(value);
       break;
-    case kDefaultButton:
+    case Own(prop::kDefaultPushButton):
       return SetRecreated(&d.default_button, flag);
     default:
-      if (index >= kPicture1 && index <= kPictureColour3) {
-        const int i = (index - kPicture1) / 2;
-        if ((index - kPicture1) % 2 == 0) {
+      if (index >= kFirstPicture && index <= kLastPicture) {
+        const int i = (index - kFirstPicture) / 2;
+        if ((index - kFirstPicture) % 2 == 0) {
           SetPicture(i, value);
         } else {
           SetLook(&PictureColour(d, i), uint32_t(value.i));
         }
-      } else if (index >= kStateColour1 && index <= kStateColour6) {
-        SetLook(&d.state_colours[index - kStateColour1], StoredStateColour(uint32_t(value.i)));
+      } else if (index >= kFirstStateColour && index <= kLastStateColour) {
+        SetLook(&d.state_colours[index - kFirstStateColour], StoredStateColour(uint32_t(value.i)));
       }
       break;
   }
@@ -494,63 +457,63 @@ int SuperBtn::Changed(int32_t index, const PropertyValue& value) {
 int SuperBtn::Get(int32_t index, PropertyValue* out) const {
   const forms::SuperBtnData& d = s_.data;
   switch (index) {
-    case kButtonStyle:
+    case Own(prop::kButtonStyle):
       out->i = d.button_style;
       return 1;
-    case kCheckBoxMode:
+    case Own(prop::kCheckBoxMode):
       out->i = d.check_box_mode;
       return 1;
-    case kChecked:
+    case Own(prop::kChecked):
       out->i = d.checked;
       return 1;
-    case kPictureAlignment:
+    case Own(prop::kPictureAlignment):
       out->i = d.picture_alignment;
       return 1;
-    case kOption12:
+    case Own(prop::kProperty12):
       out->i = d.p12;
       return 1;
-    case kOption13:
+    case Own(prop::kProperty13):
       out->i = d.p13;
       return 1;
-    case kOption14:
+    case Own(prop::kProperty14):
       out->i = d.p14;
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(d.font, out);
       return 1;
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(d.caption, out);
       return 1;
-    case kUseDefaultColours:
+    case Own(prop::kUseDefaultColours):
       out->i = d.use_default_colours;
       return 1;
-    case kOption30:
+    case Own(prop::kProperty30):
       out->i = d.p30;
       return 1;
-    case kSound1:
+    case Own(prop::kSound1):
       BytesValue(d.sound1, out);
       return 1;
-    case kSound2:
+    case Own(prop::kSound2):
       BytesValue(d.sound2, out);
       return 1;
-    case kTooltip:
+    case Own(prop::kTooltip):
       TextValue(d.tooltip, out);
       return 1;
-    case kDefaultButton:
+    case Own(prop::kDefaultPushButton):
       out->i = d.default_button;
       return 1;
     default:
-      if (index >= kPicture1 && index <= kPictureColour3) {
-        const int i = (index - kPicture1) / 2;
-        if ((index - kPicture1) % 2 == 0) {
+      if (index >= kFirstPicture && index <= kLastPicture) {
+        const int i = (index - kFirstPicture) / 2;
+        if ((index - kFirstPicture) % 2 == 0) {
           BytesValue(PictureBytes(d, i), out);
         } else {
           out->i = int32_t(PictureColour(d, i));
         }
         return 1;
       }
-      if (index >= kStateColour1 && index <= kStateColour6) {
-        out->i = int32_t(d.state_colours[index - kStateColour1]);
+      if (index >= kFirstStateColour && index <= kLastStateColour) {
+        out->i = int32_t(d.state_colours[index - kFirstStateColour]);
         return 1;
       }
       return 0;

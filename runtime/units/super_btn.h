@@ -4,13 +4,14 @@
 
 #include <array>
 
+#include "forms/props/super_btn.h"
 #include "runtime/library.h"
 #include "runtime/units/native_controls.h"
 
 namespace rc {
 
 constexpr uint32_t kSuperBtnTypeFlags = 0x00000840;
-constexpr size_t kSuperBtnPropertyCount = 35;
+constexpr size_t kSuperBtnPropertyCount = props::super_btn::kCount;
 
 extern const std::array<PropertyEntry, kSuperBtnPropertyCount> kSuperBtnProperties;
 void* SuperBtnInterface(int32_t op);

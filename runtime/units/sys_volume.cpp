@@ -11,7 +11,7 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kSysVolumePropertyCount> kSysVolumeProperties = ControlProperties();
+constexpr std::array<PropertyEntry, kSysVolumePropertyCount> kSysVolumeProperties = PropertyTable();
 
 namespace {
 

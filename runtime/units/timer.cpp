@@ -8,19 +8,17 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kTimerPropertyCount> kTimerProperties = ControlProperties({
-    kKindInteger,  // 8 interval in milliseconds
-});
+constexpr std::array<PropertyEntry, kTimerPropertyCount> kTimerProperties =
+    PropertyTable(props::timer::kOwn);
 
 namespace {
+
+namespace prop = props::timer;
 
 constexpr wchar_t kTimerClass[] = L"RollcallTimer";
 // The one timer of the unit's window.
 constexpr UINT_PTR kTimerId = 1000;
 
-enum : int32_t {  // property index - 8
-  kInterval = 0,
-};
 enum : int32_t {
   kEventTick = 0,
 };
@@ -57,12 +55,12 @@ void TimerUnit::SetInterval(int32_t interval) {
 }
 
 int TimerUnit::Changed(int32_t index, const PropertyValue& value) {
-  if (index == kInterval) SetInterval(value.i);
+  if (index == Own(prop::kInterval)) SetInterval(value.i);
   return 0;
 }
 
 int TimerUnit::Get(int32_t index, PropertyValue* out) {
-  if (index != kInterval) return 0;
+  if (index != Own(prop::kInterval)) return 0;
   out->i = data_.interval;
   return 1;
 }

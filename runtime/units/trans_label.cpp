@@ -13,30 +13,14 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kTransLabelPropertyCount> kTransLabelProperties =
-    ControlProperties({
-        kKindText,    // 8 caption
-        kKindChoice,  // 9 effect
-        kKindFont,    // 10 font
-        kKindColour,  // 11 text colour
-        kKindChoice,  // 12 horizontal alignment
-        kKindBool,    // 13 word wrap
-        kKindChoice,  // 14 vertical alignment
-    });
+constexpr std::array<PropertyEntry, kTransLabelPropertyCount> kTransLabelProperties =
+    PropertyTable(props::trans_label::kOwn);
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TransLabel";
+namespace prop = props::trans_label;
 
-enum : int32_t {  // property index - 8
-  kCaption = 0,
-  kEffect = 1,
-  kFont = 2,
-  kTextColour = 3,
-  kHorizontalAlignment = 4,
-  kWordWrap = 5,
-  kVerticalAlignment = 6,
-};
+constexpr wchar_t kClassName[] = L"TransLabel";
 
 constexpr UINT kHorizontalFormats[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
 constexpr UINT kVerticalFormats[3] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
@@ -215,25 +199,25 @@ void TransLabel::SetLook(T* field, T value) {
 int TransLabel::Changed(int32_t index, const PropertyValue& value) {
   forms::TransLabelData& d = s_.data;
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       SetCaption(value);
       break;
-    case kEffect:
+    case Own(prop::kEffect):
       SetLook(&d.effect, ClampTo(value.i, 0, 3));
       break;
-    case kFont:
+    case Own(prop::kFont):
       SetFont(value);
       break;
-    case kTextColour:
+    case Own(prop::kTextColour):
       SetLook(&d.text_colour, uint32_t(value.i));
       break;
-    case kHorizontalAlignment:
+    case Own(prop::kHorizontalAlignment):
       SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
       break;
-    case kWordWrap:
+    case Own(prop::kWordWrap):
       SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
       break;
-    case kVerticalAlignment:
+    case Own(prop::kVerticalAlignment):
       SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
       break;
     default:
@@ -245,25 +229,25 @@ int TransLabel::Changed(int32_t index, const PropertyValue& value) {
 int TransLabel::Get(int32_t index, PropertyValue* out) const {
   const forms::TransLabelData& d = s_.data;
   switch (index) {
-    case kCaption:
+    case Own(prop::kCaption):
       TextValue(d.caption, out);
       return 1;
-    case kEffect:
+    case Own(prop::kEffect):
       out->i = d.effect;
       return 1;
-    case kFont:
+    case Own(prop::kFont):
       BytesValue(d.font, out);
       return 1;
-    case kTextColour:
+    case Own(prop::kTextColour):
       out->i = int32_t(d.text_colour);
       return 1;
-    case kHorizontalAlignment:
+    case Own(prop::kHorizontalAlignment):
       out->i = d.horizontal_alignment;
       return 1;
-    case kWordWrap:
+    case Own(prop::kWordWrap):
       out->i = d.word_wrap;
       return 1;
-    case kVerticalAlignment:
+    case Own(prop::kVerticalAlignment):
       out->i = d.vertical_alignment;
       return 1;
     default:

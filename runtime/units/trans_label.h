@@ -4,13 +4,14 @@
 
 #include <array>
 
+#include "forms/props/trans_label.h"
 #include "runtime/library.h"
 #include "runtime/units/native_controls.h"
 
 namespace rc {
 
 constexpr uint32_t kTransLabelTypeFlags = 0x00012040;
-constexpr size_t kTransLabelPropertyCount = 15;
+constexpr size_t kTransLabelPropertyCount = props::trans_label::kCount;
 
 extern const std::array<PropertyEntry, kTransLabelPropertyCount> kTransLabelProperties;
 void* TransLabelInterface(int32_t op);

@@ -20,28 +20,15 @@
 
 namespace rc {
 
-const std::array<PropertyEntry, kVScrollBarPropertyCount> kVScrollBarProperties =
-    ControlProperties({
-        kKindInteger,  // 8 minimum
-        kKindInteger,  // 9 maximum
-        kKindInteger,  // 10 page change
-        kKindInteger,  // 11 line change
-        kKindInteger,  // 12 position
-        kKindBool,     // 13 allow thumb tracking
-    });
+constexpr std::array<PropertyEntry, kVScrollBarPropertyCount> kVScrollBarProperties =
+    PropertyTable(props::vscroll_bar::kOwn);
 
 namespace {
 
+namespace prop = props::vscroll_bar;
+
 constexpr int32_t kLimit = 32767;
 
-enum : int32_t {  // property index - 8
-  kMinimum = 0,
-  kMaximum,
-  kPageChange,
-  kLineChange,
-  kPosition,
-  kThumbTracking,
-};
 enum : int32_t {
   kEventPositionChanged = 0,
 };
@@ -93,22 +80,22 @@ void VScrollBarUnit::SetPosition(int32_t position) {
 
 int VScrollBarUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
-    case kMinimum:
+    case Own(prop::kMinimum):
       SetRangeEnd(&data_.minimum, value.i);
       break;
-    case kMaximum:
+    case Own(prop::kMaximum):
       SetRangeEnd(&data_.maximum, value.i);
       break;
-    case kPageChange:
+    case Own(prop::kPageChange):
       data_.page_change = ClampTo(value.i, 1, kLimit);
       break;
-    case kLineChange:
+    case Own(prop::kLineChange):
       data_.line_change = ClampTo(value.i, 1, kLimit);
       break;
-    case kPosition:
+    case Own(prop::kPosition):
       SetPosition(value.i);
       break;
-    case kThumbTracking:
+    case Own(prop::kThumbTracking):
       data_.thumb_tracking = value.i != 0 ? 1 : 0;
       break;
     default:
@@ -118,11 +105,12 @@ int VScrollBarUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int VScrollBarUnit::Get(int32_t index, PropertyValue* out) {
-  const int32_t fields[] = {data_.minimum,     data_.maximum,  data_.page_change,
-                            data_.line_change, data_.position, data_.thumb_tracking};
-  if (index < 0 || index > kThumbTracking) return 0;
-  out->i = fields[index];
-  return 1;
+  const NumberOf numbers[] = {
+      {prop::kMinimum, data_.minimum},        {prop::kMaximum, data_.maximum},
+      {prop::kPageChange, data_.page_change}, {prop::kLineChange, data_.line_change},
+      {prop::kPosition, data_.position},      {prop::kThumbTracking, data_.thumb_tracking},
+  };
+  return NumberValue(numbers, index, out) ? 1 : 0;
 }
 
 int32_t VScrollBarUnit::Target(WPARAM request) const {

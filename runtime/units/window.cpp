@@ -14,86 +14,25 @@
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
+#include "runtime/units/control_support.h"
 #include "runtime/units/unit_window.h"
 #include "runtime/windows.h"
 
 namespace rc {
 
-const PropertyEntry kWindowProperties[kWindowPropertyCount] = {
-    Property(kKindInteger, kCommonEditorFlags),
-    Property(kKindInteger, kCommonEditorFlags),
-    Property(kKindInteger, kCommonEditorFlags),
-    Property(kKindInteger, kCommonEditorFlags),
-    Property(kKindText, kCommonEditorFlags),
-    Property(kKindBool, kCommonEditorFlags),
-    Property(kKindBool, kCommonEditorFlags),
-    Property(kKindCursor, kCommonEditorFlags),
-    Property(kKindText),     // 8 title
-    Property(kKindChoice),   // 9 border style
-    Property(kKindColour),   // 10 background colour
-    Property(kKindPicture),  // 11 background picture
-    Property(kKindChoice),   // 12 picture mode
-    Property(kKindSound),    // 13 background music
-    Property(kKindChoice),   // 14 music play count
-    Property(kKindBool),     // 15 control box
-    Property(kKindBool),     // 16 maximise button
-    Property(kKindBool),     // 17 minimise button
-    Property(kKindChoice),   // 18 start position
-    Property(kKindBool),     // 19 movable
-    Property(kKindIcon),     // 20 icon
-    Property(kKindBool),     // 21 Enter moves focus
-    Property(kKindBool),     // 22 Esc closes
-    Property(kKindBool),     // 23 F1 opens help
-    Property(kKindText),     // 24 help file
-    Property(kKindInteger),  // 25 help context
-    Property(kKindBool),     // 26 taskbar button
-    Property(kKindBool),     // 27 drag by any point
-    Property(kKindChoice),   // 28 shape
-    Property(kKindBool),     // 29 always on top
-    Property(kKindBool),     // 30
-    Property(kKindText),     // 31 window class name
-};
+constexpr std::array<PropertyEntry, kWindowPropertyCount> kWindowProperties =
+    PropertyTable(props::window::kOwn);
 
 namespace {
 
-constexpr char kDefaultClassName[] = "WTWindow";
+namespace prop = props::window;
 
-enum : int32_t {  // property index - 8
-  kTitle = 0,
-  kBorderStyle = 1,
-  kBackgroundColour = 2,
-  kBackgroundPicture = 3,
-  kPictureMode = 4,
-  kMusic = 5,
-  kMusicPlayCount = 6,
-  kControlBox = 7,
-  kMaxButton = 8,
-  kMinButton = 9,
-  kStartPosition = 10,
-  kMovable = 11,
-  kIcon = 12,
-  kEnterMovesFocus = 13,
-  kEscCloses = 14,
-  kF1OpensHelp = 15,
-  kHelpFile = 16,
-  kHelpContext = 17,
-  kTaskbarButton = 18,
-  kDragAnywhere = 19,
-  kShape = 20,
-  kAlwaysOnTop = 21,
-  kProperty30 = 22,
-  kClassName = 23,
-};
+constexpr char kDefaultClassName[] = "WTWindow";
 
 // The frame style bits the window unit's properties decide.
 constexpr DWORD kFrameStyles = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_BORDER | WS_THICKFRAME |
                                WS_MAXIMIZEBOX | WS_MINIMIZEBOX;
 constexpr DWORD kFrameExStyles = WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE;
-
-struct FrameStyles {
-  DWORD style = 0;
-  DWORD ex_style = 0;
-};
 
 FrameStyles FrameStylesOf(const forms::WindowData& data) {
   FrameStyles f;
@@ -558,23 +497,24 @@ struct NumberField {
   int32_t max;
 };
 constexpr NumberField kNumberFields[] = {
-    {kBorderStyle, &forms::WindowData::border_style, 6},
-    {kPictureMode, &forms::WindowData::picture_mode, 3},
-    {kMusicPlayCount, &forms::WindowData::music_play_count, 2},
-    {kControlBox, &forms::WindowData::control_box, 0},
-    {kMaxButton, &forms::WindowData::max_button, 0},
-    {kMinButton, &forms::WindowData::min_button, 0},
-    {kStartPosition, &forms::WindowData::start_position, 3},
-    {kMovable, &forms::WindowData::movable, 0},
-    {kEnterMovesFocus, &forms::WindowData::enter_moves_focus, 0},
-    {kEscCloses, &forms::WindowData::esc_closes, 0},
-    {kF1OpensHelp, &forms::WindowData::f1_opens_help, 0},
-    {kHelpContext, &forms::WindowData::help_context, 0},
-    {kTaskbarButton, &forms::WindowData::taskbar_button, 0},  // read when the window is made
-    {kDragAnywhere, &forms::WindowData::drag_anywhere, 0},
-    {kShape, &forms::WindowData::shape, 29},
-    {kAlwaysOnTop, &forms::WindowData::always_on_top, 0},
-    {kProperty30, &forms::WindowData::p30, 0},
+    {Own(prop::kBorderStyle), &forms::WindowData::border_style, 6},
+    {Own(prop::kPictureMode), &forms::WindowData::picture_mode, 3},
+    {Own(prop::kMusicPlayCount), &forms::WindowData::music_play_count, 2},
+    {Own(prop::kControlBox), &forms::WindowData::control_box, 0},
+    {Own(prop::kMaximiseButton), &forms::WindowData::max_button, 0},
+    {Own(prop::kMinimiseButton), &forms::WindowData::min_button, 0},
+    {Own(prop::kStartPosition), &forms::WindowData::start_position, 3},
+    {Own(prop::kMovable), &forms::WindowData::movable, 0},
+    {Own(prop::kEnterMovesFocus), &forms::WindowData::enter_moves_focus, 0},
+    {Own(prop::kEscCloses), &forms::WindowData::esc_closes, 0},
+    {Own(prop::kF1OpensHelp), &forms::WindowData::f1_opens_help, 0},
+    {Own(prop::kHelpContext), &forms::WindowData::help_context, 0},
+    {Own(prop::kTaskbarButton), &forms::WindowData::taskbar_button,
+     0},  // read when the window is made
+    {Own(prop::kDragByAnyPoint), &forms::WindowData::drag_anywhere, 0},
+    {Own(prop::kShape), &forms::WindowData::shape, 29},
+    {Own(prop::kAlwaysOnTop), &forms::WindowData::always_on_top, 0},
+    {Own(prop::kProperty30), &forms::WindowData::p30, 0},
 };
 
 const NumberField* FindNumberField(int32_t index) {
@@ -587,11 +527,11 @@ const NumberField* FindNumberField(int32_t index) {
 // The window's texts and byte fields by property index.
 std::string* TextField(forms::WindowData& d, int32_t index) {
   switch (index) {
-    case kTitle:
+    case Own(prop::kTitle):
       return &d.title;
-    case kHelpFile:
+    case Own(prop::kHelpFile):
       return &d.help_file;
-    case kClassName:
+    case Own(prop::kClassName):
       return &d.class_name;  // the class is chosen when the window is made
     default:
       return nullptr;
@@ -599,11 +539,11 @@ std::string* TextField(forms::WindowData& d, int32_t index) {
 }
 forms::Bytes* BytesField(forms::WindowData& d, int32_t index) {
   switch (index) {
-    case kBackgroundPicture:
+    case Own(prop::kBackgroundPicture):
       return &d.background_picture;
-    case kMusic:
+    case Own(prop::kBackgroundMusic):
       return &d.background_music;
-    case kIcon:
+    case Own(prop::kIcon):
       return &d.icon;
     default:
       return nullptr;
@@ -617,48 +557,48 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
     *text = value.text != nullptr ? value.text : "";
   } else if (forms::Bytes* bytes = BytesField(data_, index)) {
     // The sound that plays may be the very bytes replaced here: it stops first.
-    if (index == kMusic) music_.Stop();
+    if (index == Own(prop::kBackgroundMusic)) music_.Stop();
     bytes->assign(value.bytes, value.bytes + value.size);
-  } else if (index == kBackgroundColour) {
+  } else if (index == Own(prop::kBackgroundColour)) {
     data_.background_colour = uint32_t(value.i);
   }
   switch (index) {
-    case kTitle:
+    case Own(prop::kTitle):
       SetWindowTextW(hwnd_, Wide(data_.title).c_str());
       ApplyFrame();  // an empty title without control box has no title bar
       break;
-    case kBorderStyle:
-    case kControlBox:
-    case kMaxButton:
-    case kMinButton:
+    case Own(prop::kBorderStyle):
+    case Own(prop::kControlBox):
+    case Own(prop::kMaximiseButton):
+    case Own(prop::kMinimiseButton):
       ApplyFrame();
       break;
-    case kBackgroundColour:
+    case Own(prop::kBackgroundColour):
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
-    case kBackgroundPicture:
+    case Own(prop::kBackgroundPicture):
       DecodePicture();
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
-    case kPictureMode:
+    case Own(prop::kPictureMode):
       if (!picture_.empty()) InvalidateRect(hwnd_, nullptr, TRUE);
       break;
-    case kMusic:
-    case kMusicPlayCount:
+    case Own(prop::kBackgroundMusic):
+    case Own(prop::kMusicPlayCount):
       StartMusic();
       break;
-    case kStartPosition:
+    case Own(prop::kStartPosition):
       ApplyStartPosition();
       break;
-    case kMovable:
+    case Own(prop::kMovable):
       // Resetting the system menu brings Move back; a window that is not movable loses it.
       GetSystemMenu(hwnd_, TRUE);
       if (!data_.movable) DeleteMenu(GetSystemMenu(hwnd_, FALSE), SC_MOVE, MF_BYCOMMAND);
       break;
-    case kIcon:
+    case Own(prop::kIcon):
       ApplyIcons();
       break;
-    case kAlwaysOnTop:
+    case Own(prop::kAlwaysOnTop):
       SetTopmost(data_.always_on_top != 0);
       if (data_.always_on_top) break;
       // A window leaving the topmost band takes the windows it owns, and its owner, with it:
@@ -675,7 +615,7 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int WindowUnit::Get(int32_t index, PropertyValue* out) {
-  if (index == kTitle) {
+  if (index == Own(prop::kTitle)) {
     int n = GetWindowTextLengthW(hwnd_);
     std::wstring title(size_t(n) + 1, L'\0');
     title.resize(size_t(GetWindowTextW(hwnd_, &title[0], n + 1)));
@@ -688,7 +628,7 @@ int WindowUnit::Get(int32_t index, PropertyValue* out) {
   } else if (const forms::Bytes* bytes = BytesField(data_, index)) {
     out->bytes = bytes->data();
     out->size = uint32_t(bytes->size());
-  } else if (index == kBackgroundColour) {
+  } else if (index == Own(prop::kBackgroundColour)) {
     out->i = int32_t(data_.background_colour);
   } else {
     return 0;

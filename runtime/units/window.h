@@ -2,14 +2,17 @@
 // window, made from the window unit's record.
 #pragma once
 
+#include <array>
+
+#include "forms/props/window.h"
 #include "runtime/library.h"
 
 namespace rc {
 
 constexpr uint32_t kWindowTypeFlags = 0x800000D0;
-constexpr uint32_t kWindowPropertyCount = 32;
+constexpr uint32_t kWindowPropertyCount = props::window::kCount;
 
-extern const PropertyEntry kWindowProperties[kWindowPropertyCount];
+extern const std::array<PropertyEntry, kWindowPropertyCount> kWindowProperties;
 void* WindowInterface(int32_t op);
 
 // A window that is to close later (DestroyUnit without "at once") is marked closing and posted
@@ -34,7 +37,7 @@ constexpr DataTypeDescriptor WindowTypeDescriptor() {
                             0,
                             nullptr,
                             kWindowPropertyCount,
-                            kWindowProperties,
+                            kWindowProperties.data(),
                             &WindowInterface,
                             0,
                             0};

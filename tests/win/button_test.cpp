@@ -5,8 +5,9 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::button;
+
 constexpr uint32_t kButton = 0x16000140;
-enum : int32_t { kPicture = 8, kType, kCaption, kHorizontal, kVertical, kFont };
 
 forms::RecordModel ButtonRecord() {
   forms::ButtonData data;
@@ -20,8 +21,8 @@ TEST_F(ButtonUnit, ClickRaisesEventZero) {
   ASSERT_TRUE(Load({ButtonRecord()}));
   SendMessageW(Native(kButton), BM_CLICK, 0, 0);
   EXPECT_EQ(g_unit_events, std::vector<uint32_t>{kButton}) << "one click, one event 0";
-  Write(kButton, kCaption, 0);
-  Write(kButton, kType, 1);
+  Write(kButton, prop::kCaption.index, 0);
+  Write(kButton, prop::kType.index, 1);
   EXPECT_EQ(EventsOf(kButton), 1u) << "property writes are no clicks";
 }
 
@@ -29,21 +30,22 @@ TEST_F(ButtonUnit, CaptionTypeAndAlignment) {
   ASSERT_TRUE(Load({ButtonRecord()}));
   HWND hwnd = Native(kButton);
   EXPECT_EQ(NativeText(hwnd), L"轻触开始点名") << "the stored GBK caption is shown as UTF-16";
-  WriteText(kButton, kCaption, "轻触停止点名");
+  WriteText(kButton, prop::kCaption.index, "轻触停止点名");
   EXPECT_EQ(NativeText(hwnd), L"轻触停止点名");
-  EXPECT_EQ(ReadText(kButton, kCaption), "轻触停止点名");
-  WriteText(kButton, kCaption, nullptr);
+  EXPECT_EQ(ReadText(kButton, prop::kCaption.index), "轻触停止点名");
+  WriteText(kButton, prop::kCaption.index, nullptr);
   EXPECT_EQ(NativeText(hwnd), L"") << "a null text is the empty caption";
 
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
-  Write(kButton, kType, 1);
+  Write(kButton, prop::kType.index, 1);
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON)
       << "type 1 is the default push button";
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (BS_CENTER | BS_VCENTER), BS_CENTER | BS_VCENTER);
-  Write(kButton, kHorizontal, 2);
-  Write(kButton, kVertical, 7);
+  Write(kButton, prop::kHorizontalAlignment.index, 2);
+  Write(kButton, prop::kVerticalAlignment.index, 7);
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & (BS_CENTER | BS_VCENTER), BS_RIGHT | BS_BOTTOM);
-  EXPECT_EQ(Read(kButton, kVertical), 2u) << "alignments beyond 2 are taken as 2";
+  EXPECT_EQ(Read(kButton, prop::kVerticalAlignment.index), 2u)
+      << "alignments beyond 2 are taken as 2";
   EXPECT_EQ(Native(kButton), hwnd) << "none of these re-creates the button";
 }
 
@@ -57,14 +59,14 @@ TEST_F(ButtonUnit, PictureShowsWithoutCaption) {
       8,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,  // info header
       0,   0,   255, 255, 0, 0, 0, 0};                                       // pixels
   void* block = BytesToByteBlock(bmp, sizeof bmp);
-  Write(kButton, kPicture, uint32_t(reinterpret_cast<uintptr_t>(block)));
+  Write(kButton, prop::kPicture.index, uint32_t(reinterpret_cast<uintptr_t>(block)));
   FreeMem(block);
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0) << "the caption shows";
-  WriteText(kButton, kCaption, "");
+  WriteText(kButton, prop::kCaption.index, "");
   EXPECT_NE(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0) << "without a caption the picture";
   EXPECT_NE(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-  EXPECT_EQ(ReadText(kButton, kCaption), "");
-  Write(kButton, kPicture, 0);
+  EXPECT_EQ(ReadText(kButton, prop::kCaption.index), "");
+  Write(kButton, prop::kPicture.index, 0);
   EXPECT_EQ(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "no bytes, no picture";
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0);
 }

@@ -141,7 +141,7 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
     for (int step = 0; step < kSteps; ++step) {
       RECT old_rect = ScreenRect(label);
       spy.Reset();
-      WriteProperty(kControlWindow, kBanner, 0, -1, uint32_t(--left), 0);
+      WriteProperty(kControlWindow, kBanner, props::kLeft.index, -1, uint32_t(--left), 0);
       Pump(0);
       RECT new_rect = ScreenRect(label);
       HRGN allowed = CreateRectRgnIndirect(&old_rect);
@@ -173,7 +173,7 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
   int left = 40;
   QueryPerformanceCounter(&start);
   for (int step = 0; step < kTimedSteps; ++step) {
-    WriteProperty(kControlWindow, kBanner, 0, -1, uint32_t(--left), 0);
+    WriteProperty(kControlWindow, kBanner, props::kLeft.index, -1, uint32_t(--left), 0);
     Pump(0);
   }
   QueryPerformanceCounter(&end);

@@ -81,10 +81,10 @@ TEST_F(DrawnTransLabel, EmptyCaptionLeavesWhatLiesBehindVisible) {
         << when << ": the window background shows through, not " << Describe(shot.at(25, 25));
   };
   check("after loading");
-  WriteText(kLabel, 8, "MMMM");
+  WriteText(kLabel, props::trans_label::kCaption.index, "MMMM");
   Pump(50);
   EXPECT_GT(CountWhere(CaptureClient(window), label, Dark), 50) << "the caption is drawn";
-  WriteText(kLabel, 8, "");
+  WriteText(kLabel, props::trans_label::kCaption.index, "");
   Pump(50);
   check("after the caption was emptied again");
 }
@@ -129,15 +129,15 @@ TEST_F(DrawnTransLabel, EveryChangeLeavesWhatAFullRepaintShows) {
     uint32_t value;
     const char* text;
   } changes[] = {
-      {"moved one pixel left", 0, 29, nullptr},
-      {"moved one pixel left again", 0, 28, nullptr},
-      {"moved one pixel right", 0, 29, nullptr},
-      {"moved one pixel down", 1, 31, nullptr},
-      {"a shorter caption", 8, 0, "MW"},
-      {"aligned right", 12, 2, nullptr},
-      {"another text colour", 11, 0x000080, nullptr},
-      {"a shadow", 9, 3, nullptr},
-      {"made narrower", 2, 150, nullptr},
+      {"moved one pixel left", props::kLeft.index, 29, nullptr},
+      {"moved one pixel left again", props::kLeft.index, 28, nullptr},
+      {"moved one pixel right", props::kLeft.index, 29, nullptr},
+      {"moved one pixel down", props::kTop.index, 31, nullptr},
+      {"a shorter caption", props::trans_label::kCaption.index, 0, "MW"},
+      {"aligned right", props::trans_label::kHorizontalAlignment.index, 2, nullptr},
+      {"another text colour", props::trans_label::kTextColour.index, 0x000080, nullptr},
+      {"a shadow", props::trans_label::kEffect.index, 3, nullptr},
+      {"made narrower", props::kWidth.index, 150, nullptr},
   };
   Shot before = CaptureClient(window);
   for (const auto& c : changes) {
@@ -188,8 +188,8 @@ TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
       << "and between their lines: " << Describe(shot.at(242, 46));
   for (const char* name : {"张三", "李四", "→ _ ←"}) {
     SCOPED_TRACE(name);
-    WriteText(kName, 8, name);
-    WriteText(kCredits, 8, name);
+    WriteText(kName, props::trans_label::kCaption.index, name);
+    WriteText(kCredits, props::trans_label::kCaption.index, name);
     Pump(50);
     Shot after = CaptureClient(window);
     EXPECT_TRUE(after == FullRepaint(window)) << "the old name leaves no trace";
@@ -267,13 +267,14 @@ TEST_F(DrawnLabel, CaptionIsInsetByTheFrameAndWidthWritesAreAtLeastFive) {
   EXPECT_EQ(CountWhere(shot, RECT{10, 10, 22, 70}, Dark), 0);
   EXPECT_GT(CountWhere(shot, RECT{22, 22, 118, 58}, Dark), 100) << "the text inside it";
 
-  Write(kLabel, 11, 3);
-  EXPECT_EQ(Read(kLabel, 11), 5u) << "a frame width written below 5 becomes 5";
-  Write(kLabel, 10, 2);
+  Write(kLabel, props::label::kGradientBorderWidth.index, 3);
+  EXPECT_EQ(Read(kLabel, props::label::kGradientBorderWidth.index), 5u)
+      << "a frame width written below 5 becomes 5";
+  Write(kLabel, props::label::kBorder.index, 2);
   EXPECT_TRUE(GetWindowLongW(Native(kLabel), GWL_STYLE) & WS_DLGFRAME)
       << "border 2 is the native dialog frame";
-  Write(kLabel, 10, 9);
-  EXPECT_EQ(Read(kLabel, 10), 6u) << "borders beyond 6 clamp to 6";
+  Write(kLabel, props::label::kBorder.index, 9);
+  EXPECT_EQ(Read(kLabel, props::label::kBorder.index), 6u) << "borders beyond 6 clamp to 6";
   EXPECT_FALSE(GetWindowLongW(Native(kLabel), GWL_STYLE) & (WS_DLGFRAME | WS_BORDER))
       << "the gradient frame has no native frame";
 }
@@ -442,16 +443,16 @@ TEST_F(DrawnPicBox, ADifferentModeRepaintsAtOnceAndModesClamp) {
   const std::vector<uint8_t> quad = draw::test::ReadPicture("quad.jpg");
   HWND window = Show({UnitRecord(kBox, PicBox(quad, 0), {0, 0, 128, 96})}, 200, 120);
   ASSERT_NE(window, nullptr);
-  Write(kBox, 11, 1);
+  Write(kBox, props::pic_box::kDisplayMode.index, 1);
   RECT pending;
   EXPECT_FALSE(GetUpdateRect(Native(kBox), &pending, FALSE))
       << "writing another display mode paints at once, nothing is left for later";
   Pump(50);
   EXPECT_TRUE(Near(CaptureClient(window).at(125, 93), RGB(255, 255, 255), 24)) << "now stretched";
-  Write(kBox, 11, 5);
-  EXPECT_EQ(Read(kBox, 11), 2u) << "a mode above 2 is stored as 2";
-  Write(kBox, 11, uint32_t(-4));
-  EXPECT_EQ(Read(kBox, 11), 0u) << "a negative mode is stored as 0";
+  Write(kBox, props::pic_box::kDisplayMode.index, 5);
+  EXPECT_EQ(Read(kBox, props::pic_box::kDisplayMode.index), 2u) << "a mode above 2 is stored as 2";
+  Write(kBox, props::pic_box::kDisplayMode.index, uint32_t(-4));
+  EXPECT_EQ(Read(kBox, props::pic_box::kDisplayMode.index), 0u) << "a negative mode is stored as 0";
 }
 
 using DrawnSuperBtn = DrawnUnitsTest;
@@ -525,11 +526,11 @@ TEST_F(DrawnSuperBtn, ClickRaisesEventZeroAndTheTooltipFollowsItsProperty) {
   EXPECT_EQ(EventsOf(kButton), 1u) << "a click raises event 0 once";
 
   EXPECT_EQ(TooltipText(button), L"更换皮肤");
-  WriteText(kButton, 33, "新的提示");
+  WriteText(kButton, props::super_btn::kTooltip.index, "新的提示");
   EXPECT_EQ(TooltipText(button), L"新的提示") << "writing the tooltip changes it at once";
-  WriteText(kButton, 33, "");
+  WriteText(kButton, props::super_btn::kTooltip.index, "");
   EXPECT_EQ(TooltipText(button), L"(none)") << "an empty tooltip is no tooltip";
-  WriteText(kButton, 33, "又有了");
+  WriteText(kButton, props::super_btn::kTooltip.index, "又有了");
   EXPECT_EQ(TooltipText(button), L"又有了");
 }
 
@@ -538,22 +539,23 @@ TEST_F(DrawnSuperBtn, CheckBoxModeTogglesAndRecreatesTheButton) {
   HWND window = Show({UnitRecord(kButton, ColouredButton(), {10, 10, 40, 30})}, 120, 60);
   ASSERT_NE(window, nullptr);
   HWND before = Native(kButton);
-  Write(kButton, 9, 1);
+  Write(kButton, props::super_btn::kCheckBoxMode.index, 1);
   HWND after = Native(kButton);
   ASSERT_NE(after, nullptr);
   EXPECT_NE(after, before) << "check-box mode takes a new native button";
   SendMessageW(after, BM_CLICK, 0, 0);
-  EXPECT_EQ(Read(kButton, 10), 1u) << "a click checks the button";
+  EXPECT_EQ(Read(kButton, props::super_btn::kChecked.index), 1u) << "a click checks the button";
   SendMessageW(after, BM_CLICK, 0, 0);
-  EXPECT_EQ(Read(kButton, 10), 0u) << "a second one unchecks it";
+  EXPECT_EQ(Read(kButton, props::super_btn::kChecked.index), 0u) << "a second one unchecks it";
   EXPECT_EQ(EventsOf(kButton), 2u) << "and each one is a click";
-  Write(kButton, 10, 1);
+  Write(kButton, props::super_btn::kChecked.index, 1);
   Pump(50);
   EXPECT_TRUE(Near(CaptureClient(window).at(30, 25), RGB(0, 255, 255)))
       << "a checked button looks pressed";
-  Write(kButton, 34, 1);
+  Write(kButton, props::super_btn::kDefaultPushButton.index, 1);
   EXPECT_NE(Native(kButton), after) << "the default-button option also takes a new button";
-  EXPECT_EQ(Read(kButton, 10), 1u) << "the new button keeps the state of the old";
+  EXPECT_EQ(Read(kButton, props::super_btn::kChecked.index), 1u)
+      << "the new button keeps the state of the old";
 }
 
 TEST_F(DrawnSuperBtn, StatesShowTheirColours) {
@@ -583,10 +585,11 @@ TEST_F(DrawnSuperBtn, StatesShowTheirColours) {
   SendMessageW(button, BM_SETSTATE, FALSE, 0);
   SetCursorPos(300, 300);
   EXPECT_TRUE(Near(centre(RGB(255, 255, 0)), RGB(255, 255, 0))) << "the mouse gone: normal again";
-  Write(kButton, 25, forms::kDefaultColour);
-  EXPECT_EQ(Read(kButton, 25), uint32_t(GetSysColor(COLOR_BTNFACE)))
+  Write(kButton, props::super_btn::kBackgroundColourNormal.index, forms::kDefaultColour);
+  EXPECT_EQ(Read(kButton, props::super_btn::kBackgroundColourNormal.index),
+            uint32_t(GetSysColor(COLOR_BTNFACE)))
       << "the default colour is stored as the button face";
-  Write(kButton, 23, 1);
+  Write(kButton, props::super_btn::kUseDefaultColours.index, 1);
   EXPECT_TRUE(Near(centre(GetSysColor(COLOR_BTNFACE)), GetSysColor(COLOR_BTNFACE), 2))
       << "default colours: button face";
 }
@@ -667,11 +670,11 @@ TEST_F(DrawnUnitsSave, SaveWritesTheCurrentTypeData) {
                       UnitRecord(kBar, forms::SplitterBarData{}, {0, 60, 50, 8}),
                       UnitRecord(kButton, forms::SuperBtnData{}, {0, 70, 50, 20})});
   ASSERT_NE(window, nullptr);
-  WriteText(kTrans, 8, "新标题");
-  Write(kLabel, 11, 2);
-  Write(kBox, 11, 9);
-  Write(kBar, 8, 0x123456);
-  WriteText(kButton, 33, "提示");
+  WriteText(kTrans, props::trans_label::kCaption.index, "新标题");
+  Write(kLabel, props::label::kGradientBorderWidth.index, 2);
+  Write(kBox, props::pic_box::kDisplayMode.index, 9);
+  Write(kBar, props::splitter_bar::kFillColour.index, 0x123456);
+  WriteText(kButton, props::super_btn::kTooltip.index, "提示");
   auto saved = [](uint32_t type_code, uint32_t unit, auto* out) {
     auto save = reinterpret_cast<SaveOp>(UnitOperation(type_code, kOpSave));
     ASSERT_NE(save, nullptr);

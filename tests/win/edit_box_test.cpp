@@ -8,19 +8,9 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::edit_box;
+
 constexpr uint32_t kEdit = 0x16000160;
-enum : int32_t {
-  kVisible = 5,
-  kDisabled = 6,
-  kContent = 8,
-  kMaxLength = 14,
-  kMultiLine = 15,
-  kInputMode = 18,
-  kSpin = 21,
-  kSpinMinimum = 22,
-  kSpinMaximum = 23,
-  kSelectionStart = 24,
-};
 
 // The minutes box of the countdown window.
 forms::EditBoxData CountdownBox() {
@@ -53,9 +43,9 @@ TEST_F(EditBoxUnit, ContentWriteRaisesTheChangeEventOnce) {
   const char* writes[] = {"分钟", "分钟", "", "12"};
   size_t expected = 0;
   for (const char* text : writes) {
-    WriteText(kEdit, kContent, text);
+    WriteText(kEdit, prop::kContent.index, text);
     EXPECT_EQ(EventsOf(kEdit), ++expected) << "writing \"" << text << "\" raises event 0 once";
-    EXPECT_EQ(ReadText(kEdit, kContent), text);
+    EXPECT_EQ(ReadText(kEdit, prop::kContent.index), text);
   }
   EXPECT_EQ(NativeText(Native(kEdit)), L"12");
 }
@@ -64,7 +54,7 @@ TEST_F(EditBoxUnit, TypingRaisesTheChangeEvent) {
   ASSERT_TRUE(Load({EditRecord(forms::EditBoxData())}));
   Type(L"ab");
   EXPECT_EQ(EventsOf(kEdit), 2u) << "every change by the user is reported";
-  EXPECT_EQ(ReadText(kEdit, kContent), "ab") << "the content is read from the control";
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "ab") << "the content is read from the control";
 }
 
 TEST_F(EditBoxUnit, IntegerInputRefusesLetters) {
@@ -80,12 +70,12 @@ TEST_F(EditBoxUnit, IntegerInputRefusesLetters) {
   };
   for (const auto& c : cases) {
     Type(c.typed);
-    EXPECT_EQ(ReadText(kEdit, kContent), c.content)
+    EXPECT_EQ(ReadText(kEdit, prop::kContent.index), c.content)
         << "integer mode takes only \"-\", digits and control characters";
   }
-  Write(kEdit, kInputMode, 0);
+  Write(kEdit, prop::kInputMode.index, 0);
   Type(L"a");
-  EXPECT_EQ(ReadText(kEdit, kContent), "512a") << "normal mode takes letters again";
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "512a") << "normal mode takes letters again";
 }
 
 TEST_F(EditBoxUnit, MaximumLengthAndSpin) {
@@ -99,35 +89,35 @@ TEST_F(EditBoxUnit, MaximumLengthAndSpin) {
                reinterpret_cast<LPARAM>(&high));
   EXPECT_EQ(low, 0);
   EXPECT_EQ(high, 60);
-  EXPECT_EQ(ReadText(kEdit, kContent), "0") << "attaching keeps the content";
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "0") << "attaching keeps the content";
   EXPECT_TRUE(g_unit_events.empty());
   RECT box, arrows;
   GetWindowRect(edit, &box);
   GetWindowRect(spin, &arrows);
   EXPECT_EQ(arrows.left, box.right) << "the up-down sits right beside the box";
   EXPECT_TRUE(IsWindowVisible(spin)) << "shown with the box";
-  Write(kEdit, kVisible, 0);
+  Write(kEdit, props::kVisible.index, 0);
   EXPECT_FALSE(IsWindowVisible(spin)) << "hidden with the box";
-  Write(kEdit, kVisible, 1);
-  Write(kEdit, kDisabled, 1);
+  Write(kEdit, props::kVisible.index, 1);
+  Write(kEdit, props::kDisabled.index, 1);
   EXPECT_FALSE(IsWindowEnabled(spin)) << "disabled with the box";
-  Write(kEdit, kDisabled, 0);
+  Write(kEdit, props::kDisabled.index, 0);
   EXPECT_TRUE(IsWindowEnabled(spin));
 
-  Write(kEdit, kSpinMinimum, 90);
+  Write(kEdit, prop::kSpinMinimum.index, 90);
   SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                reinterpret_cast<LPARAM>(&high));
   EXPECT_EQ(low, 60) << "the range runs from the smaller end";
   EXPECT_EQ(high, 90);
 
-  Write(kEdit, kSelectionStart, 1);  // the caret after the "0"
+  Write(kEdit, prop::kSelectionStart.index, 1);  // the caret after the "0"
   Type(L"123");
-  EXPECT_EQ(ReadText(kEdit, kContent), "01") << "at most 2 characters";
-  Write(kEdit, kMaxLength, 4);
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "01") << "at most 2 characters";
+  Write(kEdit, prop::kMaximumLength.index, 4);
   Type(L"23");
-  EXPECT_EQ(ReadText(kEdit, kContent), "0123");
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "0123");
 
-  Write(kEdit, kSpin, 0);
+  Write(kEdit, prop::kSpinControl.index, 0);
   EXPECT_FALSE(IsWindow(spin)) << "switching the spin option off removes the up-down";
 }
 
@@ -135,13 +125,14 @@ TEST_F(EditBoxUnit, MultiLineChangeRecreatesWithTheContent) {
   ASSERT_TRUE(Load({EditRecord(forms::EditBoxData())}));
   Type(L"第一行");
   HWND old_edit = Native(kEdit);
-  Write(kEdit, kMultiLine, 1);
+  Write(kEdit, prop::kMultiLine.index, 1);
   HWND edit = Native(kEdit);
   ASSERT_NE(edit, nullptr);
   EXPECT_NE(GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE, 0)
       << "multi-line is a style of a new control";
   EXPECT_NE(edit, old_edit);
-  EXPECT_EQ(ReadText(kEdit, kContent), "第一行") << "what the user typed survives re-creation";
+  EXPECT_EQ(ReadText(kEdit, prop::kContent.index), "第一行")
+      << "what the user typed survives re-creation";
 }
 
 }  // namespace

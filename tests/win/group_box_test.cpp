@@ -5,10 +5,11 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::group_box;
+
 constexpr uint32_t kGroup = 0x16000170;
 constexpr uint32_t kButton = 0x16000171;
 constexpr uint32_t kRadio = 0x16000172;
-enum : int32_t { kVisible = 5, kCaption = 8, kAlignment, kTextColour };
 
 std::vector<forms::RecordModel> GroupWithUnits() {
   forms::GroupBoxData group;
@@ -35,11 +36,11 @@ TEST_F(GroupBoxUnit, ChildrenLiveInsideAndReachTheirEvents) {
   SendMessageW(Native(kRadio), BM_CLICK, 0, 0);
   EXPECT_EQ(g_unit_events, (std::vector<uint32_t>{kButton, kRadio}))
       << "the group box reflects its children's notifications to them";
-  EXPECT_EQ(Read(kRadio, 18), 1u);
+  EXPECT_EQ(Read(kRadio, props::radio_box::kSelected.index), 1u);
 
-  Write(kGroup, kVisible, 0);
+  Write(kGroup, props::kVisible.index, 0);
   EXPECT_FALSE(IsWindowVisible(Native(kButton))) << "hiding the group box hides its units";
-  Write(kGroup, kVisible, 1);
+  Write(kGroup, props::kVisible.index, 1);
   EXPECT_TRUE(IsWindowVisible(Native(kButton)));
 }
 
@@ -47,16 +48,16 @@ TEST_F(GroupBoxUnit, CaptionAndAlignment) {
   ASSERT_TRUE(Load(GroupWithUnits()));
   HWND group = Native(kGroup);
   EXPECT_EQ(NativeText(group), L"计时器");
-  WriteText(kGroup, kCaption, "被点人名");
+  WriteText(kGroup, prop::kCaption.index, "被点人名");
   EXPECT_EQ(NativeText(group), L"被点人名");
-  EXPECT_EQ(ReadText(kGroup, kCaption), "被点人名");
-  Write(kGroup, kAlignment, 1);
+  EXPECT_EQ(ReadText(kGroup, prop::kCaption.index), "被点人名");
+  Write(kGroup, prop::kCaptionAlignment.index, 1);
   EXPECT_EQ(GetWindowLongW(group, GWL_STYLE) & BS_CENTER, BS_CENTER) << "1 centres the caption";
-  Write(kGroup, kAlignment, uint32_t(-4));
-  EXPECT_EQ(Read(kGroup, kAlignment), 0u) << "a negative choice is 0";
+  Write(kGroup, prop::kCaptionAlignment.index, uint32_t(-4));
+  EXPECT_EQ(Read(kGroup, prop::kCaptionAlignment.index), 0u) << "a negative choice is 0";
   EXPECT_EQ(GetWindowLongW(group, GWL_STYLE) & BS_CENTER, BS_LEFT);
-  Write(kGroup, kTextColour, 0x808000);
-  EXPECT_EQ(Read(kGroup, kTextColour), 0x808000u);
+  Write(kGroup, prop::kTextColour.index, 0x808000);
+  EXPECT_EQ(Read(kGroup, prop::kTextColour.index), 0x808000u);
 }
 
 }  // namespace

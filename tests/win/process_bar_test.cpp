@@ -8,8 +8,9 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::process_bar;
+
 constexpr uint32_t kBar = 0x16000120;
-enum : int32_t { kBorder = 8, kVertical, kSmooth, kMinimum, kMaximum, kPosition };
 
 forms::RecordModel BarRecord() {
   forms::ProcessBarData data;
@@ -40,11 +41,12 @@ TEST_F(ProcessBarUnit, PositionShownClampedReadAsWritten) {
     int shown_low, shown_high, shown_position;
   };
   const Step steps[] = {
-      {kPosition, 100, 100, 0, 60, 60},  // above the maximum: a full bar that reads 100
-      {kMinimum, 80, 80, 60, 80, 80},    // ends swapped: the range runs 60 to 80
-      {kPosition, -5, 0, 60, 80, 60},    // below 0 is stored as 0, shown at the low end
-      {kPosition, 40000, 32767, 60, 80, 80}, {kMaximum, 40000, 32767, 80, 32767, 32767},
-      {kMinimum, -1, 0, 0, 32767, 32767},
+      {prop::kPosition.index, 100, 100, 0, 60, 60},  // above the maximum: a full bar that reads 100
+      {prop::kMinimum.index, 80, 80, 60, 80, 80},    // ends swapped: the range runs 60 to 80
+      {prop::kPosition.index, -5, 0, 60, 80, 60},    // below 0 is stored as 0, shown at the low end
+      {prop::kPosition.index, 40000, 32767, 60, 80, 80},
+      {prop::kMaximum.index, 40000, 32767, 80, 32767, 32767},
+      {prop::kMinimum.index, -1, 0, 0, 32767, 32767},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(testing::Message() << "property " << s.index << " := " << s.value);
@@ -59,25 +61,25 @@ TEST_F(ProcessBarUnit, PositionShownClampedReadAsWritten) {
 
 TEST_F(ProcessBarUnit, StyleChangeRecreatesAndKeepsTheValues) {
   ASSERT_TRUE(Load({BarRecord()}));
-  Write(kBar, kMinimum, 10);
-  Write(kBar, kPosition, 100);
+  Write(kBar, prop::kMinimum.index, 10);
+  Write(kBar, prop::kPosition.index, 100);
   HWND old_bar = Native(kBar);
   ASSERT_EQ(GetWindowLongW(old_bar, GWL_STYLE) & PBS_VERTICAL, 0);
 
-  Write(kBar, kVertical, 0);
+  Write(kBar, prop::kVertical.index, 0);
   EXPECT_EQ(Native(kBar), old_bar) << "writing the style it has changes nothing";
 
-  Write(kBar, kVertical, 1);
+  Write(kBar, prop::kVertical.index, 1);
   HWND bar = Native(kBar);
   ASSERT_NE(bar, nullptr);
   EXPECT_NE(GetWindowLongW(bar, GWL_STYLE) & PBS_VERTICAL, 0)
       << "a vertical bar is a new control with the vertical style";
   EXPECT_NE(GetWindowLongW(bar, GWL_STYLE) & PBS_SMOOTH, 0) << "the other style stays";
   EXPECT_NE(GetWindowLongW(bar, GWL_EXSTYLE) & WS_EX_STATICEDGE, 0) << "and so does the border";
-  EXPECT_EQ(Read(kBar, kVertical), 1u);
-  EXPECT_EQ(Read(kBar, kMinimum), 10u) << "re-creation keeps the minimum";
-  EXPECT_EQ(Read(kBar, kMaximum), 60u) << "re-creation keeps the maximum";
-  EXPECT_EQ(Read(kBar, kPosition), 100u) << "re-creation keeps the position as written";
+  EXPECT_EQ(Read(kBar, prop::kVertical.index), 1u);
+  EXPECT_EQ(Read(kBar, prop::kMinimum.index), 10u) << "re-creation keeps the minimum";
+  EXPECT_EQ(Read(kBar, prop::kMaximum.index), 60u) << "re-creation keeps the maximum";
+  EXPECT_EQ(Read(kBar, prop::kPosition.index), 100u) << "re-creation keeps the position as written";
   EXPECT_EQ(ShownPosition(), 60);
   EXPECT_TRUE(IsWindowVisible(bar)) << "a visible bar stays visible";
 }

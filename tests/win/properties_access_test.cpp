@@ -53,19 +53,22 @@ class UnitsProperties : public UnitsTest {
 
 TEST_F(UnitsProperties, PositionAndSizeAreClampedOnTheRecordAndOnTheNativeWindow) {
   struct Case {
-    int32_t index, value, want;
+    props::Property property;
+    int32_t value, want;
   } cases[] = {
-      {2, 40000, 32627},   {2, -5, 0},        {3, 32628, 32627},   {3, 12, 12},
-      {0, -40000, -32627}, {1, 40000, 32627}, {0, -32627, -32627}, {1, 17, 17},
+      {props::kWidth, 40000, 32627},  {props::kWidth, -5, 0},
+      {props::kHeight, 32628, 32627}, {props::kHeight, 12, 12},
+      {props::kLeft, -40000, -32627}, {props::kTop, 40000, 32627},
+      {props::kLeft, -32627, -32627}, {props::kTop, 17, 17},
   };
   for (bool loaded : {false, true}) {
     if (loaded) {
       ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
     }
     for (const Case& c : cases) {
-      WriteProperty(kWin, kA, c.index, -1, uint32_t(c.value), 0);
-      EXPECT_EQ(Read(kA, c.index), c.want)
-          << "property " << c.index << " written " << c.value << (loaded ? " (loaded)" : "");
+      WriteProperty(kWin, kA, c.property.index, -1, uint32_t(c.value), 0);
+      EXPECT_EQ(Read(kA, c.property.index), c.want)
+          << c.property.name << " written " << c.value << (loaded ? " (loaded)" : "");
     }
   }
   RECT r;
@@ -176,26 +179,26 @@ TEST_F(UnitsProperties, FontsAreWrittenAndReadByElement) {
 
 TEST_F(UnitsProperties, VisibleAndDisabledGoToTheRecordAndTheNativeWindow) {
   ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
-  WriteProperty(kWin, kA, 5, -1, 0, 0);
+  WriteProperty(kWin, kA, props::kVisible.index, -1, 0, 0);
   EXPECT_FALSE(IsWindowVisible(Hwnd(kWin, kA)));
-  EXPECT_EQ(Read(kA, 5), 0);
-  WriteProperty(kWin, kA, 5, -1, 1, 0);
+  EXPECT_EQ(Read(kA, props::kVisible.index), 0);
+  WriteProperty(kWin, kA, props::kVisible.index, -1, 1, 0);
   EXPECT_TRUE(IsWindowVisible(Hwnd(kWin, kA)));
 
-  WriteProperty(kWin, kH, 5, -1, 1, 0);
+  WriteProperty(kWin, kH, props::kVisible.index, -1, 1, 0);
   EXPECT_FALSE(IsWindowVisible(Hwnd(kWin, kH))) << "a type that is never visible is not shown";
 
-  WriteProperty(kWin, kA, 6, -1, 1, 0);
+  WriteProperty(kWin, kA, props::kDisabled.index, -1, 1, 0);
   EXPECT_FALSE(IsWindowEnabled(Hwnd(kWin, kA)));
-  EXPECT_EQ(Read(kA, 6), 1);
+  EXPECT_EQ(Read(kA, props::kDisabled.index), 1);
 
-  WriteProperty(kWin, kWinUnit, 5, -1, 0, 0);
+  WriteProperty(kWin, kWinUnit, props::kVisible.index, -1, 0, 0);
   EXPECT_FALSE(IsWindowVisible(Hwnd(kWin)));
-  WriteProperty(kWin, kWinUnit, 5, -1, 1, 0);
+  WriteProperty(kWin, kWinUnit, props::kVisible.index, -1, 1, 0);
   EXPECT_TRUE(IsWindowVisible(Hwnd(kWin))) << "making the window unit visible shows the window";
 
-  WriteProperty(kWin, kWinUnit, 0, -1, 123, 0);
-  WriteProperty(kWin, kWinUnit, 1, -1, 45, 0);
+  WriteProperty(kWin, kWinUnit, props::kLeft.index, -1, 123, 0);
+  WriteProperty(kWin, kWinUnit, props::kTop.index, -1, 45, 0);
   RECT r;
   GetWindowRect(Hwnd(kWin), &r);
   EXPECT_EQ(r.left, 123) << "a window's position is on the screen";
@@ -205,23 +208,25 @@ TEST_F(UnitsProperties, VisibleAndDisabledGoToTheRecordAndTheNativeWindow) {
 TEST_F(UnitsProperties, TagAndCursorAreRecordEdits) {
   ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
   const std::string tag = "标记";
-  WriteProperty(kWin, kA, 4, -1, Ptr(tag.c_str()), 0);
-  HeapText read(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, 4, -1))));
+  WriteProperty(kWin, kA, props::kTag.index, -1, Ptr(tag.c_str()), 0);
+  HeapText read(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, props::kTag.index, -1))));
   EXPECT_STREQ(read.get(), "标记");
-  WriteProperty(kWin, kA, 4, -1, 0, 0);
-  EXPECT_EQ(ReadProperty(kWin, kA, 4, -1), 0u) << "a null tag is stored as the empty text";
+  WriteProperty(kWin, kA, props::kTag.index, -1, 0, 0);
+  EXPECT_EQ(ReadProperty(kWin, kA, props::kTag.index, -1), 0u)
+      << "a null tag is stored as the empty text";
 
   const uint8_t hand[] = {0x89, 0x7F, 0, 0};
   HeapBlock cursor(BytesToByteBlock(hand, 4));
-  WriteProperty(kWin, kA, 7, -1, Ptr(cursor.get()), 0);
+  WriteProperty(kWin, kA, props::kCursor.index, -1, Ptr(cursor.get()), 0);
   HCURSOR made = UnitCursor(kWin, kA);
   EXPECT_NE(made, nullptr) << "writing the cursor makes the new cursor at once";
-  HeapBlock back(reinterpret_cast<void*>(uintptr_t(ReadProperty(kWin, kA, 7, -1))));
+  HeapBlock back(
+      reinterpret_cast<void*>(uintptr_t(ReadProperty(kWin, kA, props::kCursor.index, -1))));
   ASSERT_EQ(ByteBlockLength(back.get()), 4u);
   EXPECT_EQ(std::memcmp(ByteBlockData(back.get()), hand, 4), 0);
-  WriteProperty(kWin, kA, 7, -1, 0, 0);
+  WriteProperty(kWin, kA, props::kCursor.index, -1, 0, 0);
   EXPECT_EQ(UnitCursor(kWin, kA), nullptr);
-  EXPECT_EQ(ReadProperty(kWin, kA, 7, -1), 0u);
+  EXPECT_EQ(ReadProperty(kWin, kA, props::kCursor.index, -1), 0u);
 }
 
 TEST_F(UnitsProperties, ReCreationKeepsPlaceChildrenAndFocusAndRaisesNothingMeanwhile) {
@@ -230,7 +235,7 @@ TEST_F(UnitsProperties, ReCreationKeepsPlaceChildrenAndFocusAndRaisesNothingMean
   HWND old = Hwnd(kWin, kP);
   int id = GetDlgCtrlID(old);
   SetFocus(old);
-  WriteProperty(kWin, kP, 5, -1, 1, 0);
+  WriteProperty(kWin, kP, props::kVisible.index, -1, 1, 0);
   SeenEvents().clear();
   UnitLog().clear();
 
@@ -243,9 +248,9 @@ TEST_F(UnitsProperties, ReCreationKeepsPlaceChildrenAndFocusAndRaisesNothingMean
       << "same control id, made while the re-creation counter is raised";
   EXPECT_TRUE(SeenEvents().empty()) << "no event is dispatched while the unit is being made";
   EXPECT_EQ(Read(kP, 10), 7) << "the new unit is made from the old one's current data";
-  EXPECT_EQ(Read(kP, 0), 60);
-  EXPECT_EQ(Read(kP, 1), 60);
-  EXPECT_EQ(Read(kP, 2), 120);
+  EXPECT_EQ(Read(kP, props::kLeft.index), 60);
+  EXPECT_EQ(Read(kP, props::kTop.index), 60);
+  EXPECT_EQ(Read(kP, props::kWidth.index), 120);
   EXPECT_EQ(GetWindow(Hwnd(kWin, kA), GW_HWNDNEXT), fresh) << "z-order kept";
   EXPECT_EQ(GetWindow(fresh, GW_HWNDNEXT), Hwnd(kWin, kB));
   EXPECT_EQ(GetParent(Hwnd(kWin, kX)), fresh) << "a container's units move into the new one";

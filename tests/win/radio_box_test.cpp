@@ -5,10 +5,10 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::radio_box;
+
 constexpr uint32_t kFirst = 0x16000150;
 constexpr uint32_t kSecond = 0x16000151;
-constexpr int32_t kSelected = 18;
-constexpr int32_t kTextColour = 15;
 
 forms::RecordModel RadioRecord(uint32_t id, const char* caption, bool selected, int left) {
   forms::RadioBoxData data;
@@ -23,11 +23,11 @@ using RadioBoxUnit = ControlUnitTest;
 TEST_F(RadioBoxUnit, ReadsWhatTheUserClicked) {
   ASSERT_TRUE(
       Load({RadioRecord(kFirst, "60秒", true, 8), RadioRecord(kSecond, "45秒", false, 88)}));
-  EXPECT_EQ(Read(kFirst, kSelected), 1u) << "stored selected";
-  EXPECT_EQ(Read(kSecond, kSelected), 0u);
+  EXPECT_EQ(Read(kFirst, prop::kSelected.index), 1u) << "stored selected";
+  EXPECT_EQ(Read(kSecond, prop::kSelected.index), 0u);
   SendMessageW(Native(kSecond), BM_CLICK, 0, 0);
-  EXPECT_EQ(Read(kSecond, kSelected), 1u) << "the clicked box is selected";
-  EXPECT_EQ(Read(kFirst, kSelected), 0u)
+  EXPECT_EQ(Read(kSecond, prop::kSelected.index), 1u) << "the clicked box is selected";
+  EXPECT_EQ(Read(kFirst, prop::kSelected.index), 0u)
       << "after the user clicked another box of its group, a box reads 0";
   EXPECT_EQ(g_unit_events, std::vector<uint32_t>{kSecond}) << "the click raised event 0 once";
 }
@@ -47,16 +47,17 @@ TEST_F(RadioBoxUnit, OnlyExactlyOneChecks) {
   for (const auto& w : writes) {
     PropertyValue value;
     value.i = w.written;
-    EXPECT_EQ(changed(unit, kSelected - 8, value, nullptr), 0) << "no re-creation";
-    EXPECT_EQ(Read(kFirst, kSelected), w.reads) << "only exactly 1 checks; wrote " << w.written;
+    EXPECT_EQ(changed(unit, prop::kSelected.index - 8, value, nullptr), 0) << "no re-creation";
+    EXPECT_EQ(Read(kFirst, prop::kSelected.index), w.reads)
+        << "only exactly 1 checks; wrote " << w.written;
   }
-  Write(kFirst, kSelected, 0);
-  EXPECT_EQ(Read(kFirst, kSelected), 0u);
-  Write(kFirst, kSelected, 1);
-  EXPECT_EQ(Read(kFirst, kSelected), 1u);
+  Write(kFirst, prop::kSelected.index, 0);
+  EXPECT_EQ(Read(kFirst, prop::kSelected.index), 0u);
+  Write(kFirst, prop::kSelected.index, 1);
+  EXPECT_EQ(Read(kFirst, prop::kSelected.index), 1u);
   EXPECT_TRUE(g_unit_events.empty()) << "writing selected is no click";
-  Write(kFirst, kTextColour, 0x0000FF);
-  EXPECT_EQ(Read(kFirst, kTextColour), 0x0000FFu);
+  Write(kFirst, prop::kTextColour.index, 0x0000FF);
+  EXPECT_EQ(Read(kFirst, prop::kTextColour.index), 0x0000FFu);
 }
 
 }  // namespace

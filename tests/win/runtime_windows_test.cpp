@@ -141,7 +141,8 @@ TEST_F(RuntimeWindows, LoadRaisesCreatedMovedResizedThenShows) {
   EXPECT_EQ(r.right - r.left, 300) << "the stored width is the outer width";
   EXPECT_EQ(r.bottom - r.top, 200);
 
-  HeapText title(reinterpret_cast<char*>(uintptr_t(ReadProperty(kFirst, kFirstUnit, 8, -1))));
+  HeapText title(reinterpret_cast<char*>(
+      uintptr_t(ReadProperty(kFirst, kFirstUnit, props::window::kTitle.index, -1))));
   ASSERT_TRUE(title);
   EXPECT_STREQ(title.get(), "第一个窗口") << "the title reads back as GBK";
 
@@ -152,18 +153,18 @@ TEST_F(RuntimeWindows, LoadRaisesCreatedMovedResizedThenShows) {
 }
 
 TEST_F(RuntimeWindows, DestroyPutsTheSavedUnitTableBack) {
-  WriteProperty(kFirst, kFirstUnit, 0, -1, 77, 0);  // before the load: kept
+  WriteProperty(kFirst, kFirstUnit, props::kLeft.index, -1, 77, 0);  // before the load: kept
   ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
-  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, 0, -1)), 77u);
-  WriteProperty(kFirst, kFirstUnit, 0, -1, 123, 0);  // while loaded: forgotten
-  WriteProperty(kFirst, kFirstUnit, 2, -1, 40000, 0);
-  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, 2, -1)), 32627u)
+  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, props::kLeft.index, -1)), 77u);
+  WriteProperty(kFirst, kFirstUnit, props::kLeft.index, -1, 123, 0);  // while loaded: forgotten
+  WriteProperty(kFirst, kFirstUnit, props::kWidth.index, -1, 40000, 0);
+  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, props::kWidth.index, -1)), 32627u)
       << "widths above 32627 are clamped";
   DestroyWindow(Hwnd(kFirst));
   EXPECT_EQ(FindLiveObject(kFirst, 0), nullptr);
-  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, 0, -1)), 77u)
+  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, props::kLeft.index, -1)), 77u)
       << "what was written while the window was loaded is forgotten when it goes";
-  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, 2, -1)), 300u);
+  EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, props::kWidth.index, -1)), 300u);
 }
 
 TEST_F(RuntimeWindows, QuitOnlyForTheLastWindowAfterTheLoopStarted) {

@@ -24,7 +24,7 @@ TEST_F(SysVolumeUnit, HiddenAndReachedByTheCommands) {
   ASSERT_TRUE(Load({UnitRecord(kVolume, forms::SysVolumeData{}, {128, 272, 32, 32})}));
   HWND hwnd = Native(kVolume);
   ASSERT_NE(hwnd, nullptr) << "the volume unit is live while its window is loaded";
-  Write(kVolume, 5, 1);
+  Write(kVolume, props::kVisible.index, 1);
   EXPECT_FALSE(IsWindowVisible(hwnd)) << "the volume unit is never shown";
 
   // The same requests on an object of its own tell what this machine's mixer answers.

@@ -5,9 +5,9 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::timer;
+
 constexpr uint32_t kTimer = 0x16000110;
-constexpr int32_t kInterval = 8;
-constexpr int32_t kVisible = 5;
 
 forms::RecordModel TimerRecord(int32_t interval) {
   forms::TimerData data;
@@ -21,7 +21,7 @@ TEST_F(TimerUnit, NeverShown) {
   ASSERT_TRUE(Load({TimerRecord(0)}));
   HWND hwnd = Native(kTimer);
   ASSERT_NE(hwnd, nullptr) << "a timer has a native window while its window is loaded";
-  Write(kTimer, kVisible, 1);
+  Write(kTimer, props::kVisible.index, 1);
   EXPECT_FALSE(IsWindowVisible(hwnd)) << "writing visible true must not show a timer";
 }
 
@@ -37,20 +37,20 @@ TEST_F(TimerUnit, StartsAtCreationOnlyWithAnInterval) {
 
 TEST_F(TimerUnit, IntervalWrites) {
   ASSERT_TRUE(Load({TimerRecord(0)}));
-  Write(kTimer, kInterval, uint32_t(-5));
-  EXPECT_EQ(Read(kTimer, kInterval), 0u) << "a negative interval is taken as 0";
+  Write(kTimer, prop::kInterval.index, uint32_t(-5));
+  EXPECT_EQ(Read(kTimer, prop::kInterval.index), 0u) << "a negative interval is taken as 0";
 
-  Write(kTimer, kInterval, 50);
-  EXPECT_EQ(Read(kTimer, kInterval), 50u);
+  Write(kTimer, prop::kInterval.index, 50);
+  EXPECT_EQ(Read(kTimer, prop::kInterval.index), 50u);
   Pump(250);
   EXPECT_GE(EventsOf(kTimer), 2u) << "an interval above 0 starts the timer";
 
-  Write(kTimer, kInterval, 0);
+  Write(kTimer, prop::kInterval.index, 0);
   g_unit_events.clear();
   Pump(200);
   EXPECT_EQ(EventsOf(kTimer), 0u) << "writing 0 stops a running timer";
 
-  Write(kTimer, kInterval, 50);
+  Write(kTimer, prop::kInterval.index, 50);
   Pump(250);
   EXPECT_GE(EventsOf(kTimer), 2u) << "writing 50 after 0 starts the timer again";
 }
@@ -65,7 +65,7 @@ TEST_F(TimerUnit, WritingTheCurrentIntervalKeepsTheSchedule) {
   };
   for (int i = 0; i < 6 && first_tick == 0; ++i) {
     Pump(150);
-    Write(kTimer, kInterval, 400);
+    Write(kTimer, prop::kInterval.index, 400);
   }
   ASSERT_NE(first_tick, 0u) << "writing the current interval must not restart the timer";
   EXPECT_LT(first_tick, 750u) << "the first tick comes on the schedule of the first start";
@@ -73,10 +73,10 @@ TEST_F(TimerUnit, WritingTheCurrentIntervalKeepsTheSchedule) {
 
 TEST_F(TimerUnit, SetToZeroInItsOwnTickGetsNoMoreTicks) {
   ASSERT_TRUE(Load({TimerRecord(20)}));
-  g_on_unit_event = [](uint32_t unit) { Write(unit, kInterval, 0); };
+  g_on_unit_event = [](uint32_t unit) { Write(unit, prop::kInterval.index, 0); };
   Pump(300);
   EXPECT_EQ(EventsOf(kTimer), 1u) << "a timer stopped by its own tick handler ticks no more";
-  EXPECT_EQ(Read(kTimer, kInterval), 0u);
+  EXPECT_EQ(Read(kTimer, prop::kInterval.index), 0u);
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(UnitsLoad, UnitsGoIntoTheirContainerAndEarlierRecordsLieAbove) {
   MapWindowPoints(HWND_DESKTOP, p, reinterpret_cast<POINT*>(&r), 2);
   EXPECT_EQ(r.left, 5) << "a unit's stored position is relative to its container";
   EXPECT_EQ(r.top, 30);
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kY, 1, -1)), 30u);
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kY, props::kTop.index, -1)), 30u);
 }
 
 // The state of the window and its units when the creation handler runs.
@@ -133,7 +133,7 @@ TEST_F(UnitsLoad, AFailingUnitFailsTheLoadAndLeavesNothingBehind) {
             {{kA, kTypePanel, {0, 0, 50, 20}},
              {kB, kTypeFailing, {0, 30, 50, 20}},
              {kC, kTypePanel, {0, 60, 50, 20}}}}});
-  WriteProperty(kWin, kA, 0, -1, 7, 0);
+  WriteProperty(kWin, kA, props::kLeft.index, -1, 7, 0);
   EXPECT_FALSE(LoadWindow(kWin, nullptr, false));
   EXPECT_EQ(LogStartingWith("create"), (std::vector<std::string>{"create " + Hex(kC) + " id 100",
                                                                  "create " + Hex(kB) + " fails"}));
@@ -143,7 +143,8 @@ TEST_F(UnitsLoad, AFailingUnitFailsTheLoadAndLeavesNothingBehind) {
   forms::WindowDefinition* def = TheRuntime().forms->Find(kWin);
   EXPECT_FALSE(def->has_saved_units()) << "the saved copy of the unit table is cleared";
   EXPECT_EQ(def->object_slot(1), 0u);
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, 0, -1)), 7u) << "what was written before stays";
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 7u)
+      << "what was written before stays";
   EXPECT_FALSE(LoadWindow(kWin, nullptr, false)) << "and the next attempt fails alike";
 }
 
@@ -183,25 +184,26 @@ TEST_F(UnitsLoad, LoadingAgainStartsFromTheStateOfTheFirstLoad) {
             {},
             {{kA, kTypePanel, {0, 0, 50, 20}, 0, forms::kStateVisible, {}, WritePanelData(data)},
              {kB, kTypePanel, {0, 30, 50, 20}}}}});
-  WriteProperty(kWin, kA, 0, -1, 5, 0);  // before the load: kept
+  WriteProperty(kWin, kA, props::kLeft.index, -1, 5, 0);  // before the load: kept
   ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, 0, -1)), 5u);
-  WriteProperty(kWin, kA, 0, -1, 77, 0);  // while loaded: forgotten
-  WriteProperty(kWin, kB, 5, -1, 0, 0);
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 5u);
+  WriteProperty(kWin, kA, props::kLeft.index, -1, 77, 0);  // while loaded: forgotten
+  WriteProperty(kWin, kB, props::kVisible.index, -1, 0, 0);
   const std::string tag = "标记";
-  WriteProperty(kWin, kA, 4, -1, uint32_t(uintptr_t(tag.c_str())), 0);
+  WriteProperty(kWin, kA, props::kTag.index, -1, uint32_t(uintptr_t(tag.c_str())), 0);
   const std::string caption = "改过的";
   WriteProperty(kWin, kA, 8, -1, uint32_t(uintptr_t(caption.c_str())), 0);
   EXPECT_FALSE(IsWindowVisible(Hwnd(kWin, kB)));
 
   DestroyWindow(Hwnd(kWin));
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, 0, -1)), 5u);
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kB, 5, -1)), 1u);
-  EXPECT_EQ(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, 4, -1))), nullptr)
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 5u);
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kB, props::kVisible.index, -1)), 1u);
+  EXPECT_EQ(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, props::kTag.index, -1))),
+            nullptr)
       << "the tag written while loaded is forgotten";
 
   ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
-  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, 0, -1)), 5u);
+  EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 5u);
   EXPECT_TRUE(IsWindowVisible(Hwnd(kWin, kB)));
   HeapText again(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, 8, -1))));
   EXPECT_STREQ(again.get(), "原来的") << "a type property starts from the stored data each load";

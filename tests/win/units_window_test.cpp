@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/values.h"
+#include "forms/props/window.h"
 #include "runtime/properties.h"
 #include "runtime/windows.h"
 #include "tests/win/draw_support.h"
@@ -16,6 +17,8 @@
 
 namespace rc::test {
 namespace {
+
+namespace prop = props::window;
 
 constexpr uint32_t kWin = 0x52000400;
 constexpr uint32_t kWinUnit = 0x06000401;
@@ -51,12 +54,12 @@ class UnitsWindow : public UnitsTest {
     ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
     hwnd_ = Hwnd(kWin);
   }
-  static void Write(int32_t index, uint32_t value, uint32_t window = kWin,
+  static void Write(const props::Property& property, uint32_t value, uint32_t window = kWin,
                     uint32_t unit = kWinUnit) {
-    WriteProperty(window, unit, index, -1, value, 0);
+    WriteProperty(window, unit, property.index, -1, value, 0);
   }
-  static int32_t Read(int32_t index) {
-    return int32_t(uint32_t(ReadProperty(kWin, kWinUnit, index, -1)));
+  static int32_t Read(const props::Property& property) {
+    return int32_t(uint32_t(ReadProperty(kWin, kWinUnit, property.index, -1)));
   }
   DWORD Style() const { return DWORD(GetWindowLongW(hwnd_, GWL_STYLE)); }
   DWORD ExStyle() const { return DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE)); }
@@ -65,29 +68,37 @@ class UnitsWindow : public UnitsTest {
 
 TEST_F(UnitsWindow, EveryNumberPropertyReadsBackWhatWasWrittenWithinItsRange) {
   struct Case {
-    int32_t index;
+    props::Property property;
     uint32_t written;
     int32_t read;
   } cases[] = {
-      {9, 7, 6},    {9, uint32_t(-1), 0}, {9, 2, 2},  {10, 0x00336699, 0x00336699},
-      {12, 9, 3},   {12, 1, 1},           {14, 5, 2}, {15, 0, 0},
-      {15, 1, 1},   {16, 3, 1},           {17, 1, 1}, {18, 0, 0},
-      {19, 0, 0},   {19, 1, 1},           {21, 1, 1}, {22, 1, 1},
-      {23, 1, 1},   {25, 77, 77},         {26, 0, 0}, {27, 1, 1},
-      {28, 40, 29}, {28, 3, 3},           {30, 9, 1}, {29, 0, 0},
+      {prop::kBorderStyle, 7, 6},     {prop::kBorderStyle, uint32_t(-1), 0},
+      {prop::kBorderStyle, 2, 2},     {prop::kBackgroundColour, 0x00336699, 0x00336699},
+      {prop::kPictureMode, 9, 3},     {prop::kPictureMode, 1, 1},
+      {prop::kMusicPlayCount, 5, 2},  {prop::kControlBox, 0, 0},
+      {prop::kControlBox, 1, 1},      {prop::kMaximiseButton, 3, 1},
+      {prop::kMinimiseButton, 1, 1},  {prop::kStartPosition, 0, 0},
+      {prop::kMovable, 0, 0},         {prop::kMovable, 1, 1},
+      {prop::kEnterMovesFocus, 1, 1}, {prop::kEscCloses, 1, 1},
+      {prop::kF1OpensHelp, 1, 1},     {prop::kHelpContext, 77, 77},
+      {prop::kTaskbarButton, 0, 0},   {prop::kDragByAnyPoint, 1, 1},
+      {prop::kShape, 40, 29},         {prop::kShape, 3, 3},
+      {prop::kProperty30, 9, 1},      {prop::kAlwaysOnTop, 0, 0},
   };
   for (const Case& c : cases) {
-    Write(c.index, c.written);
-    EXPECT_EQ(Read(c.index), c.read) << "property " << c.index << " written " << c.written;
+    Write(c.property, c.written);
+    EXPECT_EQ(Read(c.property), c.read) << c.property.name << " written " << c.written;
   }
   struct TextCase {
-    int32_t index;
+    props::Property property;
     std::string text;
-  } texts[] = {{8, "新的标题"}, {24, "帮助.hlp"}, {31, "别的类名"}};
+  } texts[] = {
+      {prop::kTitle, "新的标题"}, {prop::kHelpFile, "帮助.hlp"}, {prop::kClassName, "别的类名"}};
   for (const TextCase& t : texts) {
-    Write(t.index, Ptr(t.text.c_str()));
-    HeapText back(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kWinUnit, t.index, -1))));
-    EXPECT_STREQ(back.get(), t.text.c_str()) << "property " << t.index;
+    Write(t.property, Ptr(t.text.c_str()));
+    HeapText back(
+        reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kWinUnit, t.property.index, -1))));
+    EXPECT_STREQ(back.get(), t.text.c_str()) << t.property.name;
   }
   wchar_t title[32] = {};
   GetWindowTextW(hwnd_, title, 32);
@@ -111,18 +122,18 @@ TEST_F(UnitsWindow, BorderControlBoxAndButtonsDecideTheFrame) {
       {6, 1, 0, 0, WS_DLGFRAME, WS_THICKFRAME, WS_EX_CLIENTEDGE, 0},
   };
   for (const Case& c : cases) {
-    Write(9, uint32_t(c.border));
-    Write(15, uint32_t(c.control_box));
-    Write(16, uint32_t(c.max));
-    Write(17, uint32_t(c.min));
+    Write(prop::kBorderStyle, uint32_t(c.border));
+    Write(prop::kControlBox, uint32_t(c.control_box));
+    Write(prop::kMaximiseButton, uint32_t(c.max));
+    Write(prop::kMinimiseButton, uint32_t(c.min));
     EXPECT_EQ(Style() & c.present, c.present) << "border " << c.border;
     EXPECT_EQ(Style() & c.absent, 0u) << "border " << c.border;
     EXPECT_EQ(ExStyle() & c.ex_present, c.ex_present) << "border " << c.border;
     EXPECT_EQ(ExStyle() & c.ex_absent, 0u) << "border " << c.border;
   }
-  Write(15, 0);
-  Write(9, 2);
-  Write(8, 0);
+  Write(prop::kControlBox, 0);
+  Write(prop::kBorderStyle, 2);
+  Write(prop::kTitle, 0);
   EXPECT_EQ(Style() & WS_CAPTION, DWORD(WS_DLGFRAME))
       << "no title and no control box: no title bar";
 }
@@ -160,9 +171,9 @@ TEST_F(UnitsWindow, AWindowThatIsNotMovableHasNoMoveCommand) {
     return GetMenuState(GetSystemMenu(hwnd_, FALSE), SC_MOVE, MF_BYCOMMAND) != UINT(-1);
   };
   EXPECT_TRUE(has_move());
-  Write(19, 0);
+  Write(prop::kMovable, 0);
   EXPECT_FALSE(has_move());
-  Write(19, 1);
+  Write(prop::kMovable, 1);
   EXPECT_TRUE(has_move());
 }
 
@@ -173,24 +184,24 @@ TEST_F(UnitsWindow, BackgroundColourAndPictureArePainted) {
   auto paint = [&] { SendMessageW(hwnd_, WM_ERASEBKGND, WPARAM(canvas.dc()), 0); };
   paint();
   EXPECT_EQ(canvas.At(5, 5), GetSysColor(COLOR_BTNFACE)) << "the default colour is button face";
-  Write(10, 0x000000FF);
+  Write(prop::kBackgroundColour, 0x000000FF);
   paint();
   EXPECT_EQ(canvas.At(client.right - 1, client.bottom - 1), RGB(255, 0, 0));
 
   std::vector<uint8_t> jpeg = draw::test::ReadPicture("quad.jpg");
   HeapBlock picture(BytesToByteBlock(jpeg.data(), ptrdiff_t(jpeg.size())));
-  Write(12, 0);
-  Write(11, Ptr(picture.get()));
+  Write(prop::kPictureMode, 0);
+  Write(prop::kBackgroundPicture, Ptr(picture.get()));
   paint();
   EXPECT_TRUE(draw::test::Near(canvas.At(2, 2), RGB(255, 0, 0), 24));
   EXPECT_EQ(canvas.At(client.right - 1, client.bottom - 1), RGB(255, 0, 0))
       << "mode 0: the picture in its own size at the top-left, the colour elsewhere";
-  Write(12, 3);
+  Write(prop::kPictureMode, 3);
   paint();
   EXPECT_TRUE(
       draw::test::Near(canvas.At(client.right - 3, client.bottom - 3), RGB(255, 255, 255), 24))
       << "mode 3: stretched over the client area";
-  Write(12, 1);
+  Write(prop::kPictureMode, 1);
   paint();
   EXPECT_TRUE(draw::test::Near(canvas.At(64 + 2, 2), RGB(255, 0, 0), 24)) << "mode 1: tiled";
 }
@@ -200,13 +211,14 @@ TEST_F(UnitsWindow, IconsComeFromTheIconPropertyOrTheProgram) {
   EXPECT_NE(before, nullptr) << "a window without an icon gets the program's";
   std::vector<uint8_t> ico = draw::test::ReadPicture("multi.ico");
   HeapBlock icon(BytesToByteBlock(ico.data(), ptrdiff_t(ico.size())));
-  Write(20, Ptr(icon.get()));
+  Write(prop::kIcon, Ptr(icon.get()));
   HICON big = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0));
   HICON small = reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0));
   EXPECT_NE(big, before);
   EXPECT_NE(small, nullptr);
   EXPECT_NE(small, big) << "big and small icons are made for their sizes";
-  HeapBlock back(reinterpret_cast<void*>(uintptr_t(ReadProperty(kWin, kWinUnit, 20, -1))));
+  HeapBlock back(
+      reinterpret_cast<void*>(uintptr_t(ReadProperty(kWin, kWinUnit, prop::kIcon.index, -1))));
   EXPECT_EQ(size_t(ByteBlockLength(back.get())), ico.size());
 }
 
@@ -214,19 +226,19 @@ TEST_F(UnitsWindow, ClearingAlwaysOnTopPutsTheOtherTopmostWindowsBack) {
   ASSERT_TRUE(LoadWindow(kOther, nullptr, false));
   HWND other = Hwnd(kOther);
   auto topmost = [](HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-  Write(29, 1);
-  Write(29, 1, kOther, kOtherUnit);
+  Write(prop::kAlwaysOnTop, 1);
+  Write(prop::kAlwaysOnTop, 1, kOther, kOtherUnit);
   EXPECT_TRUE(topmost(hwnd_));
   EXPECT_TRUE(topmost(other));
-  Write(29, 0);
+  Write(prop::kAlwaysOnTop, 0);
   EXPECT_FALSE(topmost(hwnd_));
   EXPECT_TRUE(topmost(other)) << "a window that asked to stay on top stays there";
-  Write(29, 0, kOther, kOtherUnit);
+  Write(prop::kAlwaysOnTop, 0, kOther, kOtherUnit);
   EXPECT_FALSE(topmost(other));
 }
 
 TEST_F(UnitsWindow, StartPositionOneCentresAVisibleWindow) {
-  Write(18, 1);
+  Write(prop::kStartPosition, 1);
   RECT r;
   GetWindowRect(hwnd_, &r);
   EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 320) / 2);
@@ -236,19 +248,21 @@ TEST_F(UnitsWindow, StartPositionOneCentresAVisibleWindow) {
 TEST_F(UnitsWindow, BackgroundMusicIsKeptReplacedAndStoppedWithTheWindow) {
   forms::Bytes wave = SilentWave();
   HeapBlock block(BytesToByteBlock(wave.data(), ptrdiff_t(wave.size())));
-  Write(14, 1);
-  Write(13, Ptr(block.get()));
-  HeapBlock back(reinterpret_cast<void*>(uintptr_t(ReadProperty(kWin, kWinUnit, 13, -1))));
+  Write(prop::kMusicPlayCount, 1);
+  Write(prop::kBackgroundMusic, Ptr(block.get()));
+  HeapBlock back(reinterpret_cast<void*>(
+      uintptr_t(ReadProperty(kWin, kWinUnit, prop::kBackgroundMusic.index, -1))));
   ASSERT_EQ(size_t(ByteBlockLength(back.get())), wave.size());
   EXPECT_EQ(std::memcmp(ByteBlockData(back.get()), wave.data(), wave.size()), 0);
   const uint8_t midi[] = {'M', 'T', 'h', 'd', 0,   0, 0, 6, 0, 0, 0,    1,    0,
                           96,  'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
   HeapBlock sequence(BytesToByteBlock(midi, sizeof midi));
-  Write(13, Ptr(sequence.get()));  // replaces the wave (the sequencer may be missing: no sound)
-  Write(14, 0);
-  Write(13, 0);
-  EXPECT_EQ(ReadProperty(kWin, kWinUnit, 13, -1), 0u) << "emptied";
-  Write(13, Ptr(block.get()));
+  Write(prop::kBackgroundMusic,
+        Ptr(sequence.get()));  // replaces the wave (the sequencer may be missing: no sound)
+  Write(prop::kMusicPlayCount, 0);
+  Write(prop::kBackgroundMusic, 0);
+  EXPECT_EQ(ReadProperty(kWin, kWinUnit, prop::kBackgroundMusic.index, -1), 0u) << "emptied";
+  Write(prop::kBackgroundMusic, Ptr(block.get()));
   DestroyWindow(hwnd_);
   EXPECT_EQ(FindLiveObject(kWin, 0), nullptr);
 }

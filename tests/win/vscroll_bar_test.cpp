@@ -8,8 +8,9 @@
 namespace rc::test {
 namespace {
 
+namespace prop = props::vscroll_bar;
+
 constexpr uint32_t kBar = 0x16000130;
-enum : int32_t { kMinimum = 8, kMaximum, kPageChange, kLineChange, kPosition, kThumbTracking };
 
 // The volume bar of the program: 1 to 100, page 10, line 1, at 50, tracking allowed.
 forms::VScrollBarData BarData() {
@@ -52,7 +53,7 @@ void RunSteps(const Step* steps, size_t count) {
     } else {
       ControlUnitTest::Write(kBar, s.property, uint32_t(s.value));
     }
-    EXPECT_EQ(ControlUnitTest::Read(kBar, kPosition), s.reads);
+    EXPECT_EQ(ControlUnitTest::Read(kBar, prop::kPosition.index), s.reads);
     EXPECT_EQ(GetScrollPos(ControlUnitTest::Native(kBar), SB_CTL), s.shown);
     EXPECT_EQ(ControlUnitTest::EventsOf(kBar), s.events)
         << "event 0 only when the user changed the position";
@@ -82,15 +83,15 @@ TEST_F(VScrollBarUnit, ScrollRequestsMoveAndReportOnlyChanges) {
       {"thumb released where it was", SB_THUMBPOSITION, 30, 0, 30, 30, 7},
       {"thumb beyond the range", SB_THUMBPOSITION, 200, 0, 100, 100, 8},
       {"end of scrolling", SB_ENDSCROLL, 0, 0, 100, 100, 8},
-      {"position written", -1, 40, kPosition, 40, 40, 8},
-      {"position written beyond the range", -1, 40000, kPosition, 32767, 100, 8},
+      {"position written", -1, 40, prop::kPosition.index, 40, 40, 8},
+      {"position written beyond the range", -1, 40000, prop::kPosition.index, 32767, 100, 8},
       {"line down from the shown end", SB_LINEDOWN, 0, 0, 32767, 100, 8},
       {"line up from the shown end", SB_LINEUP, 0, 0, 99, 99, 9},
-      {"line change 5", -1, 5, kLineChange, 99, 99, 9},
+      {"line change 5", -1, 5, prop::kLineChange.index, 99, 99, 9},
       {"line up by 5", SB_LINEUP, 0, 0, 94, 94, 10},
-      {"line change 0 becomes 1", -1, 0, kLineChange, 94, 94, 10},
+      {"line change 0 becomes 1", -1, 0, prop::kLineChange.index, 94, 94, 10},
       {"line up by 1", SB_LINEUP, 0, 0, 93, 93, 11},
-      {"tracking forbidden", -1, 0, kThumbTracking, 93, 93, 11},
+      {"tracking forbidden", -1, 0, prop::kThumbTracking.index, 93, 93, 11},
       {"thumb track ignored", SB_THUMBTRACK, 20, 0, 93, 93, 11},
       {"thumb released", SB_THUMBPOSITION, 20, 0, 20, 20, 12},
   };
@@ -100,17 +101,44 @@ TEST_F(VScrollBarUnit, ScrollRequestsMoveAndReportOnlyChanges) {
 TEST_F(VScrollBarUnit, RangeFromTheSmallerToTheLargerEnd) {
   ASSERT_TRUE(Load({BarRecord()}));
   const Step steps[] = {
-      {"minimum above the maximum", -1, 200, kMinimum, 50, 100, 0},
+      {"minimum above the maximum", -1, 200, prop::kMinimum.index, 50, 100, 0},
       {"top is the smaller end, shown already", SB_TOP, 0, 0, 50, 100, 0},
       {"bottom is the larger end", SB_BOTTOM, 0, 0, 200, 200, 1},
-      {"maximum clamped to 32767", -1, 99999, kMaximum, 200, 200, 1},
+      {"maximum clamped to 32767", -1, 99999, prop::kMaximum.index, 200, 200, 1},
       {"bottom", SB_BOTTOM, 0, 0, 32767, 32767, 2},
   };
   RunSteps(steps, sizeof steps / sizeof steps[0]);
-  EXPECT_EQ(Read(kBar, kMaximum), 32767u);
-  Write(kBar, kPageChange, uint32_t(-3));
-  EXPECT_EQ(Read(kBar, kPageChange), 1u) << "page changes below 1 become 1";
+  EXPECT_EQ(Read(kBar, prop::kMaximum.index), 32767u);
+  Write(kBar, prop::kPageChange.index, uint32_t(-3));
+  EXPECT_EQ(Read(kBar, prop::kPageChange.index), 1u) << "page changes below 1 become 1";
 }
+
+#if defined(NDEBUG) && !defined(ROLLCALL_CHECKS)  // with the checks the runtime stops there
+// What the program tells a debugger: OutputDebugString raises this exception first.
+constexpr DWORD kDebugPrintException = 0x40010006;
+std::string g_debug_output;
+LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS* e) {
+  const EXCEPTION_RECORD* r = e->ExceptionRecord;
+  if (r->ExceptionCode == kDebugPrintException && r->NumberParameters >= 2) {
+    g_debug_output += reinterpret_cast<const char*>(r->ExceptionInformation[1]);
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST_F(VScrollBarUnit, AnIndexPastTheTableIsToldToADebuggerAndChangesNothing) {
+  ASSERT_TRUE(Load({BarRecord()}));
+  g_debug_output.clear();
+  void* handler = AddVectoredExceptionHandler(1, CatchDebugOutput);
+  Write(kBar, prop::kCount, 7);
+  EXPECT_EQ(Read(kBar, prop::kCount), 0u);
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_NE(g_debug_output.find("index 14 is past the table of unit type VScrollBar"),
+            std::string::npos)
+      << g_debug_output;
+  EXPECT_EQ(Read(kBar, prop::kPosition.index), 50u);
+  EXPECT_EQ(EventsOf(kBar), 0u);
+}
+#endif
 
 // A press of the left button, the moves and the release where the last move (or the press)
 // was, posted to the bar as the mouse would send them: the press goes through the message loop,
@@ -149,7 +177,7 @@ TEST_F(VScrollBarTracking, MovesAndTheReleaseReachTheHandlersAfterThePositionCha
   };
   for (const Gesture& g : gestures) {
     SCOPED_TRACE(g.what);
-    WriteProperty(kWin, kBar, kThumbTracking, -1, g.setup == kNoTracking ? 0 : 1, 0);
+    WriteProperty(kWin, kBar, prop::kThumbTracking.index, -1, g.setup == kNoTracking ? 0 : 1, 0);
     if (g.setup == kMovesRefused) Answers()[{kBar, -6}] = 0;
     int press_y = g.press_y;
     if (press_y == kOnThumb) {
@@ -176,7 +204,7 @@ TEST_F(VScrollBarTracking, MovesAndTheReleaseReachTheHandlersAfterThePositionCha
       expected.push_back({kBar, e, args});
     }
     EXPECT_EQ(SeenEvents(), expected);
-    EXPECT_EQ(int32_t(ReadProperty(kWin, kBar, kPosition, -1)), g.position);
+    EXPECT_EQ(int32_t(ReadProperty(kWin, kBar, prop::kPosition.index, -1)), g.position);
     EXPECT_EQ(GetCapture(), nullptr) << "the tracking ended";
   }
 }
