@@ -64,9 +64,14 @@ UnitWindow::~UnitWindow() {
   }
 }
 
+// Units overlap by design (the countdown window's two pages lie on one rectangle, labels sit on
+// labels); stacking by record order only shows when a unit does not paint over the siblings
+// above it.
+constexpr DWORD kChildStyle = WS_CHILD | WS_CLIPSIBLINGS;
+
 bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style,
                                DWORD ex_style, const CreateArgs& args) {
-  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | WS_CHILD, args.left,
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | kChildStyle, args.left,
                               args.top, args.width, args.height, args.parent,
                               reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
                               GetModuleHandleW(nullptr), nullptr);
@@ -80,7 +85,7 @@ bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD s
 
 bool UnitWindow::CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style,
                                 DWORD ex_style, const CreateArgs& args) {
-  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | WS_CHILD, args.left,
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | kChildStyle, args.left,
                               args.top, args.width, args.height, args.parent,
                               reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
                               GetModuleHandleW(nullptr), this);
