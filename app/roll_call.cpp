@@ -1,7 +1,11 @@
 // The roll call: the big button counts the class list and starts or stops the name cycle; the
 // cycle shows a random pupil every 50 ms; after a stop an optional answer countdown runs down
-// the chosen time limit. All state lives in unit properties, except NameCount.
+// the chosen time limit. All state lives in unit properties, except NameCount and the round of
+// the fair mode.
+#include <vector>
+
 #include "app/app.h"
+#include "app/fair_round.h"
 
 namespace app {
 namespace {
@@ -9,6 +13,8 @@ namespace {
 using namespace main_window;
 
 const char kNamesSection[] = "全班人名：";
+const char kSettingsSection[] = "点名设置：";
+const char kNoRepeatKey[] = "不重复";
 const char kStartCaption[] = "轻触开始点名";
 const char kStopCaption[] = "轻触停止点名";
 const char kTimerOff[] = "计时器已关闭！";
@@ -21,6 +27,32 @@ int NameCount = 0;
 
 std::string ReadName(int k) {
   return ReadIniItem(ClassListPath(), kNamesSection, std::to_string(k));
+}
+
+// The fair mode, which the teacher switches on in the file ("点名设置：", "不重复" = "1" or
+// "是"): nobody is called twice before everybody has been. The round is kept for the run only;
+// the file is never written.
+bool NoRepeat = false;
+FairRound Round;
+
+// At every start and stop: the key read afresh, the round held against the class list just
+// counted, and at a stop the pupil shown called. Switched off, the round is forgotten.
+void FollowFairMode() {
+  const std::string on = ReadIniItem(ClassListPath(), kSettingsSection, kNoRepeatKey);
+  NoRepeat = on == "1" || on == "是";
+  if (!NoRepeat) {
+    Round = FairRound();
+    return;
+  }
+  std::vector<std::string> names;
+  for (int k = 1; k <= NameCount; ++k) names.push_back(ReadName(k));
+  Round.Follow(names);
+  if (时钟1.interval() == 0) return;  // a start calls nobody
+  // A stop calls the pupil shown: the number the hidden label holds.
+  const std::string shown = 标签_随机.caption();
+  for (int k = 1; k <= NameCount; ++k) {
+    if (shown == std::to_string(k)) Round.Call(k);
+  }
 }
 
 // The time limits, one per radio box: its seconds text and the bar's maximum.
@@ -37,6 +69,7 @@ const Limit kLimits[] = {
 };
 
 void ToggleRollCall() {
+  FollowFairMode();
   if (时钟1.interval() == 0) {
     时钟1.set_interval(50);
     按钮2.set_disabled(false);
@@ -97,7 +130,7 @@ void OnFastClickGuardTick(Event&) {
 
 void OnNameCycleTick(Event&) {
   SeedRandom();
-  const int n = RandomInt(1, NameCount);
+  const int n = NoRepeat ? Round.Draw(RandomInt) : RandomInt(1, NameCount);
   标签_随机.set_caption(ToText(n));
   // The picked number is kept as the hidden label's caption, and the display follows that
   // caption: exactly one k matches it, and that key is read from the file now.
