@@ -138,6 +138,8 @@ struct RollCall {
 
   // A touch that brings a box: the box, left open.
   MessageBoxInfo TouchForBox() const {
+    // A touch while the guard still locks the button would do nothing.
+    WaitUntil([&] { return IsWindowEnabled(button) != 0; });
     Touch();
     return proc->WaitMessageBox();
   }
