@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Benchmarks of the real program under Wine, each figure beside a reference measured in the same
+# run, written as a table to docs/benchmarks.md:
+#   start-up      process start to the main window shown and idle (warm start: the class list
+#                 and the skin library already beside the program), with the update server on
+#                 loopback and with nothing listening; reference: a bare window with the same
+#                 31 controls (tests/bench/reference_program.cpp --bare)
+#   idle cost     CPU time over SECONDS with the start-up timers running, and with the name
+#                 cycle running; reference: the same window and timers written straight on Win32
+#   per tick      CPU per banner step and per name-cycle tick, derived from the idle runs; the
+#                 area each banner step repaints, from a hook inside the program
+#   memory        working set, private bytes, windows and GDI slots after start and after a
+#                 lesson of cycling, banner, clock and panel slides
+#   size          the program file and its parts, test build and release build
+# Timings are never judged here: the table states each goal and whether it was met.
+# Usage: scripts/bench.sh [--runs N] [--seconds S] [--memory-minutes M | --full]
+#                         [--no-build] [--no-release] [--out FILE]
+#   --runs N            repetitions of each timed figure (default 5; the median is reported)
+#   --seconds S         length of each CPU measurement (default 30)
+#   --memory-minutes M  length of the lesson of the memory run (default 2; --full: 10)
+#   --no-build          use what is built; --no-release skips the release build (size only)
+set -uo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${ROLLCALL_BUILD:-$ROOT/build}
+RUNS=5
+SECONDS_IDLE=30
+MEMORY_MINUTES=2
+DO_BUILD=1
+DO_RELEASE=1
+OUT=$ROOT/docs/benchmarks.md
+while [ $# -gt 0 ]; do
+  case $1 in
+    --runs) RUNS=$2; shift 2 ;;
+    --seconds) SECONDS_IDLE=$2; shift 2 ;;
+    --memory-minutes) MEMORY_MINUTES=$2; shift 2 ;;  # may be fractional
+    --full) MEMORY_MINUTES=10; shift ;;
+    --no-build) DO_BUILD=0; shift ;;
+    --no-release) DO_RELEASE=0; shift ;;
+    --out) OUT=$2; shift 2 ;;
+    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
+MEMORY_SECONDS=$(awk -v m="$MEMORY_MINUTES" 'BEGIN { printf "%d", m * 60 }')
+mkdir -p "$BUILD"
+BUILD=$(cd "$BUILD" && pwd)
+WORK=$BUILD/bench
+BIN=$BUILD/win32/bin
+mkdir -p "$WORK"
+RESULTS=$WORK/results.tsv
+log() { printf '[bench] %s\n' "$*" >&2; }
+
+if [ $DO_BUILD = 1 ]; then
+  log "building"
+  if [ ! -f "$BUILD/win32/build.ninja" ]; then
+    bash "$ROOT/scripts/build.sh" win32 >"$WORK/build.log" 2>&1 ||
+      { tail -n 40 "$WORK/build.log"; exit 1; }
+  fi
+  cmake --build "$BUILD/win32" --target rollcall bench_driver bench_reference bench_paint_spy \
+    >>"$WORK/build.log" 2>&1 || { tail -n 40 "$WORK/build.log"; exit 1; }
+  if [ $DO_RELEASE = 1 ]; then
+    bash "$ROOT/scripts/build.sh" win32-release >>"$WORK/build.log" 2>&1 ||
+      { tail -n 40 "$WORK/build.log"; exit 1; }
+  fi
+fi
+for f in rollcall.exe bench_driver.exe bench_reference.exe bench_paint_spy.dll; do
+  [ -f "$BIN/$f" ] || { echo "missing $BIN/$f (run without --no-build)" >&2; exit 1; }
+done
+
+# ---- Sizes: section sizes of the program file and the blocks it carries.
+sizes() {  # label, exe, form data .bin
+  local label=$1 exe=$2 bin=$3
+  [ -f "$exe" ] || return 0
+  printf 'S\t%s\tfile\t%s\n' "$label" "$(stat -c %s "$exe")"
+  i686-w64-mingw32-objdump -h "$exe" | while read -r _ name size _; do
+    [[ $name == .* ]] && printf 'S\t%s\tsection %s\t%d\n' "$label" "$name" "$((16#$size))"
+  done
+  [ -f "$bin" ] && printf 'S\t%s\tform data\t%s\n' "$label" "$(stat -c %s "$bin")"
+  printf 'S\t%s\tskins\t%s\n' "$label" "$(cat "$ROOT"/skin/skins/*.she | wc -c)"
+  printf 'S\t%s\tskin library\t%s\n' "$label" "$(stat -c %s "$BIN/SkinH_EL.dll")"
+}
+{
+  sizes test "$BIN/rollcall.exe" "$BUILD/win32/app/app__kFormData.bin"
+  sizes release "$BUILD/win32-release/bin/rollcall.exe" "$BUILD/win32-release/app/app__kFormData.bin"
+} >"$WORK/sizes.tsv"
+
+# ---- The timed part: one Wine session in a network namespace of its own, so that the loopback
+# update server is ours alone and "nothing listens" means nothing.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+export ROOT BUILD WORK BIN RUNS SECONDS_IDLE MEMORY_SECONDS RESULTS
+export SEED_W PROG_W REF_W SPY_W DRIVER
+SEED_W=$(winpath "$WORK/seed")
+PROG_W=$(winpath "$BIN/rollcall.exe")
+REF_W=$(winpath "$BIN/bench_reference.exe")
+SPY_W=$(winpath "$BIN/bench_paint_spy.dll")
+DRIVER=$BIN/bench_driver.exe
+
+session() {
+  set -uo pipefail
+  ip link set lo up 2>/dev/null || true
+  # The window server runs under a name of its own: other Wine sessions on a shared machine end
+  # servers they find by the name "wineserver", and a benchmark whose server goes midway is lost.
+  mkdir -p "$WORK/bin"
+  printf '#!/bin/bash\nexec -a rollcall-bench-server /usr/lib/wine/wineserver64 -p0 "$@"\n' \
+    >"$WORK/bin/wineserver"
+  chmod +x "$WORK/bin/wineserver"
+  export PATH=$WORK/bin:$PATH WINESERVER=$WORK/bin/wineserver
+  # shellcheck source=scripts/wine-env.sh
+  source "$ROOT/scripts/wine-env.sh"
+  wine_env_init "$BUILD"
+  wine_up >"$WORK/wine-up.log" 2>&1 || { cat "$WORK/wine-up.log"; return 1; }
+  # Only our own prefix's server is ours to end (wine_up notes the first server it finds).
+  local own p pids=()
+  own=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for p in "${WINE_ENV_PIDS[@]}"; do
+    if [[ $(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null) == *wineserver* ]] &&
+      [[ $(readlink "/proc/$p/cwd" 2>/dev/null) != *"$own" ]]; then
+      continue
+    fi
+    pids+=("$p")
+  done
+  WINE_ENV_PIDS=("${pids[@]}")
+  server_alive() { pgrep -f "^rollcall-bench-server" >/dev/null; }
+
+  local server=""
+  serve() {
+    python3 -c '
+import http.server, sys
+class H(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = b"6.0"
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+    def log_message(self, *a):
+        pass
+http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
+    server=$!
+    for _ in $(seq 1 100); do
+      python3 -c 'import socket; socket.create_connection(("127.0.0.1", 47631), 0.2)' 2>/dev/null &&
+        return 0
+      sleep 0.05
+    done
+    return 1
+  }
+  unserve() { [ -n "$server" ] && kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; server=""; }
+  step() {  # name, timeout, driver arguments...
+    local name=$1 t=$2
+    shift 2
+    log "$name"
+    (cd "$BIN" && wine_run "$t" "$DRIVER" "$@") >"$WORK/$name.out" 2>"$WORK/$name.err"
+    local rc=$?
+    tr -d '\r' <"$WORK/$name.out" >>"$RESULTS"
+    if [ $rc -ne 0 ]; then
+      log "$name failed ($rc): $(tr -d '\r' <"$WORK/$name.out" | grep '^E' | head -n 3)"
+      server_alive || log "the window server has gone"
+      printf 'E\t%s ended with %s\n' "$name" "$rc" >>"$RESULTS"
+    fi
+    return $rc
+  }
+  : >"$RESULTS"
+  rm -rf "$WORK/seed"
+  step prime 120 prime "$PROG_W" "$SEED_W" || return 1
+  serve || { log "the loopback server did not start"; return 1; }
+  # Starts are short and the noisiest figure: twice the runs.
+  step startup_server 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) server
+  unserve
+  step startup_noserver 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) noserver
+  step idle $((RUNS * (SECONDS_IDLE + 60) + 60)) idle "$PROG_W" "$REF_W" "$SEED_W" "$RUNS" "$SECONDS_IDLE"
+  step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
+  step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
+    "$MEMORY_SECONDS"
+  wine_down
+}
+export -f session log
+
+started=$(date +%s)
+if unshare --net true 2>/dev/null; then
+  unshare --net bash -c session
+else
+  log "no network namespace (not root?): the loopback port is shared with this machine"
+  bash -c session
+fi
+rc=$?
+elapsed=$(($(date +%s) - started))
+
+python3 "$ROOT/tests/bench/report.py" --results "$RESULTS" --sizes "$WORK/sizes.tsv" \
+  --runs "$RUNS" --seconds "$SECONDS_IDLE" --memory-minutes "$MEMORY_MINUTES" \
+  --elapsed "$elapsed" >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
+log "wrote $OUT (timed part: ${elapsed} s)"
+exit $rc
