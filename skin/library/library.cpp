@@ -95,11 +95,107 @@ bool SameText(const wchar_t* a, const wchar_t* b) {
   }
 }
 
+// ---------------------------------------------------------------- layer properties
+//
+// Every message of every window passes our layers, and a layer needs the procedure under it
+// and the window's state word, several reads per message. A window property read is a round
+// trip to the window system (under Wine a server call), and the program's timers send a few
+// hundred messages a second; so the three properties are also kept in a table of our own,
+// which is what is read. The properties themselves stay, for other code to see, and for a
+// window the table has no room for.
+enum Slot { kSlotLower, kSlotUpper, kSlotState, kSlotCount };
+const wchar_t* const kSlotNames[kSlotCount] = {kPropLower, kPropUpper, kPropState};
+
+struct LayerEntry {
+  HWND hwnd;  // null: a free place
+  uintptr_t value[kSlotCount];
+};
+constexpr unsigned kTableBits = 10;  // 1024 places, far more than the windows of a program
+constexpr unsigned kTableSize = 1u << kTableBits;
+constexpr unsigned kTableLoad = kTableSize * 3 / 4;
+LayerEntry g_table[kTableSize];
+unsigned g_table_used;
+
+unsigned Home(HWND hwnd) {
+  return (uint32_t(uintptr_t(hwnd)) * 2654435761u) >> (32 - kTableBits);
+}
+unsigned Next(unsigned i) {
+  return (i + 1) & (kTableSize - 1);
+}
+
+// Open addressing: a window is found at its home place or after it, before the first free one.
+LayerEntry* FindEntry(HWND hwnd) {
+  for (unsigned i = Home(hwnd);; i = Next(i)) {
+    if (g_table[i].hwnd == hwnd) return &g_table[i];
+    if (g_table[i].hwnd == nullptr) return nullptr;
+  }
+}
+
+// Set once a window had to do without an entry: from then on a window that has none may still
+// have properties, and they are read.
+bool g_table_overflowed;
+
+LayerEntry* AddEntry(HWND hwnd) {
+  if (g_table_used >= kTableLoad) {
+    g_table_overflowed = true;
+    return nullptr;
+  }
+  unsigned i = Home(hwnd);
+  while (g_table[i].hwnd != nullptr) i = Next(i);
+  g_table[i].hwnd = hwnd;
+  for (int s = 0; s < kSlotCount; ++s) {
+    g_table[i].value[s] =
+        g_table_overflowed ? reinterpret_cast<uintptr_t>(GetPropW(hwnd, kSlotNames[s])) : 0;
+  }
+  ++g_table_used;
+  return &g_table[i];
+}
+
+// Takes an entry out and moves later ones of the same run back, so that no search stops early.
+void RemoveEntry(LayerEntry* entry) {
+  unsigned hole = unsigned(entry - g_table);
+  g_table[hole].hwnd = nullptr;
+  --g_table_used;
+  for (unsigned i = Next(hole); g_table[i].hwnd != nullptr; i = Next(i)) {
+    const unsigned home = Home(g_table[i].hwnd);
+    // The entry may fill the hole when its home is not in the cyclic range (hole, i].
+    const bool stays = hole < i ? (home > hole && home <= i) : (home > hole || home <= i);
+    if (stays) continue;
+    g_table[hole] = g_table[i];
+    g_table[i].hwnd = nullptr;
+    hole = i;
+  }
+}
+
+uintptr_t GetLayerProp(HWND hwnd, Slot slot) {
+  if (const LayerEntry* e = FindEntry(hwnd)) return e->value[slot];
+  if (!g_table_overflowed) return 0;
+  return reinterpret_cast<uintptr_t>(GetPropW(hwnd, kSlotNames[slot]));
+}
+
+void SetLayerProp(HWND hwnd, Slot slot, uintptr_t value) {
+  SetPropW(hwnd, kSlotNames[slot], reinterpret_cast<HANDLE>(value));
+  LayerEntry* e = FindEntry(hwnd);
+  if (e == nullptr) e = AddEntry(hwnd);
+  if (e != nullptr) e->value[slot] = value;
+}
+
+void RemoveLayerProp(HWND hwnd, Slot slot) {
+  RemovePropW(hwnd, kSlotNames[slot]);
+  LayerEntry* e = FindEntry(hwnd);
+  if (e == nullptr) return;
+  e->value[slot] = 0;
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (e->value[s] != 0) return;
+  }
+  RemoveEntry(e);
+}
+
 uintptr_t StateOf(HWND hwnd) {
-  return reinterpret_cast<uintptr_t>(GetPropW(hwnd, kPropState));
+  return GetLayerProp(hwnd, kSlotState);
 }
 void SetState(HWND hwnd, uintptr_t state) {
-  SetPropW(hwnd, kPropState, reinterpret_cast<HANDLE>(state));
+  SetLayerProp(hwnd, kSlotState, state);
 }
 int Field(uintptr_t state, int shift) {
   return int((state >> shift) & 0xFF);
@@ -220,7 +316,7 @@ bool Skipped(HWND hwnd) {
 }
 
 void Subclass(HWND hwnd) {
-  if (GetPropW(hwnd, kPropLower) || Skipped(hwnd)) return;
+  if (GetLayerProp(hwnd, kSlotLower) || Skipped(hwnd)) return;
   const Kind kind = KindOf(hwnd);
   uintptr_t state = kind;
   if (GetActiveWindow() != hwnd) state |= kInactive;
@@ -228,34 +324,34 @@ void Subclass(HWND hwnd) {
   WNDPROC old = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LowerProc)));
   if (!old) {
-    RemovePropW(hwnd, kPropState);
+    RemoveLayerProp(hwnd, kSlotState);
     return;
   }
-  SetPropW(hwnd, kPropLower, reinterpret_cast<HANDLE>(old));
+  SetLayerProp(hwnd, kSlotLower, reinterpret_cast<uintptr_t>(old));
 }
 
 // Someone subclassed the window above our layer: put a second one on top.
 void AddUpperLayer(HWND hwnd) {
   WNDPROC current = CurrentProc(hwnd);
-  if (current == &LowerProc || current == &UpperProc || GetPropW(hwnd, kPropUpper)) return;
-  SetPropW(hwnd, kPropUpper, reinterpret_cast<HANDLE>(current));
+  if (current == &LowerProc || current == &UpperProc || GetLayerProp(hwnd, kSlotUpper)) return;
+  SetLayerProp(hwnd, kSlotUpper, reinterpret_cast<uintptr_t>(current));
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UpperProc));
 }
 
 // A window being destroyed: our layers come out where they are on top, and the window's
 // properties go.
 void Forget(HWND hwnd) {
-  WNDPROC lower = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropLower));
-  WNDPROC upper = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropUpper));
+  WNDPROC lower = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, kSlotLower));
+  WNDPROC upper = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, kSlotUpper));
   if (upper && CurrentProc(hwnd) == &UpperProc) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(upper));
   }
   if (lower && CurrentProc(hwnd) == &LowerProc) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lower));
   }
-  RemovePropW(hwnd, kPropLower);
-  RemovePropW(hwnd, kPropUpper);
-  RemovePropW(hwnd, kPropState);
+  RemoveLayerProp(hwnd, kSlotLower);
+  RemoveLayerProp(hwnd, kSlotUpper);
+  RemoveLayerProp(hwnd, kSlotState);
 }
 
 // ---------------------------------------------------------------- top-level windows
@@ -369,7 +465,7 @@ LRESULT FrameMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC old, boo
 // ---------------------------------------------------------------- controls
 
 void RepaintButton(HWND hwnd) {
-  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetPropW(hwnd, kPropState)) return;
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetLayerProp(hwnd, kSlotState)) return;
   if (LookOf(hwnd) == kLookGroup) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return;
@@ -524,7 +620,7 @@ int UpDownHalf(HWND hwnd, LPARAM lp) {
 }
 
 void RepaintUpDown(HWND hwnd) {
-  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetPropW(hwnd, kPropState)) return;
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetLayerProp(hwnd, kSlotState)) return;
   const uintptr_t s = StateOf(hwnd);
   WindowDc dc(hwnd, false);
   if (dc.get()) PaintUpDown(hwnd, dc.get(), Field(s, kPressShift), Field(s, kPartShift));
@@ -595,7 +691,7 @@ int ScrollCode(int part) {
 }
 
 void RepaintScroll(HWND hwnd) {
-  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetPropW(hwnd, kPropState)) return;
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || !GetLayerProp(hwnd, kSlotState)) return;
   const Library::Track& t = g_lib.track;
   const bool mine = t.hwnd == hwnd;
   WindowDc dc(hwnd, false);
@@ -797,15 +893,15 @@ LRESULT Skinned(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC old) {
 }
 
 LRESULT CALLBACK LowerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  WNDPROC old = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropLower));
+  WNDPROC old = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, kSlotLower));
   if (!old) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (GetPropW(hwnd, kPropUpper)) return CallWindowProcW(old, hwnd, msg, wp, lp);
+  if (GetLayerProp(hwnd, kSlotUpper)) return CallWindowProcW(old, hwnd, msg, wp, lp);
   if (g_skin.active && msg != WM_NCDESTROY && CurrentProc(hwnd) != &LowerProc) AddUpperLayer(hwnd);
   return Skinned(hwnd, msg, wp, lp, old);
 }
 
 LRESULT CALLBACK UpperProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  WNDPROC old = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kPropUpper));
+  WNDPROC old = reinterpret_cast<WNDPROC>(GetLayerProp(hwnd, kSlotUpper));
   if (!old) return DefWindowProcW(hwnd, msg, wp, lp);
   return Skinned(hwnd, msg, wp, lp, old);
 }
@@ -933,7 +1029,7 @@ void Attach(const SkinInfo& info, HMODULE caller) {
     if (caller != GetModuleHandleW(nullptr)) PatchModule(caller);
   }
   ForEachWindow([](HWND hwnd) {
-    if (!GetPropW(hwnd, kPropLower)) {
+    if (!GetLayerProp(hwnd, kSlotLower)) {
       Subclass(hwnd);
     } else if (CurrentProc(hwnd) != &LowerProc) {
       AddUpperLayer(hwnd);
