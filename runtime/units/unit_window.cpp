@@ -1,5 +1,8 @@
 #include "runtime/units/unit_window.h"
 
+#include <mutex>
+#include <unordered_map>
+
 #include "runtime/events.h"
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
@@ -10,9 +13,38 @@ namespace rc {
 
 namespace {
 
-// The property that ties a standard control to its unit object. Runtime classes use
-// GWLP_USERDATA instead; standard controls may use that word themselves.
-constexpr wchar_t kObjectProperty[] = L"rc.unit";
+// The unit object of each unit window. Every message of every unit window looks its object up,
+// a timer's tick included: a window property would cost a round trip to the window system
+// each time (under Wine a server call), this table costs none. (Standard controls may use
+// GWLP_USERDATA themselves, so that word is not ours to take.)
+class ObjectTable {
+ public:
+  void Set(HWND hwnd, UnitWindow* unit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    objects_[hwnd] = unit;
+  }
+  // Only while the window is still this object's: a handle may be reused by a newer window.
+  void Remove(HWND hwnd, const UnitWindow* unit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = objects_.find(hwnd);
+    if (it != objects_.end() && it->second == unit) objects_.erase(it);
+  }
+  UnitWindow* Find(HWND hwnd) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = objects_.find(hwnd);
+    return it != objects_.end() ? it->second : nullptr;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<HWND, UnitWindow*> objects_;
+};
+
+// Never destroyed: windows may still get messages while static objects go at exit.
+ObjectTable& Objects() {
+  static ObjectTable* table = new ObjectTable;
+  return *table;
+}
 
 // The child a reflected message concerns, or null when the message is not one we reflect.
 HWND ReflectTarget(HWND parent, UINT msg, WPARAM wp, LPARAM lp) {
@@ -54,8 +86,8 @@ bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r
 UnitWindow::~UnitWindow() {
   // An object deleted while its window still exists (a failed create) must not be reached again
   // through the trampoline.
+  if (hwnd_ != nullptr) Objects().Remove(hwnd_, this);
   if (hwnd_ != nullptr && IsWindow(hwnd_)) {
-    RemovePropW(hwnd_, kObjectProperty);
     if (base_proc_ != nullptr) {
       SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base_proc_));
     } else {
@@ -77,7 +109,7 @@ bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD s
                               GetModuleHandleW(nullptr), nullptr);
   if (hwnd == nullptr) return false;
   hwnd_ = hwnd;
-  SetPropW(hwnd, kObjectProperty, this);
+  Objects().Set(hwnd, this);
   base_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Trampoline)));
   return true;
@@ -106,9 +138,7 @@ bool UnitWindow::RegisterUnitClass(const wchar_t* cls, UINT class_style) {
 }
 
 UnitWindow* UnitWindow::FromHwnd(HWND hwnd) {
-  if (hwnd == nullptr) return nullptr;
-  if (void* p = GetPropW(hwnd, kObjectProperty)) return static_cast<UnitWindow*>(p);
-  return nullptr;
+  return hwnd != nullptr ? Objects().Find(hwnd) : nullptr;
 }
 
 bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool* returned,
@@ -149,7 +179,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     auto* unit = static_cast<UnitWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     if (unit != nullptr) {
       unit->hwnd_ = hwnd;
-      SetPropW(hwnd, kObjectProperty, unit);
+      Objects().Set(hwnd, unit);
     }
   }
   UnitWindow* unit = FromHwnd(hwnd);
@@ -167,7 +197,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   // The native window is going: hand the control its own last message, unhook, tell the runtime
   // and let the object go with it.
   LRESULT r = unit->Default(msg, wp, lp);
-  RemovePropW(hwnd, kObjectProperty);
+  Objects().Remove(hwnd, unit);
   if (unit->base_proc_ != nullptr) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(unit->base_proc_));
   }

@@ -32,9 +32,9 @@ constexpr UINT kReflectBase = 0x2000;
 bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
 // A unit whose native window is a standard control ("BUTTON", "EDIT", ...) or a window of a
-// runtime-registered class. The object is found from its window through a window property set
-// right after creation (standard classes) or on WM_NCCREATE (runtime classes); either way the
-// window procedure is one trampoline that calls the object's Handle.
+// runtime-registered class. The object is found from its window through the runtime's table of
+// unit windows, entered right after creation (standard classes) or on WM_NCCREATE (runtime
+// classes); either way the window procedure is one trampoline that calls the object's Handle.
 //
 // What the trampoline does for every type, so that no type repeats it:
 // - WM_SETFOCUS / WM_KILLFOCUS: after Handle, the unit's focus events -7 / -8 are raised
