@@ -123,15 +123,20 @@ bool WriteChanges(HANDLE h, const std::string& was, const std::string& now) {
 
 bool WriteIni(const std::wstring& path, std::string_view section,
               std::optional<std::string_view> key, std::optional<std::string_view> value) {
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Deleting from a file that is not there, or a refused write, must not create it.
     std::string nothing;
     const ini::WriteOutcome outcome = ini::WriteValue(&nothing, section, key, value, kConverter);
     if (outcome != ini::WriteOutcome::kChanged) return outcome == ini::WriteOutcome::kUnchanged;
   }
-  // Read and write through one handle that nobody else may write meanwhile.
-  Handle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Read and write through one handle that nobody else may write meanwhile. A file marked
+  // read-only is not opened for writing even where the system would allow it (Wine run by root
+  // does): the teacher marked it so that nothing changes it.
+  Handle file((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+                  ? INVALID_HANDLE_VALUE
+                  : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   bool writable = file.ok();
   Handle read_only(writable ? INVALID_HANDLE_VALUE
                             : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
