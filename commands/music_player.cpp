@@ -36,35 +36,9 @@ constexpr int kEndWithError = 77;
 constexpr int kQuit = -1;
 constexpr size_t kPoolBlocks = 8;
 constexpr DWORD kDeviceStallMs = 5000;
-// A stream that never shows a frame header within this much data is not MP3.
-constexpr size_t kMp3SyncWindow = 64 * 1024;
 
 uint16_t Le16(const unsigned char* p) {
   return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t Le32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-size_t ReadFully(ByteSource* source, void* buffer, size_t size) {
-  auto* p = static_cast<unsigned char*>(buffer);
-  size_t total = 0;
-  while (total < size) {
-    const size_t got = source->Read(p + total, size - total);
-    if (got == 0) break;
-    total += got;
-  }
-  return total;
-}
-
-bool SkipBytes(ByteSource* source, uint64_t count) {
-  unsigned char scratch[4096];
-  while (count > 0) {
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(count, sizeof scratch));
-    if (ReadFully(source, scratch, want) != want) return false;
-    count -= want;
-  }
-  return true;
 }
 
 // ---- WAV -----------------------------------------------------------------------------------
@@ -127,52 +101,13 @@ class WavDecoder : public AudioDecoder {
   }
 
   bool ReadHeader() {
-    bool have_format = false;
-    for (;;) {
-      unsigned char chunk[8];
-      if (ReadFully(source_, chunk, 8) != 8) return false;
-      const uint32_t size = Le32(chunk + 4);
-      if (std::memcmp(chunk, "fmt ", 4) == 0) {
-        if (size < 16) return false;
-        unsigned char fmt[40] = {};
-        const size_t keep = std::min<size_t>(size, sizeof fmt);
-        if (ReadFully(source_, fmt, keep) != keep) return false;
-        if (!SkipBytes(source_, uint64_t{size} - keep + (size & 1))) return false;
-        have_format = ParseFormat(fmt, keep);
-        if (!have_format) return false;
-      } else if (std::memcmp(chunk, "data", 4) == 0) {
-        if (!have_format) return false;
-        data_left_ = size;
-        return true;
-      } else if (!SkipBytes(source_, uint64_t{size} + (size & 1))) {
-        return false;
-      }
-    }
-  }
-
-  bool ParseFormat(const unsigned char* fmt, size_t size) {
-    uint16_t tag = Le16(fmt);
-    const uint16_t channels = Le16(fmt + 2);
-    const uint32_t rate = Le32(fmt + 4);
-    const uint16_t bits = Le16(fmt + 14);
-    if (tag == WAVE_FORMAT_EXTENSIBLE) {
-      if (size < 40) return false;
-      tag = Le16(fmt + 24);  // first two bytes of the sub-format GUID
-    }
-    if (channels < 1 || channels > 8 || rate < 1000 || rate > 768000) return false;
-    if (tag == WAVE_FORMAT_PCM) {
-      if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-    } else if (tag == WAVE_FORMAT_IEEE_FLOAT) {
-      if (bits != 32 && bits != 64) return false;
-      is_float_ = true;
-    } else {
-      return false;
-    }
-    in_bits_ = bits;
-    in_frame_ = bits / 8u * channels;
-    format_.channels = channels;
-    format_.rate = rate;
-    format_.bits = (!is_float_ && bits <= 16) ? bits : 16;
+    audio::WaveStream w;
+    if (!audio::ReadWaveHeader(source_, &w)) return false;
+    format_ = w.out;
+    in_bits_ = w.in_bits;
+    is_float_ = w.is_float;
+    in_frame_ = w.in_frame;
+    data_left_ = w.data_size;
     return true;
   }
 
@@ -186,41 +121,6 @@ class WavDecoder : public AudioDecoder {
 
 // ---- MP3 -----------------------------------------------------------------------------------
 
-struct Mp3Header {
-  int version = 0;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-  uint32_t rate = 0;
-  uint32_t bitrate = 0;
-  uint16_t channels = 0;
-  uint32_t size = 0;  // whole frame, header included
-
-  bool SameStream(const Mp3Header& o) const {
-    return version == o.version && rate == o.rate && channels == o.channels;
-  }
-};
-
-bool ParseMp3Header(const unsigned char* p, Mp3Header* h) {
-  if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
-  const int version = (p[1] >> 3) & 3;
-  const int layer = (p[1] >> 1) & 3;
-  const int bitrate_index = p[2] >> 4;
-  const int rate_index = (p[2] >> 2) & 3;
-  if (version == 1 || layer != 1 || bitrate_index == 0 || bitrate_index == 15 || rate_index == 3 ||
-      (p[3] & 3) == 2) {
-    return false;
-  }
-  static const uint16_t kBitrates1[] = {0,   32,  40,  48,  56,  64,  80, 96,
-                                        112, 128, 160, 192, 224, 256, 320};
-  static const uint16_t kBitrates2[] = {0,  8,  16, 24,  32,  40,  48, 56,
-                                        64, 80, 96, 112, 128, 144, 160};
-  static const uint32_t kRates[] = {44100, 48000, 32000};
-  h->version = version;
-  h->rate = kRates[rate_index] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
-  h->bitrate = (version == 3 ? kBitrates1 : kBitrates2)[bitrate_index] * 1000u;
-  h->channels = (p[3] >> 6) == 3 ? 1 : 2;
-  h->size = (version == 3 ? 144 : 72) * h->bitrate / h->rate + ((p[2] >> 1) & 1);
-  return true;
-}
-
 struct AcmStreamCloser {
   void operator()(HACMSTREAM s) const { acmStreamClose(s, 0); }
 };
@@ -229,8 +129,7 @@ class Mp3Decoder : public AudioDecoder {
  public:
   static std::unique_ptr<AudioDecoder> Open(ByteSource* source, const unsigned char* start,
                                             size_t start_size) {
-    std::unique_ptr<Mp3Decoder> d(new Mp3Decoder(source));
-    d->in_.assign(start, start + start_size);
+    std::unique_ptr<Mp3Decoder> d(new Mp3Decoder(source, start, start_size));
     return d->Start() ? std::move(d) : nullptr;
   }
 
@@ -268,56 +167,12 @@ class Mp3Decoder : public AudioDecoder {
   static constexpr size_t kSourceCapacity = 16384;
   static constexpr int kFramesPerConvert = 8;
 
-  explicit Mp3Decoder(ByteSource* source) : source_(source) {}
-
-  // Makes at least n unread bytes available; false at the end of the data.
-  bool Fill(size_t n) {
-    if (in_.size() - pos_ >= n) return true;
-    in_.erase(in_.begin(), in_.begin() + static_cast<ptrdiff_t>(pos_));
-    pos_ = 0;
-    while (in_.size() < n && !eof_) {
-      const size_t old = in_.size();
-      in_.resize(old + kReadPiece);
-      const size_t got = source_->Read(in_.data() + old, kReadPiece);
-      in_.resize(old + got);
-      eof_ = got == 0;
-    }
-    return in_.size() >= n;
-  }
-
-  bool SkipId3v2() {
-    if (!Fill(10) || std::memcmp(&in_[pos_], "ID3", 3) != 0) return true;
-    const unsigned char* p = &in_[pos_];
-    if ((p[6] | p[7] | p[8] | p[9]) & 0x80) return false;
-    uint64_t size = 10 + (uint64_t{p[6]} << 21 | p[7] << 14 | p[8] << 7 | p[9]);
-    if (p[5] & 0x10) size += 10;  // footer
-    const size_t here = std::min<uint64_t>(size, in_.size() - pos_);
-    pos_ += here;
-    return SkipBytes(source_, size - here);
-  }
-
-  // A frame header at offset off (from pos_) that the following headers confirm.
-  bool FrameAt(size_t off, Mp3Header* first) {
-    if (!Fill(off + 4) || !ParseMp3Header(&in_[pos_ + off], first)) return false;
-    size_t next = off + first->size;
-    for (int confirmations = 0; confirmations < 2; ++confirmations) {
-      Mp3Header h;
-      if (!Fill(next + 4)) return Fill(next) && in_.size() - pos_ == next;  // ends right here
-      if (!ParseMp3Header(&in_[pos_ + next], &h) || !h.SameStream(*first)) return false;
-      next += h.size;
-    }
-    return true;
-  }
+  Mp3Decoder(ByteSource* source, const unsigned char* start, size_t start_size)
+      : frames_(source, start, start_size) {}
 
   bool Start() {
-    if (!SkipId3v2()) return false;
-    Mp3Header first;
-    size_t off = 0;
-    while (!FrameAt(off, &first)) {
-      if (++off >= kMp3SyncWindow || !Fill(off + 4)) return false;
-    }
-    pos_ += off;
-    stream_format_ = first;
+    if (!frames_.Start()) return false;
+    const audio::Mp3Header& first = frames_.stream();
 
     MPEGLAYER3WAVEFORMAT mp3{};
     mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
@@ -377,25 +232,12 @@ class Mp3Decoder : public AudioDecoder {
 
   // Appends the next frame to the codec's input; false at the end of the stream.
   bool NextFrame() {
-    size_t skipped = 0;
-    for (;;) {
-      if (!Fill(4)) return false;
-      Mp3Header h;
-      if (ParseMp3Header(&in_[pos_], &h) && h.SameStream(stream_format_)) {
-        if (src_used_ + h.size > src_.size()) return false;
-        if (!Fill(h.size)) return false;  // a cut-off last frame
-        std::memcpy(src_.data() + src_used_, &in_[pos_], h.size);
-        src_used_ += h.size;
-        pos_ += h.size;
-        return true;
-      }
-      if (Fill(128) && std::memcmp(&in_[pos_], "TAG", 3) == 0) {
-        pos_ += 128;  // an ID3v1 tag
-      } else {
-        ++pos_;
-      }
-      if (++skipped > kMp3SyncWindow) return false;
-    }
+    const unsigned char* frame = nullptr;
+    size_t size = 0;
+    if (!frames_.Next(&frame, &size) || src_used_ + size > src_.size()) return false;
+    std::memcpy(src_.data() + src_used_, frame, size);
+    src_used_ += size;
+    return true;
   }
 
   bool ConvertNext() {
@@ -422,11 +264,7 @@ class Mp3Decoder : public AudioDecoder {
     return true;
   }
 
-  ByteSource* source_;
-  std::vector<unsigned char> in_;
-  size_t pos_ = 0;
-  bool eof_ = false;
-  Mp3Header stream_format_;
+  audio::Mp3Frames frames_;
   HACMSTREAM stream_ = nullptr;
   ACMSTREAMHEADER header_{};
   bool prepared_ = false;
@@ -873,13 +711,6 @@ bool Known(PlayerHandle player) {
 }
 
 }  // namespace
-
-size_t MemorySource::Read(void* buffer, size_t size) {
-  const size_t n = std::min(size, size_ - offset_);
-  if (n > 0) std::memcpy(buffer, data_ + offset_, n);
-  offset_ += n;
-  return n;
-}
 
 std::unique_ptr<AudioDecoder> OpenDecoder(ByteSource* source) {
   unsigned char head[12];

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "commands/audio_format.h"
+
 namespace rc {
 
 // Posted to the notify window of a player each time one of its files has ended.
@@ -55,33 +57,6 @@ struct PlayerProgress {
 PlayerProgress GetPlayerProgress(PlayerHandle player);
 
 // --- The decoder stage, usable on its own ---------------------------------------------------
-
-// Sequential bytes a decoder reads; Read blocks until it has data and returns 0 at the end.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual size_t Read(void* buffer, size_t size) = 0;
-};
-
-class MemorySource : public ByteSource {
- public:
-  MemorySource(const void* data, size_t size)
-      : data_(static_cast<const unsigned char*>(data)), size_(size) {}
-  size_t Read(void* buffer, size_t size) override;
-
- private:
-  const unsigned char* data_;
-  size_t size_;
-  size_t offset_ = 0;
-};
-
-struct PcmFormat {
-  uint16_t channels = 0;
-  uint32_t rate = 0;
-  uint16_t bits = 0;
-  uint32_t BlockAlign() const { return bits / 8u * channels; }
-  uint32_t BytesPerSecond() const { return BlockAlign() * rate; }
-};
 
 class AudioDecoder {
  public:
