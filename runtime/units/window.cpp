@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "commands/audio_format.h"
 #include "commands/values.h"
 #include "forms/type_data.h"
 #include "runtime/draw/colour.h"
@@ -93,8 +94,20 @@ class WindowMusic {
     if (play_count == 2 || bytes.empty()) return;
     loop_ = play_count == 0;
     if (IsWave(bytes)) {
+      // The system's player reads a wave from memory as far as its header says: a file cut
+      // short made it read past the bytes and brought the program down.
+      const uint8_t* wave = bytes.data();
+      switch (audio::MakePlayableWave(bytes.data(), bytes.size(), &rewritten_)) {
+        case audio::WaveCheck::kRefused:
+          return;
+        case audio::WaveCheck::kRewritten:
+          wave = rewritten_.data();
+          break;
+        case audio::WaveCheck::kAsIs:
+          break;
+      }
       DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (loop_ ? SND_LOOP : 0);
-      if (PlaySoundW(reinterpret_cast<LPCWSTR>(bytes.data()), nullptr, flags)) g_wave_owner = this;
+      if (PlaySoundW(reinterpret_cast<LPCWSTR>(wave), nullptr, flags)) g_wave_owner = this;
     } else if (IsMidi(bytes)) {
       StartMidi(owner, bytes);
     }
@@ -105,6 +118,7 @@ class WindowMusic {
       PlaySoundW(nullptr, nullptr, 0);
       g_wave_owner = nullptr;
     }
+    rewritten_ = {};
     if (!alias_.empty()) {
       mciSendStringW((L"close " + alias_).c_str(), nullptr, 0, nullptr);
       alias_.clear();
@@ -145,6 +159,7 @@ class WindowMusic {
   }
 
   bool loop_ = false;
+  std::vector<uint8_t> rewritten_;  // what plays, when the wave had to be put right
   std::wstring alias_;
   std::wstring file_;
 };
