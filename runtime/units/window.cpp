@@ -573,7 +573,9 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
   } else if (forms::Bytes* bytes = BytesField(data_, index)) {
     // The sound that plays may be the very bytes replaced here: it stops first.
     if (index == Own(prop::kBackgroundMusic)) music_.Stop();
-    bytes->assign(value.bytes, value.bytes + value.size);
+    // A new vector, not assign(): the room of a large piece of music is given back once it
+    // is replaced by a smaller one or by none.
+    *bytes = forms::Bytes(value.bytes, value.bytes + value.size);
   } else if (index == Own(prop::kBackgroundColour)) {
     data_.background_colour = uint32_t(value.i);
   }
