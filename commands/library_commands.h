@@ -29,6 +29,11 @@ extern const char kDefaultWebAddress[];
 constexpr DWORD kWebTimeoutMs = 5000;
 // A server must not be able to exhaust memory: reading stops here, keeping what was read.
 constexpr size_t kWebReadCap = 16u << 20;
+// Nor hold the window by trickling its answer, each piece within the timeouts: the whole fetch
+// ends after this long, keeping what was read.
+constexpr DWORD kWebDeadlineMs = 15000;
+// Redirections followed by one fetch; the answer after the last one is the result.
+constexpr int kWebMaxRedirects = 10;
 
 // Servers map request paths to file names as browsers send them: bytes outside printable ASCII
 // are percent-encoded as UTF-8. WinINet would send the program's GBK bytes raw. Bytes that are

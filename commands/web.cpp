@@ -5,8 +5,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "commands/library_commands.h"
@@ -140,26 +145,77 @@ HINTERNET InternetSession() {
   return h;
 }
 
-std::vector<unsigned char> Fetch(std::string address) {
+// One fetch on its worker thread. The caller takes `out` when the worker is done or the
+// deadline has passed, whichever comes first; from then on the worker adds nothing and stops at
+// its next read.
+struct FetchJob {
+  std::mutex m;
+  std::condition_variable cv;
+  bool done = false;
+  bool abandoned = false;
   std::vector<unsigned char> out;
-  if (address.empty()) return out;
-  address = CutAtFragment(address);
 
+  // Adds read bytes; false once the caller has gone.
+  bool Add(const unsigned char* bytes, size_t n) {
+    std::lock_guard<std::mutex> lock(m);
+    if (abandoned) return false;
+    out.insert(out.end(), bytes, bytes + n);
+    return true;
+  }
+  bool Abandoned() {
+    std::lock_guard<std::mutex> lock(m);
+    return abandoned;
+  }
+};
+
+bool IsRedirection(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The Location header of the answer as an absolute address, resolved against `base`; empty
+// when there is none.
+std::string RedirectTarget(HINTERNET request, const std::string& base) {
+  std::vector<char> location(1024);
+  DWORD size = static_cast<DWORD>(location.size());
+  if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > 65536) return {};
+    location.resize(size + 1);
+    size = static_cast<DWORD>(location.size());
+    if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) return {};
+  }
+  const std::string relative(location.data(), size);
+  std::vector<char> combined(base.size() + relative.size() + 16);
+  DWORD length = static_cast<DWORD>(combined.size());
+  if (!InternetCombineUrlA(base.c_str(), relative.c_str(), combined.data(), &length,
+                           ICU_NO_ENCODE)) {
+    return {};
+  }
+  return std::string(combined.data(), length);
+}
+
+// A connection and its sent request.
+struct Sent {
+  InternetHandle connection;
+  InternetHandle request;
+  std::string redirect;  // where a redirection that is to be followed points
+};
+
+// Makes the request for one address; false when nothing was answered.
+bool Send(const std::string& address, HINTERNET internet, bool follow, Sent* out) {
   UrlParts url;
-  if (!SplitUrl(address, &url)) return out;
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  if (!SplitUrl(address, &url)) return false;
+  // Redirections are followed here, not by the library, which follows a loop for ever.
+  DWORD flags =
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
   if (url.scheme == INTERNET_SCHEME_HTTPS) {
     flags |= INTERNET_FLAG_SECURE;
   } else if (url.scheme != INTERNET_SCHEME_HTTP) {
-    return out;  // only HTTP requests are made on the connection
+    return false;  // only HTTP requests are made on the connection
   }
-
-  HINTERNET internet = InternetSession();
-  if (internet == nullptr) return out;
-  InternetHandle connection(InternetConnectA(
+  out->connection.reset(InternetConnectA(
       internet, url.host.c_str(), url.port, url.user.empty() ? nullptr : url.user.c_str(),
       url.password.empty() ? nullptr : url.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return out;
+  if (!out->connection) return false;
 
   INTERNET_PROXY_INFO proxy{};
   if (!g_proxy.empty()) {
@@ -167,42 +223,94 @@ std::vector<unsigned char> Fetch(std::string address) {
     proxy.lpszProxy = g_proxy.c_str();
   }
   InternetSetOptionA(internet, INTERNET_OPTION_PROXY, &proxy, sizeof proxy);
-  InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_USERNAME,
+  InternetSetOptionA(out->connection.get(), INTERNET_OPTION_PROXY_USERNAME,
                      const_cast<char*>(g_proxy_user.c_str()),
                      static_cast<DWORD>(g_proxy_user.size() + 1));
-  InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_PASSWORD,
+  InternetSetOptionA(out->connection.get(), INTERNET_OPTION_PROXY_PASSWORD,
                      const_cast<char*>(g_proxy_password.c_str()),
                      static_cast<DWORD>(g_proxy_password.size() + 1));
 
   const std::string object = EscapeRequestPath(CutAtFragment(url.object));
   const char* accept[] = {"Accept: */* \r\n", nullptr};
-  InternetHandle request(HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0",
-                                          nullptr, accept, flags, 0));
-  if (!request) return out;
+  out->request.reset(HttpOpenRequestA(out->connection.get(), "GET", object.c_str(), "HTTP/1.0",
+                                      nullptr, accept, flags, 0));
+  if (!out->request) return false;
   // Wine's WinINet does not hand the session's timeouts down to its requests.
-  SetTimeouts(request.get());
+  SetTimeouts(out->request.get());
   char headers[] = "Accept: */*\r\n\r\n";
-  if (!HttpSendRequestA(request.get(), headers, sizeof headers - 1, nullptr, 0)) return out;
+  if (!HttpSendRequestA(out->request.get(), headers, sizeof headers - 1, nullptr, 0)) return false;
 
+  DWORD status = 0;
+  DWORD status_size = sizeof status;
+  if (follow &&
+      HttpQueryInfoA(out->request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                     &status_size, nullptr) &&
+      IsRedirection(status)) {
+    out->redirect = RedirectTarget(out->request.get(), address);
+  }
+  return true;
+}
+
+void Fetch(std::string address, HINTERNET internet, FetchJob* job) {
+  address = CutAtFragment(address);
+  Sent sent;
+  for (int hop = 0;; ++hop) {
+    sent.request.reset();  // before its connection
+    sent.connection.reset();
+    sent.redirect.clear();
+    if (!Send(address, internet, hop < kWebMaxRedirects, &sent)) return;
+    if (sent.redirect.empty()) break;
+    if (job->Abandoned()) return;
+    address = CutAtFragment(sent.redirect);
+  }
+  HINTERNET request = sent.request.get();
+
+  // A body is as long as its length says, even where the library would read on.
+  size_t limit = kWebReadCap;
   DWORD chunk = kChunkWithoutLength;
   char length_text[32] = {};
   DWORD length_size = sizeof length_text;
-  if (HttpQueryInfoA(request.get(), HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size,
-                     nullptr)) {
+  if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size, nullptr)) {
     length_text[sizeof length_text - 1] = '\0';
     const long long length = LeadingInteger(length_text);
-    if (length > 0) chunk = static_cast<DWORD>(length < kChunkMax ? length + 1 : kChunkMax);
+    if (length > 0) {
+      chunk = static_cast<DWORD>(length < kChunkMax ? length + 1 : kChunkMax);
+      limit = static_cast<size_t>(std::min<long long>(length, kWebReadCap));
+    }
   }
 
   std::vector<unsigned char> buffer(chunk);
-  while (out.size() < kWebReadCap) {
-    const DWORD want = static_cast<DWORD>(std::min<size_t>(chunk, kWebReadCap - out.size()));
+  for (size_t size = 0; size < limit;) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(chunk, limit - size));
     DWORD got = 0;
-    const bool ok = InternetReadFile(request.get(), buffer.data(), want, &got) != FALSE;
-    out.insert(out.end(), buffer.data(), buffer.data() + std::min(got, want));
-    if (!ok || got == 0) break;
+    const bool ok = InternetReadFile(request, buffer.data(), want, &got) != FALSE;
+    got = std::min(got, want);
+    if (!job->Add(buffer.data(), got) || !ok || got == 0) break;
+    size += got;
   }
-  return out;
+}
+
+// Fetch on a worker, waited for at most kWebDeadlineMs: a server that trickles its answer
+// keeps every single read within the timeouts and would hold the window for as long as it
+// likes. What was read by the deadline is the result, as after a failed read.
+std::vector<unsigned char> FetchWithDeadline(const std::string& address) {
+  HINTERNET internet = InternetSession();
+  if (internet == nullptr) return {};
+  auto job = std::make_shared<FetchJob>();
+  try {
+    std::thread([job, address, internet] {
+      Fetch(address, internet, job.get());
+      std::lock_guard<std::mutex> lock(job->m);
+      job->done = true;
+      job->cv.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return {};
+  }
+  std::unique_lock<std::mutex> lock(job->m);
+  job->cv.wait_for(lock, std::chrono::milliseconds(kWebDeadlineMs), [&] { return job->done; });
+  job->abandoned = true;
+  return std::move(job->out);
 }
 
 }  // namespace
@@ -228,7 +336,7 @@ void FetchWebPage(ResultRecord* result, int argc, ArgRecord* args) {
   const ArgRecord* arg = OptionalArg(argc, args, 0);
   const char* address = arg != nullptr ? static_cast<const char*>(SlotPointer(*arg)) : nullptr;
   if (address == nullptr || *address == '\0') return;
-  const std::vector<unsigned char> bytes = Fetch(address);
+  const std::vector<unsigned char> bytes = FetchWithDeadline(address);
   SetSlotPointer(result, BytesToByteBlock(bytes.data(), static_cast<ptrdiff_t>(bytes.size())));
 }
 
