@@ -118,17 +118,51 @@ bool Better(const IconEntry& a, const IconEntry& b, int preferred) {
   return a.bits > b.bits;
 }
 
+uint32_t Be32(const uint8_t* b) {
+  return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+}
+
+uint32_t Crc32(const uint8_t* p, size_t n) {
+  static uint32_t table[256];
+  static const bool ready = [] {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[i] = c;
+    }
+    return true;
+  }();
+  (void)ready;
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+// A PNG stream whose chunks are whole and undamaged, from IHDR to IEND. The system's decoder
+// would refuse any other as well, but Wine's loses memory on every damaged one it is given.
+bool WholePng(const uint8_t* p, size_t size) {
+  size_t at = 8;
+  for (bool first = true;; first = false) {
+    if (size - at < 12) return false;
+    const uint32_t length = Be32(p + at);
+    if (length > size - at - 12) return false;
+    const uint8_t* type = p + at + 4;
+    if (Be32(p + at + 8 + length) != Crc32(type, length + 4)) return false;
+    if (first && (std::memcmp(type, "IHDR", 4) != 0 || length != 13)) return false;
+    if (std::memcmp(type, "IEND", 4) == 0) return true;
+    at += 12 + size_t(length);
+  }
+}
+
 // Checks one icon image and finds its real size: a PNG stream, or a DIB whose height counts
 // the colour and the mask rows.
 bool IconImageSize(const IconEntry& e, int* width, int* height) {
   static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (e.length >= 24 && std::equal(kPng, kPng + 8, e.data)) {
+    if (!WholePng(e.data, e.length)) return false;
     // The IHDR chunk comes first: width and height, big-endian, at bytes 16 and 20.
-    auto be = [](const uint8_t* b) {
-      return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-    };
-    *width = static_cast<int>(std::min<uint32_t>(be(e.data + 16), kMaxIconSide + 1));
-    *height = static_cast<int>(std::min<uint32_t>(be(e.data + 20), kMaxIconSide + 1));
+    *width = static_cast<int>(std::min<uint32_t>(Be32(e.data + 16), kMaxIconSide + 1));
+    *height = static_cast<int>(std::min<uint32_t>(Be32(e.data + 20), kMaxIconSide + 1));
   } else {
     ByteReader r(e.data, e.length);
     DibHeader h;
