@@ -3,7 +3,9 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <vector>
 
+#include "forms/byte_cursor.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
 
@@ -55,7 +57,43 @@ namespace {
 const char* const kSystemDlls[] = {"Kernel32.dll", "Gdi32.dll", "User32.dll",
                                    "Advapi32.dll", "Mpr.dll",   "Shell32.dll"};
 
+// Whether the file is an image whose sections reach past its end. Windows refuses to load a
+// library cut short; Wine maps the missing bytes as zeros and runs what is left.
+bool CutShort(const std::string& gbk_path) {
+  HANDLE f = CreateFileW(Wide(gbk_path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;  // the loader looks for it and reports
+  LARGE_INTEGER size{};
+  std::vector<uint8_t> head(65536);
+  DWORD got = 0;
+  if (!GetFileSizeEx(f, &size) || !ReadFile(f, head.data(), DWORD(head.size()), &got, nullptr)) {
+    got = 0;
+  }
+  CloseHandle(f);
+  forms::ByteReader dos(head.data(), got);
+  if (dos.U16() != 0x5A4D) return false;  // no image at all: the loader reports that
+  dos.Skip(58);
+  forms::ByteReader pe(head.data(), got);
+  pe.Skip(dos.U32());
+  if (pe.U32() != 0x00004550) return true;
+  pe.Skip(2);
+  const uint16_t sections = pe.U16();
+  pe.Skip(12);
+  pe.Skip(size_t(pe.U16()) + 2);  // the optional header, after the characteristics
+  for (uint16_t i = 0; i < sections && !pe.failed(); ++i) {
+    pe.Skip(16);
+    const uint32_t raw_size = pe.U32(), raw_at = pe.U32();
+    pe.Skip(16);
+    if (raw_size != 0 && uint64_t(raw_at) + raw_size > uint64_t(size.QuadPart)) return true;
+  }
+  return pe.failed();
+}
+
 HMODULE Load(const std::string& gbk_path) {
+  if (CutShort(gbk_path)) {
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    return nullptr;
+  }
   return LoadLibraryW(Wide(gbk_path).c_str());
 }
 
