@@ -67,6 +67,17 @@ for f in rollcall.exe bench_driver.exe bench_reference.exe bench_paint_spy.dll; 
   [ -f "$BIN/$f" ] || { echo "missing $BIN/$f (run without --no-build)" >&2; exit 1; }
 done
 
+# The programs measured: the test build (its update server on loopback) and the reference,
+# without their debugging information, as the release build is without it. Wine reads a
+# program's sections into memory when their places in the file cannot be mapped, and whether
+# they can is the luck of the layout: 13 MB of debugging information would come and go as
+# private memory from one build to the next.
+mkdir -p "$WORK/programs"
+for f in rollcall.exe bench_reference.exe; do
+  i686-w64-mingw32-objcopy --strip-debug "$BIN/$f" "$WORK/programs/$f" ||
+    { echo "cannot strip $BIN/$f" >&2; exit 1; }
+done
+
 # ---- Sizes: section sizes of the program file and the blocks it carries.
 sizes() {  # label, exe, form data .bin
   local label=$1 exe=$2 bin=$3
@@ -90,8 +101,8 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 export ROOT BUILD WORK BIN RUNS SECONDS_IDLE MEMORY_SECONDS RESULTS
 export SEED_W PROG_W REF_W SPY_W DRIVER
 SEED_W=$(winpath "$WORK/seed")
-PROG_W=$(winpath "$BIN/rollcall.exe")
-REF_W=$(winpath "$BIN/bench_reference.exe")
+PROG_W=$(winpath "$WORK/programs/rollcall.exe")
+REF_W=$(winpath "$WORK/programs/bench_reference.exe")
 SPY_W=$(winpath "$BIN/bench_paint_spy.dll")
 DRIVER=$BIN/bench_driver.exe
 
