@@ -9,9 +9,14 @@
 #   shell    checks of the Wine environment itself
 #   readonly the program started from read-only folders (its own Wine session in a private
 #            mount namespace): the skin library goes to the user's folder, nothing is written
+#   robust   bad input and faults (class list files, sound files, the skin library, update
+#            servers that misbehave) and random pictures, on the program under Wine in a network
+#            namespace (scripts/robust_suite.sh); with --long (or ROBUST_LONG=1) also the
+#            one-hour soak and ten minutes of each fuzz target
 #   package  the teachers' zip (scripts/package.sh): its contents, the same bytes when made
 #            again, and the program started from it, under Wine in a network namespace
 # Usage: scripts/test.sh [--suite NAME]... [--filter GTEST_FILTER] [--no-setup] [--no-build]
+#        [--long]
 # The last line is always "N passed, N failed"; the exit code is non-zero when anything failed.
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,11 +34,12 @@ while [ $# -gt 0 ]; do
     --filter) filter=$2; shift 2 ;;
     --no-setup) do_setup=0; shift ;;
     --no-build) do_build=0; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    --long) export ROBUST_LONG=1; shift ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
-[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell readonly package)
+[ ${#suites[@]} -gt 0 ] || suites=(native asan fuzz wcore win e2e shell readonly robust package)
 has_suite() { local s; for s in "${suites[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
 
 TOTAL_PASS=0
@@ -78,11 +84,11 @@ rm -f "$RESULTS"/*.xml
 
 if [ $do_build = 1 ]; then
   cfgs=()
-  { has_suite native || has_suite win || has_suite wcore || has_suite e2e || has_suite package || has_suite readonly; } &&
+  { has_suite native || has_suite win || has_suite wcore || has_suite e2e || has_suite package || has_suite readonly || has_suite robust; } &&
     cfgs+=(native)
   has_suite asan && cfgs+=(native-asan)
   has_suite fuzz && cfgs+=(fuzz)
-  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell || has_suite package || has_suite readonly; } &&
+  { has_suite wcore || has_suite win || has_suite e2e || has_suite shell || has_suite package || has_suite readonly || has_suite robust; } &&
     cfgs+=(win32)
   if [ ${#cfgs[@]} -gt 0 ]; then
     if ! bash "$ROOT/scripts/build.sh" "${cfgs[@]}" >"$RESULTS/build.log" 2>&1; then
@@ -148,8 +154,8 @@ if [ $NEED_WINE = 1 ]; then
   fi
   BIN=$BUILD/win32/bin
 
-  run_wine_gtest() {  # suite, exe, timeout
-    local suite=$1 exe=$2 t=$3
+  run_wine_gtest() {  # suite, exe, timeout[, filter when none is given]
+    local suite=$1 exe=$2 t=$3 filter=${filter:-${4:-}}
     if [ ! -f "$BIN/$exe" ]; then
       # A suite with no test files yet has no program; that is not a failure.
       report "$suite" 0 0
@@ -171,7 +177,8 @@ if [ $NEED_WINE = 1 ]; then
 
   has_suite wcore && run_wine_gtest wcore core_tests.exe 600
   has_suite win && run_wine_gtest win win_tests.exe 900
-  has_suite e2e && run_wine_gtest e2e e2e_tests.exe 1200
+  # The Robust* scenarios belong to the robust suite, which gives them a session of their own.
+  has_suite e2e && run_wine_gtest e2e e2e_tests.exe 1200 '-Robust*'
 
   if has_suite shell; then
     sp=0 sf=0
@@ -201,6 +208,13 @@ fi
 if has_suite readonly; then
   read -r rp rf < <(bash "$ROOT/scripts/readonly_suite.sh" "$BUILD" "$RESULTS")
   report readonly "${rp:-0}" "${rf:-1}"
+fi
+
+if has_suite robust; then
+  rargs=()
+  [ -n "$filter" ] && rargs+=(--filter "$filter")
+  read -r rp rf < <(bash "$ROOT/scripts/robust_suite.sh" "$BUILD" "$RESULTS" "${rargs[@]}" | tail -n 1)
+  report robust "${rp:-0}" "${rf:-1}"
 fi
 
 if has_suite package; then
