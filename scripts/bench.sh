@@ -121,8 +121,9 @@ session() {
   wine_env_init "$BUILD"
   wine_up >"$WORK/wine-up.log" 2>&1 || { cat "$WORK/wine-up.log"; return 1; }
   # Only our own prefix's server is ours to end (wine_up notes the first server it finds).
-  local own p pids=()
-  own=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  local own dev inode p pids=()
+  read -r dev inode < <(stat -c '%d %i' "$WINEPREFIX")
+  own=$(printf 'server-%x-%x' "$dev" "$inode")
   for p in "${WINE_ENV_PIDS[@]}"; do
     if [[ $(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null) == *wineserver* ]] &&
       [[ $(readlink "/proc/$p/cwd" 2>/dev/null) != *"$own" ]]; then
