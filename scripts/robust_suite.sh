@@ -88,7 +88,7 @@ if [ -n "$wine_parts" ]; then
             mkdir -p "$OUT/pictures"
             (cd "$OUT/pictures" && rm -f crash-*.bin &&
               wine_run 1200 "$BIN/picture_fuzz.exe" "$PICTURES" 20240601 \
-                "$(winpath "$BIN/pictures")" "$(winpath "$ROOT/tests/fuzz/seeds/picture_decode")")
+                "$(winpath "$BIN/pictures")" "$(winpath "$ROOT/tests/fuzz/seeds/picture_decode_fuzz")")
             echo "exit $?" >"$OUT/pictures.rc"
             ;;
           soak)
