@@ -170,7 +170,9 @@ bool IconImageSize(const IconEntry& e, int* width, int* height) {
         (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 24 && h.bits != 32)) {
       return false;
     }
-    int64_t palette = h.PaletteSize();
+    // Above 8 bits a colour table is optional, but one the header counts stands before the
+    // bits all the same, and the system skips it to find them.
+    int64_t palette = h.bits > 8 ? int64_t(h.colours_used) : h.PaletteSize();
     int64_t rows = h.height / 2;
     if (palette < 0 || rows <= 0 || h.width > kMaxIconSide || rows > kMaxIconSide) return false;
     int64_t need = 40 + palette * 4 + (Stride(h.width, h.bits) + Stride(h.width, 1)) * rows;
