@@ -43,15 +43,12 @@ bool PreTranslateMessage(MSG* msg) {
 
 namespace {
 
-// One message taken and dispatched; false on WM_QUIT.
-bool PumpMessage() {
-  MSG msg;
-  if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return false;
-  if (!PreTranslateMessage(&msg)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+// One message dispatched, unless the window type takes it first.
+void Dispatch(MSG* msg) {
+  if (!PreTranslateMessage(msg)) {
+    TranslateMessage(msg);
+    DispatchMessageW(msg);
   }
-  return true;
 }
 
 }  // namespace
@@ -117,27 +114,39 @@ bool OnIdle(long count) {
   return more;
 }
 
+// Messages are taken with PM_REMOVE straight away: looking at the queue first and taking the
+// message after is two round trips to the window server under Wine for each of the hundreds of
+// timer messages a second the program gets.
 void RunLoop(LoopMode mode) {
   Runtime& rt = TheRuntime();
   bool idle = true;
   long idle_count = 0;
-  MSG msg;
   for (;;) {
-    while (idle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      RunIdleTasks();
-      if (!OnIdle(idle_count++)) idle = false;
-      if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
+    MSG msg;
+    bool taken = false;
+    while (idle && !(taken = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0)) {
+      // The first idle rounds do nothing but the idle tasks: without any, there is nothing for
+      // a message to interrupt between them, and no need to look at the queue again.
+      do {
+        RunIdleTasks();
+        if (!OnIdle(idle_count++)) idle = false;
+        if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
+      } while (idle && idle_count <= 2 && rt.idle_windows.empty());
     }
+    if (!taken && GetMessageW(&msg, nullptr, 0, 0) == -1) return;
     do {
-      // WM_QUIT belongs to the main loop: a nested loop leaves it in the queue.
-      if (mode == LoopMode::kModal && msg.message == WM_QUIT) return;
-      if (!PumpMessage()) return;
+      if (msg.message == WM_QUIT) {
+        // WM_QUIT belongs to the main loop: a nested loop leaves it for that one.
+        if (mode == LoopMode::kModal) PostQuitMessage(int(msg.wParam));
+        return;
+      }
+      Dispatch(&msg);
       if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
       if (StartsIdle(msg)) {
         idle = true;
         idle_count = 0;
       }
-    } while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    } while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   }
 }
 
