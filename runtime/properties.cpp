@@ -267,7 +267,15 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
         RECT r = NativeRect(hwnd);
         int x = index == kPropLeft ? value : r.left;
         int y = index == kPropTop ? value : r.top;
-        SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Handlers write the place a unit already has on every tick; such a write is a round
+        // trip to the window server and two messages under Wine, for nothing.
+        if (x == r.left && y == r.top) break;
+        // What a window without background shows is what lies behind it: its old pixels are
+        // no use at the new place, and it is painted there anew at once.
+        const bool see_through = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+        SetWindowPos(
+            hwnd, nullptr, x, y, 0, 0,
+            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (see_through ? SWP_NOCOPYBITS : 0));
       }
       break;
     }
@@ -280,6 +288,7 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
         RECT r = NativeRect(hwnd);
         int w = index == kPropWidth ? value : r.right - r.left;
         int h = index == kPropHeight ? value : r.bottom - r.top;
+        if (w == r.right - r.left && h == r.bottom - r.top) break;
         SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
