@@ -157,6 +157,58 @@ bool WriteIni(const std::wstring& path, std::string_view section,
   return writable && WriteChanges(h, was, now);
 }
 
+uint64_t FromFileTime(const FILETIME& t) {
+  return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+// The bytes of the settings file as last read, kept for the reads that follow while the file
+// stays as it was: the banner reads the class list file a hundred times a second, and opening,
+// reading and closing it is three round trips to the server under Wine, while its directory
+// entry is looked up without one. One file per thread: the program reads only its class list.
+struct CachedFile {
+  std::wstring path;
+  ini::FileStamp stamp;
+  uint64_t read_at = 0;
+  std::string bytes;
+};
+thread_local CachedFile cached;
+
+bool StampOf(const std::wstring& path, ini::FileStamp* stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a) ||
+      (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  stamp->size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+  stamp->written = FromFileTime(a.ftLastWriteTime);
+  stamp->created = FromFileTime(a.ftCreationTime);
+  return true;
+}
+
+// The whole file, from the copy kept of it while that still stands for it (ini::CopyStillHolds
+// tells), else read anew; null when it cannot be read.
+const std::string* SettingsFileBytes(const std::wstring& path) {
+  ini::FileStamp stamp;
+  const bool stamped = StampOf(path, &stamp);
+  if (stamped && cached.path == path && ini::CopyStillHolds(cached.stamp, cached.read_at, stamp)) {
+    return &cached.bytes;
+  }
+  cached.path.clear();
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  // Others may write the file meanwhile: a teacher's editor saving it must not fail.
+  Handle h(CreateFileW(path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.ok() || !ReadWhole(h.get(), &cached.bytes)) return nullptr;
+  if (stamped) {
+    cached.path = path;
+    cached.stamp = stamp;
+    cached.read_at = FromFileTime(now);
+  }
+  return &cached.bytes;
+}
+
 std::optional<std::string_view> Optional(const char* text) {
   return text != nullptr ? std::optional<std::string_view>(text) : std::nullopt;
 }
@@ -170,15 +222,10 @@ void ReadIniItem(ResultRecord* result, int argc, ArgRecord* args) {
   if (IsEmptyText(file) || IsEmptyText(section) || IsEmptyText(key)) return;
   const char* given = TextArg(argc, args, 3);
   const std::string_view fallback = given != nullptr ? given : "";
-  // Others may write the file meanwhile: a teacher's editor saving it must not fail.
-  Handle h(CreateFileW(IniPath(file).c_str(), GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string bytes;
+  const std::string* bytes = SettingsFileBytes(IniPath(file));
   const std::string value =
-      h.ok() && ReadWhole(h.get(), &bytes)
-          ? ini::ReadValue(bytes, section, key, fallback, kIniValueBuffer, kConverter)
-          : ini::MissingFileValue(fallback, kIniValueBuffer);
+      bytes != nullptr ? ini::ReadValue(*bytes, section, key, fallback, kIniValueBuffer, kConverter)
+                       : ini::MissingFileValue(fallback, kIniValueBuffer);
   SetSlotPointer(result, CopyText(value.c_str()));
 }
 
@@ -191,6 +238,8 @@ void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args) {
   // that happens to be empty never wipes out a key or a whole section.
   const char* key = GivenText(argc, args, 2);
   const char* value = GivenText(argc, args, 3);
+  // The file's new stamp would tell too; a write of our own need not wait for it.
+  cached.path.clear();
   const bool ok =
       WriteIni(IniPath(file), section != nullptr ? section : "", Optional(key), Optional(value));
   result->lo = ok ? 1u : 0u;

@@ -506,4 +506,8 @@ WriteOutcome WriteValue(std::string* file, std::string_view section,
   return splice(line.next, line.next, added);
 }
 
+bool CopyStillHolds(const FileStamp& then, uint64_t read_at, const FileStamp& now) {
+  return then == now && then.written < read_at && read_at - then.written > kStampUncertainty;
+}
+
 }  // namespace rc::ini

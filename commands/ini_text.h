@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,29 @@ enum class WriteOutcome { kUnchanged, kChanged, kRefused };
 WriteOutcome WriteValue(std::string* file, std::string_view section,
                         std::optional<std::string_view> key, std::optional<std::string_view> value,
                         const GbkConverter& converter);
+
+// What a file's directory entry tells of its content: its size and its times, in the system's
+// 100 ns steps.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t written = 0;
+  uint64_t created = 0;
+  bool operator==(const FileStamp& o) const {
+    return size == o.size && written == o.written && created == o.created;
+  }
+};
+
+// File systems keep a file's times to a step of their own (2 s on FAT, a clock tick elsewhere),
+// and a server's clock may run apart from ours: a write closer than this to the time the file
+// was read may leave its stamp as it was.
+constexpr uint64_t kStampUncertainty = 5 * 10000000ull;
+
+// Whether bytes read at `read_at` (system time, taken before the read) from a file stamped
+// `then` (taken before the read as well) still stand for the file now stamped `now`. An edit
+// that keeps the size can only be told by the time of the write, so a copy read within
+// kStampUncertainty of the file's last write is never trusted: the file is read again until it
+// has been left alone for longer than that.
+bool CopyStillHolds(const FileStamp& then, uint64_t read_at, const FileStamp& now);
 
 // The longest start of GBK text of at most max_bytes bytes that does not split a double-byte
 // character.

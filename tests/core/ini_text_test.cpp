@@ -192,5 +192,30 @@ TEST(IniText, CharactersGbkCannotHoldReadAsOneQuestionMarkEach) {
   EXPECT_EQ(Read(utf16, "s", "k"), "?A") << "a stray surrogate";
 }
 
+// The copy of the file kept between reads: an edit must be seen at once, also one that keeps the
+// size and lands within the step of the file system's clock.
+TEST(IniText, AKeptCopyStandsOnlyForAFileLeftAlone) {
+  constexpr uint64_t kSecond = 10000000;
+  const uint64_t t = 1000 * kSecond;  // when the file was written
+  const FileStamp was{897, t, 1};
+  struct Case {
+    const char* what;
+    uint64_t read_at;
+    FileStamp now;
+    bool holds;
+  };
+  const Case cases[] = {
+      {"unchanged, read long after its last write", t + 60 * kSecond, was, true},
+      {"a new size", t + 60 * kSecond, {898, t, 1}, false},
+      {"a new write time", t + 60 * kSecond, {897, t + 1, 1}, false},
+      {"made anew (an editor saving through a new file)", t + 60 * kSecond, {897, t, 2}, false},
+      {"read within the clock step of its write: an edit may keep the stamp", t + kSecond, was,
+       false},
+      {"read just at the edge of the uncertainty", t + kStampUncertainty, was, false},
+      {"written after the read by a clock running ahead", t - kSecond, was, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CopyStillHolds(was, c.read_at, c.now), c.holds) << c.what;
+}
+
 }  // namespace
 }  // namespace rc::ini
