@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the soak figures (the CSV the RobustSoak scenario writes: minute, handles, private_mb,
-working_set_mb, threads, rounds) as an SVG of four small charts over the minutes of the run.
+working_set_mb, threads, gdi_free, windows, rounds) as an SVG of small charts over the minutes of
+the run, each titled with its start, end and maximum and the slope over the last 30 minutes.
 Plain SVG text, no modules beyond the standard library.
 
 Usage: scripts/soak_plot.py SOAK.csv OUT.svg
@@ -14,9 +15,11 @@ SERIES = [
     ("private_mb", "private bytes (MB)", "#bf3f1f"),
     ("working_set_mb", "working set (MB)", "#3f8f3f"),
     ("threads", "threads", "#7f3fbf"),
+    ("gdi_free", "free GDI slots", "#8f6f1f"),
+    ("windows", "windows", "#1f8f8f"),
 ]
 W, H = 360, 170  # one chart
-LEFT, RIGHT, TOP, BOTTOM = 56, 16, 30, 34
+LEFT, RIGHT, TOP, BOTTOM = 56, 16, 44, 34
 
 
 def nice_top(v):
@@ -29,8 +32,25 @@ def nice_top(v):
     return 10 * step
 
 
+def slope_per_hour(minutes, values, window=30.0):
+    """Least-squares slope over the last `window` minutes (the whole run when shorter), per
+    hour, and the minutes it covers: growth that went on after the warm-up."""
+    first = minutes[-1] - window
+    pts = [(m, v) for m, v in zip(minutes, values) if m >= first]
+    if len(pts) < 2:
+        return 0.0, 0.0
+    n = len(pts)
+    mx = sum(m for m, _ in pts) / n
+    my = sum(v for _, v in pts) / n
+    sxx = sum((m - mx) ** 2 for m, _ in pts)
+    if sxx == 0:
+        return 0.0, 0.0
+    return 60 * sum((m - mx) * (v - my) for m, v in pts) / sxx, pts[-1][0] - pts[0][0]
+
+
 def chart(x0, y0, minutes, values, title, colour):
     out = []
+    slope, covered = slope_per_hour(minutes, values)
     top = nice_top(max(values) * 1.25)
     span = max(minutes[-1], 1e-9)
     pw, ph = W - LEFT - RIGHT, H - TOP - BOTTOM
@@ -44,6 +64,8 @@ def chart(x0, y0, minutes, values, title, colour):
     out.append(f'<text x="{x0 + 12}" y="{y0 + 18}" font-size="12" font-weight="bold">'
                f'{escape(title)}: start {values[0]:g}, end {values[-1]:g}, max {max(values):g}'
                f'</text>')
+    out.append(f'<text x="{x0 + 12}" y="{y0 + 33}" font-size="11">'
+               f'slope over the last {covered:.0f} min: {slope:+.2f} per hour</text>')
     for i in range(5):
         v = top * i / 4
         y = py(v)
@@ -78,15 +100,17 @@ def main():
         sys.exit("soak_plot: fewer than two samples")
     minutes = [float(r["minute"]) for r in rows]
     rounds = rows[-1]["rounds"]
+    series = [s for s in SERIES if s[0] in rows[0] and float(rows[0][s[0]]) >= 0]
+    height = (len(series) + 1) // 2 * H + 40
     parts = [
-        f'<svg xmlns="http://www.w3.org/2000/svg" width="{2 * W}" height="{2 * H + 40}" '
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{2 * W}" height="{height}" '
         f'font-family="sans-serif">',
-        f'<rect width="{2 * W}" height="{2 * H + 40}" fill="white"/>',
+        f'<rect width="{2 * W}" height="{height}" fill="white"/>',
         f'<text x="12" y="24" font-size="14" font-weight="bold">Soak: {minutes[-1]:.0f} min, '
         f'{rounds} rounds (roll call, panel, music, countdown, skin), sampled each minute'
         f'</text>',
     ]
-    for i, (key, title, colour) in enumerate(SERIES):
+    for i, (key, title, colour) in enumerate(series):
         values = [float(r[key]) for r in rows]
         parts += chart((i % 2) * W, 40 + (i // 2) * H, minutes, values, title, colour)
     parts.append("</svg>")

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,8 @@ struct Usage {
   double working_set_mb = 0;
   DWORD handles = 0;
   DWORD threads = 0;
+  long gdi_free = -1;  // free GDI object slots (FreeGdiSlotsOf), -1 when not counted
+  int windows = 0;     // the process's windows, children included
 };
 
 // The handles a process holds, from the system's handle table: Wine answers
@@ -75,6 +78,127 @@ inline DWORD HandlesOf(DWORD pid) {
     return mine;
   }
   return 0;
+}
+
+struct WindowCount {
+  DWORD pid;
+  int windows;
+};
+inline BOOL CALLBACK CountChildWindow(HWND, LPARAM count) {
+  ++reinterpret_cast<WindowCount*>(count)->windows;
+  return TRUE;
+}
+inline BOOL CALLBACK CountTopWindow(HWND top, LPARAM count) {
+  auto* c = reinterpret_cast<WindowCount*>(count);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(top, &owner);
+  if (owner == c->pid) {
+    ++c->windows;
+    EnumChildWindows(top, CountChildWindow, count);
+  }
+  return TRUE;
+}
+
+// The windows of a process, children included: no kernel objects, so counted apart.
+inline int WindowsOf(DWORD pid) {
+  WindowCount c = {pid, 0};
+  EnumWindows(CountTopWindow, reinterpret_cast<LPARAM>(&c));
+  return c.windows;
+}
+
+// The handles of a process counted by the name of their type ("Event", "Thread", ...), each
+// duplicated into this process to ask the system what it is: the soak names what grows.
+inline std::map<std::string, int> HandleTypesOf(DWORD pid) {
+  struct Entry {
+    ULONG owner;
+    BYTE type, flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+  const auto query_object = reinterpret_cast<QueryObject>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
+  std::map<std::string, int> types;
+  HANDLE owner = OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid);
+  if (query == nullptr || query_object == nullptr || owner == nullptr) {
+    if (owner) CloseHandle(owner);
+    return types;
+  }
+  std::vector<char> buffer(1 << 20);
+  ULONG needed = 0;
+  LONG status;
+  while ((status = query(16, buffer.data(), ULONG(buffer.size()), &needed)) == LONG(0xC0000004)) {
+    buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+  }
+  if (status >= 0) {
+    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+    for (ULONG i = 0; i < count; ++i) {
+      if (entries[i].owner != pid) continue;
+      std::string name = "?";
+      HANDLE mine = nullptr;
+      if (DuplicateHandle(owner, reinterpret_cast<HANDLE>(ULONG_PTR(entries[i].value)),
+                          GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        alignas(8) char info[1024] = {};
+        // ObjectTypeInformation starts with the type's name as a UNICODE_STRING.
+        if (query_object(mine, 2, info, sizeof info, nullptr) >= 0) {
+          const auto length = *reinterpret_cast<const USHORT*>(info);
+          const auto* text = *reinterpret_cast<const wchar_t* const*>(info + sizeof(void*));
+          if (text != nullptr) name.assign(text, text + length / 2);
+        }
+        CloseHandle(mine);
+      }
+      ++types[name];
+    }
+  }
+  CloseHandle(owner);
+  return types;
+}
+
+// The free slots of a process's GDI object table, counted inside it by gdi_count.dll (in the
+// test programs' folder) on a thread the process is made to start; -1 when that fails. The DLL
+// stays loaded: later counts only start the thread.
+inline long FreeGdiSlotsOf(DWORD pid) {
+  const std::string dll = BinDir() + "gdi_count.dll";
+  static HMODULE local = LoadLibraryA(dll.c_str());
+  const FARPROC count = local ? GetProcAddress(local, "CountFreeGdiSlots") : nullptr;
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+  if (count == nullptr || process == nullptr) {
+    if (process) CloseHandle(process);
+    return -1;
+  }
+  const auto run = [&](const void* start, void* arg, DWORD* code) {
+    HANDLE t = CreateRemoteThread(
+        process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)),
+        arg, 0, nullptr);
+    if (t == nullptr) return false;
+    const bool ok = WaitForSingleObject(t, 20000) == WAIT_OBJECT_0 && GetExitCodeThread(t, code);
+    CloseHandle(t);
+    return ok;
+  };
+  long result = -1;
+  // kernel32 lies at the same address in every process, so LoadLibraryA can start the thread.
+  void* path =
+      VirtualAllocEx(process, nullptr, dll.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD base = 0, slots = 0;
+  if (path != nullptr && WriteProcessMemory(process, path, dll.c_str(), dll.size() + 1, nullptr) &&
+      run(reinterpret_cast<const void*>(
+              GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")),
+          path, &base) &&
+      base != 0 &&
+      run(reinterpret_cast<const char*>(uintptr_t(base)) +
+              (reinterpret_cast<uintptr_t>(count) - reinterpret_cast<uintptr_t>(local)),
+          nullptr, &slots)) {
+    result = long(slots);
+  }
+  if (path != nullptr) VirtualFreeEx(process, path, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return result;
 }
 
 inline Usage UsageOf(HANDLE process, DWORD pid) {
