@@ -2,7 +2,6 @@
 
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
@@ -69,31 +68,6 @@ RECT VisibleArea(HWND hwnd, HWND top) {
   return area;
 }
 
-// The visible windows inside `parent` whose window rectangles meet `area` (screen coordinates),
-// each child list in z-order, a window's own children listed before the window. A window that
-// misses the area is left out with its children: what shows of them lies inside it.
-void CollectOverlapping(HWND parent, const RECT& area, std::vector<HWND>* out) {
-  for (HWND w = GetWindow(parent, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    if ((GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) == 0) continue;
-    RECT rect, part;
-    GetWindowRect(w, &rect);
-    if (!IntersectRect(&part, &rect, &area)) continue;
-    CollectOverlapping(w, area, out);
-    out->push_back(w);
-  }
-}
-
-// Repaints at once the part of a window that lies in `area` (screen coordinates), frame and
-// background included, but not its children: they come in their own turn.
-void RepaintPart(HWND hwnd, const RECT& area) {
-  RECT rect, part;
-  GetWindowRect(hwnd, &rect);
-  if (!IntersectRect(&part, &rect, &area)) return;
-  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&part), 2);
-  RedrawWindow(hwnd, &part, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_NOCHILDREN);
-}
-
 class TransLabel : public UnitWindow {
  public:
   TransLabel(uint32_t window_id, uint32_t unit_id, forms::TransLabelData data)
@@ -153,24 +127,42 @@ LRESULT TransLabel::OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp) {
   return r;
 }
 
+// The child of `top` on the way down to `hwnd`.
+HWND ChildOfTopAbove(HWND hwnd, HWND top) {
+  for (HWND parent = GetParent(hwnd); parent != nullptr && parent != top;
+       parent = GetParent(parent)) {
+    hwnd = parent;
+  }
+  return hwnd;
+}
+
 // The label has no background: whatever lies behind its rectangle is painted again first, in
-// the order the window system would paint it (the top-level window, then every window that
-// overlaps, from the bottom up and each parent before its children), and the text last.
-// Nothing outside what shows of the label's rectangle is touched.
+// the order the window system paints (the top-level window, then every window that overlaps,
+// from the bottom up and each parent before its children), and the text last, all at once.
+// Nothing outside what shows of the label's rectangle is touched. The window server knows
+// which windows lie there: asking it for them one sibling at a time was a round trip each,
+// twenty a step for a banner label.
 void TransLabel::RepaintBehind() {
   if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
   HWND top = BackgroundWindowOf(hwnd_);
   RECT area = VisibleArea(hwnd_, top);
   if (top != hwnd_ && !IsRectEmpty(&area)) {
-    RECT in_top = area;
-    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&in_top), 2);
-    RedrawWindow(top, &in_top, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
-    std::vector<HWND> overlapping;
-    CollectOverlapping(top, area, &overlapping);
-    for (auto it = overlapping.rbegin(); it != overlapping.rend(); ++it) {
-      if (*it != hwnd_) RepaintPart(*it, area);
+    // The label lies inside `area` with all that shows of it, so it is painted here too, and
+    // after what lies behind it (the server paints a window without background after its
+    // siblings).
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(top, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    // A top-level window that clips its children paints nothing of `area` where a child with a
+    // background of its own covers it, as the one holding the label does: a paint of it would
+    // change no pixel and cost a dozen round trips.
+    HWND holder = ChildOfTopAbove(hwnd_, top);
+    if (holder != hwnd_ && (GetWindowLongW(top, GWL_STYLE) & WS_CLIPCHILDREN) != 0 &&
+        (GetWindowLongW(holder, GWL_EXSTYLE) & WS_EX_TRANSPARENT) == 0) {
+      RedrawWindow(top, &area, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
     }
+    // The label's own paint comes last, whatever order the server would give it.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+    RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
   // Painted at once too, so that the background never shows without the text for a moment.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
