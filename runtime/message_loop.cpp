@@ -116,15 +116,16 @@ bool OnIdle(long count) {
 
 // Messages are taken with PM_REMOVE straight away: looking at the queue first and taking the
 // message after is two round trips to the window server under Wine for each of the hundreds of
-// timer messages a second the program gets.
+// timer messages a second the program gets. For the same reason the look that found the queue
+// empty after a message is the one the idle work starts on.
 void RunLoop(LoopMode mode) {
   Runtime& rt = TheRuntime();
   bool idle = true;
   long idle_count = 0;
+  MSG msg;
+  bool taken = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
   for (;;) {
-    MSG msg;
-    bool taken = false;
-    while (idle && !(taken = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0)) {
+    while (!taken && idle) {
       // The first idle rounds do nothing but the idle tasks: without any, there is nothing for
       // a message to interrupt between them, and no need to look at the queue again.
       do {
@@ -132,6 +133,7 @@ void RunLoop(LoopMode mode) {
         if (!OnIdle(idle_count++)) idle = false;
         if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
       } while (idle && idle_count <= 2 && rt.idle_windows.empty());
+      if (idle) taken = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
     }
     if (!taken && GetMessageW(&msg, nullptr, 0, 0) == -1) return;
     do {
@@ -147,6 +149,7 @@ void RunLoop(LoopMode mode) {
         idle_count = 0;
       }
     } while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    taken = false;
   }
 }
 
