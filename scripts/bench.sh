@@ -14,11 +14,12 @@
 #   size          the program file and its parts, test build and release build
 # Timings are never judged here: the table states each goal and whether it was met.
 # Usage: scripts/bench.sh [--runs N] [--seconds S] [--memory-minutes M | --full]
-#                         [--no-build] [--no-release] [--out FILE]
+#                         [--no-build] [--no-release] [--out FILE] [--before FILE]
 #   --runs N            repetitions of each timed figure (default 5; the median is reported)
 #   --seconds S         length of each CPU measurement (default 30)
 #   --memory-minutes M  length of the lesson of the memory run (default 2; --full: 10)
 #   --no-build          use what is built; --no-release skips the release build (size only)
+#   --before FILE       the results.tsv of an earlier run: the table gets a before-and-after part
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ROLLCALL_BUILD:-$ROOT/build}
@@ -28,6 +29,7 @@ MEMORY_MINUTES=2
 DO_BUILD=1
 DO_RELEASE=1
 OUT=$ROOT/docs/benchmarks.md
+BEFORE=""
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) RUNS=$2; shift 2 ;;
@@ -37,6 +39,7 @@ while [ $# -gt 0 ]; do
     --no-build) DO_BUILD=0; shift ;;
     --no-release) DO_RELEASE=0; shift ;;
     --out) OUT=$2; shift 2 ;;
+    --before) BEFORE=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
     -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
@@ -199,6 +202,6 @@ elapsed=$(($(date +%s) - started))
 
 python3 "$ROOT/tests/bench/report.py" --results "$RESULTS" --sizes "$WORK/sizes.tsv" \
   --runs "$RUNS" --seconds "$SECONDS_IDLE" --memory-minutes "$MEMORY_MINUTES" \
-  --elapsed "$elapsed" >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
+  --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
 log "wrote $OUT (timed part: ${elapsed} s)"
 exit $rc

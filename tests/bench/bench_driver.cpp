@@ -680,8 +680,15 @@ void MemoryRuns(const std::string& program, const std::string& reference, const 
   // stop and a new start of the roll call every minute.
   const double t0 = Now();
   int slides = 0;
+  bool halfway = false;
   for (int second = 1; Now() - t0 < seconds; ++second) {
     ::Sleep(1000);
+    // Halfway as well: a fall that happens once (what the first slide and the first stop make
+    // and keep) is over by then, a leak goes on falling.
+    if (!halfway && Now() - t0 >= seconds / 2.0) {
+      halfway = true;
+      for (Instance& in : all) MemoryFigures(*in.running, in.spy.get(), "half", in.run);
+    }
     for (Instance& in : all) {
       if (second % 20 == 0) {
         HWND tab = nullptr;

@@ -95,6 +95,59 @@ def wine_version():
         return "unknown"
 
 
+def headline(F):
+    """The figures of the goals and the per-tick costs of one run: (label, program, reference)
+    medians."""
+    def med(values):
+        return statistics.median(values) if values else None
+
+    def step_cost(prog, nob):
+        return med(F.paired(lambda c, n, s: (c - n) / s * 1000, ("cpu", prog), ("cpu", nob),
+                            ("banner_steps", prog)))
+
+    return [
+        ("Start-up, server on loopback (ms)", F.median("startup_server", "program"),
+         F.median("startup_server", "reference")),
+        ("Start-up, nothing listening (ms)", F.median("startup_noserver", "program"),
+         F.median("startup_noserver", "reference")),
+        ("Start-up processor time, server on loopback (ms)",
+         F.median("startup_cpu_server", "program"), F.median("startup_cpu_server", "reference")),
+        ("Idle cost, start-up timers (CPU ms/s)", F.median("cpu", "program"),
+         F.median("cpu", "reference")),
+        ("Idle cost, name cycle running (CPU ms/s)", F.median("cpu", "program_cycle"),
+         F.median("cpu", "reference_cycle")),
+        ("Banner stopped: clock, keepers, blinker (CPU ms/s)",
+         F.median("cpu", "program_nobanner"), F.median("cpu", "reference_nobanner")),
+        ("CPU per banner step (µs)", step_cost("program", "program_nobanner"),
+         step_cost("reference", "reference_nobanner")),
+        ("Free GDI slots lost over the lesson",
+         sub(F.median("gdi_free_start", "program"), F.median("gdi_free_end", "program")),
+         sub(F.median("gdi_free_start", "reference"), F.median("gdi_free_end", "reference"))),
+    ]
+
+
+def sub(a, b):
+    return a - b if a is not None and b is not None else None
+
+
+def before_and_after(w, B, A):
+    w("## Before and after")
+    w("")
+    w("The same figures from the run before the changes described below (same machine, same "
+      "driver), beside this run's. Each run holds its program and its reference side by side, "
+      "so the ratios compare better between runs than the absolute figures, which follow the "
+      "machine's load.")
+    w("")
+    w("| Figure | Program before → after | Reference before → after | Ratio before → after |")
+    w("|---|---|---|---|")
+    for (label, pb, rb), (_, pa, ra) in zip(headline(B), headline(A)):
+        def ratio(p, r):
+            return fmt(p / r) if p is not None and r else "—"
+        w(f"| {label} | {fmt(pb)} → {fmt(pa)} | {fmt(rb)} → {fmt(ra)} | "
+          f"{ratio(pb, rb)} → {ratio(pa, ra)} |")
+    w("")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--results", required=True)
@@ -103,6 +156,7 @@ def main():
     ap.add_argument("--seconds", type=int, default=30)
     ap.add_argument("--memory-minutes", type=float, default=2)
     ap.add_argument("--elapsed", type=int, default=0)
+    ap.add_argument("--before", help="results of an earlier run, for a before-and-after table")
     a = ap.parse_args()
     runs, notes, errors = load(a.results)
     sizes = load_sizes(a.sizes)
@@ -295,6 +349,13 @@ def main():
       "hook: the slots free in the process's GDI table (brushes made until the system refuses, "
       "then freed); a fall between the two points is a GDI leak.")
     w("")
+    half_p, half_r = F.median('gdi_free_half', 'program'), F.median('gdi_free_half', 'reference')
+    if half_p is not None and half_r is not None:
+        w(f"Free GDI object slots halfway through the lesson: program {fmt(half_p)}, reference "
+          f"{fmt(half_r)}. What falls between start and halfway and not after is made once and "
+          "kept (the objects of the panel's units, the system's cached device contexts); a fall "
+          "that goes on in the second half is a leak.")
+        w("")
 
     # ---- Size
     w("## Size")
@@ -326,6 +387,8 @@ def main():
       "information is in the file but not loaded); the release build is `scripts/build.sh "
       "win32-release`, -O2 and stripped.")
     w("")
+    if a.before:
+        before_and_after(w, Figures(load(a.before)[0]), F)
     w("## What these figures led to")
     w("")
     w("Counting the requests each tick sends to the window server (a `wineserver -d1` trace of "
