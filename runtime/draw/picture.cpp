@@ -154,6 +154,18 @@ Icon MakeIconFromFile(const uint8_t* data, size_t size, int icon_size) {
   return Picture::Decode(data, size, icon_size).MakeIcon(icon_size);
 }
 
+Picture Picture::Copy() const {
+  Picture p;
+  if (empty()) return p;
+  p.pixels_ = Bitmap::Create(width(), height());
+  if (p.pixels_.empty()) return p;
+  for (int y = 0; y < height(); ++y) {
+    std::memcpy(p.pixels_.row(y), pixels_.row(y), size_t(width()) * sizeof(uint32_t));
+  }
+  p.has_alpha_ = has_alpha_;
+  return p;
+}
+
 Icon Picture::MakeIcon(int size) const {
   if (empty() || size <= 0) return Icon();
   // Fit the picture into the square, keeping its proportions.

@@ -71,6 +71,9 @@ class Picture {
   // A size x size icon of the picture, scaled to fit and centred.
   Icon MakeIcon(int size) const;
 
+  // A picture of its own with the same pixels: cheaper than decoding the same bytes again.
+  Picture Copy() const;
+
  private:
   const Bitmap* ScaledTo(int width, int height) const;
   void StretchFallback(HDC dc, const RECT& at, const RECT& clip) const;

@@ -236,8 +236,16 @@ class SuperBtn : public UnitWindow {
   SuperBtnState s_;
 };
 
+// The three looks often carry the same picture: it is decoded once, since an icon takes the
+// system some milliseconds to decode, three times over before the window first shows.
 void SuperBtn::DecodePicture(const forms::SuperBtnData& data, int i) {
   const forms::Bytes& bytes = PictureBytes(data, i);
+  for (int j = 0; j < 3; ++j) {
+    if (j != i && !bytes.empty() && !s_.pictures[j].empty() && PictureBytes(data, j) == bytes) {
+      s_.pictures[i] = s_.pictures[j].Copy();
+      return;
+    }
+  }
   s_.pictures[i] = draw::Picture::Decode(bytes.data(), bytes.size(), s_.picture_size);
 }
 
