@@ -3,7 +3,7 @@
 #include "commands/values.h"
 #include "forms/form_table.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
 
 namespace rc {
 

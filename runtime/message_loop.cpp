@@ -5,7 +5,7 @@
 
 #include "runtime/events.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
 
 namespace rc {
 

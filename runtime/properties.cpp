@@ -7,7 +7,8 @@
 #include "commands/values.h"
 #include "runtime/draw/font.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 
 namespace rc {
 

@@ -17,7 +17,8 @@
 #include "runtime/properties.h"
 #include "runtime/services.h"
 #include "runtime/text_w.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 
 namespace rc {
 
@@ -219,7 +220,7 @@ int64_t RuntimeNotify(int32_t code, uintptr_t v1, uintptr_t v2) {
     case kSvcLoadWindow: {
       const auto* req = reinterpret_cast<const LoadWindowRequest*>(v1);
       if (req == nullptr) return -1;
-      return LoadWindow(req->window_id, req->parent, req->modal != 0) ? 0 : -1;
+      return OpenWindow(req->window_id, req->parent, req->modal != 0) ? 0 : -1;
     }
     case kSvcFindObject:
       return int64_t(reinterpret_cast<uintptr_t>(

@@ -7,7 +7,7 @@
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
 #include "runtime/text_w.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
 
 namespace rc {
 

@@ -16,7 +16,7 @@
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
 
 namespace rc {
 

@@ -17,7 +17,8 @@
 #include "runtime/text_w.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/unit_window.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 
 namespace rc {
 
@@ -243,20 +244,8 @@ HICON ProgramIcon(int size) {
 }
 
 uint32_t TypeFlagsOf(uint32_t window_id, uint32_t unit_id) {
-  const auto& forms = TheRuntime().forms;
-  const forms::WindowDefinition* def = forms ? forms->Find(window_id) : nullptr;
-  if (def == nullptr) return 0;
-  std::optional<size_t> index = RecordIndex(*def, unit_id);
-  const DataTypeDescriptor* type = index ? FindDataType(def->units().type_code(*index)) : nullptr;
+  const DataTypeDescriptor* type = FindDataType(UnitTypeCode(window_id, unit_id));
   return type != nullptr ? type->flags : 0;
-}
-
-uint32_t TypeCodeOf(uint32_t window_id, uint32_t unit_id) {
-  const auto& forms = TheRuntime().forms;
-  const forms::WindowDefinition* def = forms ? forms->Find(window_id) : nullptr;
-  if (def == nullptr) return 0;
-  std::optional<size_t> index = RecordIndex(*def, unit_id);
-  return index ? def->units().type_code(*index) : 0;
 }
 
 UnitObject* WindowUnit::Create(const CreateArgs& args) {
@@ -671,7 +660,7 @@ bool WindowUnit::PreTranslate(MSG* msg) {
   HWND target_hwnd = target->hwnd();
   if (target != this) {
     auto pre = reinterpret_cast<PreTranslateOp>(
-        UnitOperation(TypeCodeOf(window_id, unit_id), kOpPreTranslate));
+        UnitOperation(UnitTypeCode(window_id, unit_id), kOpPreTranslate));
     if (pre != nullptr && pre(target, msg) != 0) return true;
   }
   if (RaiseCommonEvents(window_id, unit_id, msg)) return true;

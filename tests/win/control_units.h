@@ -19,7 +19,8 @@
 #include "runtime/libraries.h"
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 
 namespace rc::test {
 
@@ -100,7 +101,7 @@ class ControlUnitTest : public ::testing::Test {
     forms::LoadStatus status = LoadWindowDefinitions(bytes.data(), uint32_t(bytes.size()),
                                                      reinterpret_cast<uintptr_t>(kControlRoutines));
     if (!status.ok) return ::testing::AssertionFailure() << "the form data does not load";
-    if (!LoadWindow(kControlWindow, nullptr, false)) {
+    if (!OpenWindow(kControlWindow, nullptr, false)) {
       return ::testing::AssertionFailure() << "the window does not load";
     }
     return ::testing::AssertionSuccess();

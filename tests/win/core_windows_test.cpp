@@ -11,7 +11,8 @@
 #include "forms/type_data.h"
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/core/command_call.h"
 
 namespace rc {

@@ -9,7 +9,8 @@
 
 #include "runtime/events.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/units_test_forms.h"
 #include "tests/win/units_test_types.h"
 
@@ -48,7 +49,7 @@ class UnitsEvents : public UnitsTest {
                {kE, kTypeEdit, {0, 50, 80, 24}, 0, forms::kStateVisible, edit},
                {kM, kTypeMute, {0, 80, 80, 24}, 0, forms::kStateVisible, BindAll()},
                {kQ, kTypeEdit, {0, 110, 80, 24}, 0, forms::kStateVisible, {Bind(-11)}}}}});
-    ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+    ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
     Pump();
     SeenEvents().clear();
     UnitLog().clear();
@@ -217,7 +218,7 @@ TEST_F(UnitsFocus, FocusMovesRaiseLostThenGainedAndAShownWindowReportsItsFocusOn
             {{kP, kTypePanel, {0, 0, 80, 40}, 0, tab, focus},
              {kS, kTypePanel, {0, 50, 80, 40}, 0, tab, focus}}},
            {0x52000310, 0x06000311, "没有单元", {500, 20, 200, 100}, {Bind(-7), Bind(-8)}, {}}});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   Pump();
   EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{kWinUnit, 0, {}}, {kP, -7, {}}}))
       << "the first unit that takes the focus by Tab gets it once the window is shown";
@@ -230,7 +231,7 @@ TEST_F(UnitsFocus, FocusMovesRaiseLostThenGainedAndAShownWindowReportsItsFocusOn
             (std::vector<Seen>{{kP, -8, {}}, {kS, -7, {}}, {kS, -8, {}}, {kP, -7, {}}}));
 
   SeenEvents().clear();
-  ASSERT_TRUE(LoadWindow(0x52000310, nullptr, false));
+  ASSERT_TRUE(OpenWindow(0x52000310, nullptr, false));
   Pump();
   EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{kP, -8, {}}, {0x06000311, -7, {}}}))
       << "a window without such units keeps the focus itself";
@@ -247,7 +248,7 @@ TEST_F(UnitsFocus, EnterMovesTheFocusAndEscClosesWhenTheWindowAsksForIt) {
       {Bind(1)},
       {{kP, kTypePanel, {0, 0, 80, 40}, 0, tab}, {kS, kTypePanel, {0, 50, 80, 40}, 0, tab}}};
   Install({spec});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false));
   SetFocus(Hwnd(kWin, kP));
   PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_RETURN, 0);
   PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -259,7 +260,7 @@ TEST_F(UnitsFocus, EnterMovesTheFocusAndEscClosesWhenTheWindowAsksForIt) {
   spec.data.enter_moves_focus = 1;
   spec.data.esc_closes = 1;
   Install({spec});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false));
   SetFocus(Hwnd(kWin, kP));
   PostMessageW(Hwnd(kWin, kP), WM_KEYDOWN, VK_RETURN, 0);
   Pump();
@@ -301,7 +302,7 @@ class UnitsLookup : public UnitsTest {
                {kE, kTypeEdit, {0, 100, 80, 24}, 0, 0, {}, {}, {}, kP},
                {kF, kTypePanel, {0, 150, 80, 24}, 0, 0, {{-1, forms::kNoHandlerOffset}}}}}},
             kLookupRoutines);
-    ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+    ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
     SeenEvents().clear();
   }
 };

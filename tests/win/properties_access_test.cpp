@@ -12,7 +12,8 @@
 #include "runtime/draw/font.h"
 #include "runtime/properties.h"
 #include "runtime/text_w.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/units_test_forms.h"
 #include "tests/win/units_test_types.h"
 
@@ -63,7 +64,7 @@ TEST_F(UnitsProperties, PositionAndSizeAreClampedOnTheRecordAndOnTheNativeWindow
   };
   for (bool loaded : {false, true}) {
     if (loaded) {
-      ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+      ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
     }
     for (const Case& c : cases) {
       WriteProperty(kWin, kA, c.property.index, -1, uint32_t(c.value), 0);
@@ -77,7 +78,7 @@ TEST_F(UnitsProperties, PositionAndSizeAreClampedOnTheRecordAndOnTheNativeWindow
 }
 
 TEST_F(UnitsProperties, ValuesAreConvertedByTheKindOfTheProperty) {
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   TestUnit* p = Unit(kWin, kP);
 
   WriteProperty(kWin, kP, 11, -1, 5, 0);
@@ -122,7 +123,7 @@ TEST_F(UnitsProperties, ValuesAreConvertedByTheKindOfTheProperty) {
 }
 
 TEST_F(UnitsProperties, FontsAreWrittenAndReadByElement) {
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   TestUnit* p = Unit(kWin, kP);
   LOGFONTA gui = draw::DefaultGuiFontRecord();
   EXPECT_EQ(Read(kP, 9, 5), draw::ReadFontNumber(gui, 5))
@@ -178,7 +179,7 @@ TEST_F(UnitsProperties, FontsAreWrittenAndReadByElement) {
 }
 
 TEST_F(UnitsProperties, VisibleAndDisabledGoToTheRecordAndTheNativeWindow) {
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   WriteProperty(kWin, kA, props::kVisible.index, -1, 0, 0);
   EXPECT_FALSE(IsWindowVisible(Hwnd(kWin, kA)));
   EXPECT_EQ(Read(kA, props::kVisible.index), 0);
@@ -206,7 +207,7 @@ TEST_F(UnitsProperties, VisibleAndDisabledGoToTheRecordAndTheNativeWindow) {
 }
 
 TEST_F(UnitsProperties, TagAndCursorAreRecordEdits) {
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   const std::string tag = "标记";
   WriteProperty(kWin, kA, props::kTag.index, -1, Ptr(tag.c_str()), 0);
   HeapText read(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, props::kTag.index, -1))));
@@ -230,7 +231,7 @@ TEST_F(UnitsProperties, TagAndCursorAreRecordEdits) {
 }
 
 TEST_F(UnitsProperties, ReCreationKeepsPlaceChildrenAndFocusAndRaisesNothingMeanwhile) {
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{kP, 1, {}}})) << "events of a first creation run";
   HWND old = Hwnd(kWin, kP);
   int id = GetDlgCtrlID(old);

@@ -18,7 +18,8 @@
 #include "runtime/runtime.h"
 #include "runtime/services.h"
 #include "runtime/text_w.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/runtime_forms.h"
 
 namespace rc {

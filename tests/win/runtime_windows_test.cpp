@@ -13,7 +13,8 @@
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
 #include "runtime/services.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/runtime_forms.h"
 
 namespace rc {
@@ -127,8 +128,8 @@ class RuntimeWindows : public ::testing::Test {
 };
 
 TEST_F(RuntimeWindows, LoadRaisesCreatedMovedResizedThenShows) {
-  EXPECT_FALSE(LoadWindow(0x52009999, nullptr, false)) << "an id not in the form data";
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  EXPECT_FALSE(OpenWindow(0x52009999, nullptr, false)) << "an id not in the form data";
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   EXPECT_EQ(g_events, (std::vector<std::string>{"created", "moved", "resized"}));
   HWND hwnd = Hwnd(kFirst);
   ASSERT_NE(hwnd, nullptr);
@@ -147,14 +148,14 @@ TEST_F(RuntimeWindows, LoadRaisesCreatedMovedResizedThenShows) {
   EXPECT_STREQ(title.get(), "第一个窗口") << "the title reads back as GBK";
 
   g_events.clear();
-  EXPECT_TRUE(LoadWindow(kFirst, nullptr, false));
+  EXPECT_TRUE(OpenWindow(kFirst, nullptr, false));
   EXPECT_TRUE(g_events.empty()) << "an open window is not loaded twice";
   EXPECT_EQ(Hwnd(kFirst), hwnd);
 }
 
 TEST_F(RuntimeWindows, DestroyPutsTheSavedUnitTableBack) {
   WriteProperty(kFirst, kFirstUnit, props::kLeft.index, -1, 77, 0);  // before the load: kept
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   EXPECT_EQ(uint32_t(ReadProperty(kFirst, kFirstUnit, props::kLeft.index, -1)), 77u);
   WriteProperty(kFirst, kFirstUnit, props::kLeft.index, -1, 123, 0);  // while loaded: forgotten
   WriteProperty(kFirst, kFirstUnit, props::kWidth.index, -1, 40000, 0);
@@ -169,13 +170,13 @@ TEST_F(RuntimeWindows, DestroyPutsTheSavedUnitTableBack) {
 
 TEST_F(RuntimeWindows, QuitOnlyForTheLastWindowAfterTheLoopStarted) {
   Runtime& rt = TheRuntime();
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   DestroyWindow(Hwnd(kFirst));
   EXPECT_FALSE(DrainQuit()) << "before the loop has started no WM_QUIT is posted";
 
   rt.loop_started = true;
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
-  ASSERT_TRUE(LoadWindow(kSecond, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kSecond, nullptr, false));
   DestroyWindow(Hwnd(kSecond));
   EXPECT_FALSE(DrainQuit()) << "another window is still alive";
   DestroyWindow(Hwnd(kFirst));
@@ -189,7 +190,7 @@ TEST_F(RuntimeWindows, RunMessageLoopReturnsAtOnceWithoutWindows) {
 }
 
 TEST_F(RuntimeWindows, CloseRequestRefusedOnlyByAFalseResult) {
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   g_events.clear();
   g_close_answer = 0;
   SendMessageW(Hwnd(kFirst), WM_CLOSE, 0, 0);
@@ -199,7 +200,7 @@ TEST_F(RuntimeWindows, CloseRequestRefusedOnlyByAFalseResult) {
   EXPECT_EQ(Hwnd(kFirst), nullptr);
   EXPECT_EQ(g_events, (std::vector<std::string>{"close", "close", "destroyed"}));
 
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   g_close_answer = -1;
   SendMessageW(Hwnd(kFirst), WM_CLOSE, 0, 0);
   EXPECT_EQ(Hwnd(kFirst), nullptr) << "a handler that returns nothing lets the window close";
@@ -207,7 +208,7 @@ TEST_F(RuntimeWindows, CloseRequestRefusedOnlyByAFalseResult) {
 
 TEST_F(RuntimeWindows, NoHandlerRunsWhileTheReCreationCounterIsUp) {
   Runtime& rt = TheRuntime();
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   g_events.clear();
   rt.recreation_counter = 1;
   EventRecord record{kFirst, kFirstUnit, 0, 0, {}, 0, 0};
@@ -220,8 +221,8 @@ TEST_F(RuntimeWindows, NoHandlerRunsWhileTheReCreationCounterIsUp) {
 }
 
 TEST_F(RuntimeWindows, IdleEventAfterTwoCallsUntilAWindowWantsNoMore) {
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
-  ASSERT_TRUE(LoadWindow(kSecond, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kSecond, nullptr, false));
   g_idle_answers = 1;
   EXPECT_TRUE(OnIdle(0));
   EXPECT_TRUE(OnIdle(1));
@@ -269,10 +270,10 @@ TEST_F(RuntimeWindows, NestedLoopLeavesWmQuitToTheMainLoop) {
 
 TEST_F(RuntimeWindows, ModalLoadRunsANestedLoopAndRestoresTheModalId) {
   Runtime& rt = TheRuntime();
-  ASSERT_TRUE(LoadWindow(kFirst, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   rt.modal_window_id = 0x52000099;  // as if inside another modal window
   g_modal_id_seen = 0;
-  ASSERT_TRUE(LoadWindow(kModal, FindLiveObject(kFirst, 0), true));
+  ASSERT_TRUE(OpenWindow(kModal, FindLiveObject(kFirst, 0), true));
   EXPECT_EQ(FindLiveObject(kModal, 0), nullptr) << "a modal load returns once its window is gone";
   EXPECT_EQ(g_modal_id_seen, kModal) << "while it runs, the modal window id is its window's";
   EXPECT_FALSE(g_first_enabled_seen) << "the other windows are disabled meanwhile";
@@ -283,7 +284,7 @@ TEST_F(RuntimeWindows, ModalLoadRunsANestedLoopAndRestoresTheModalId) {
 
 TEST_F(RuntimeWindows, DestroyingTheModalWindowClearsTheModalId) {
   Runtime& rt = TheRuntime();
-  ASSERT_TRUE(LoadWindow(kSecond, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kSecond, nullptr, false));
   rt.modal_window_id = kSecond;
   DestroyWindow(Hwnd(kSecond));
   EXPECT_EQ(rt.modal_window_id, 0u);

@@ -10,7 +10,8 @@
 
 #include "commands/values.h"
 #include "runtime/properties.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/units_test_forms.h"
 #include "tests/win/units_test_types.h"
 
@@ -53,7 +54,7 @@ TEST_F(UnitsLoad, CreatesFromTheLastRecordWithControlIdsFromOneHundredInTens) {
             {{kA, kTypePanel, {0, 0, 50, 20}},
              {kB, kTypeEdit, {0, 30, 50, 20}},
              {kC, kTypePanel, {0, 60, 50, 20}}}}});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   EXPECT_EQ(LogStartingWith("create"), (std::vector<std::string>{"create " + Hex(kC) + " id 100",
                                                                  "create " + Hex(kB) + " id 110",
                                                                  "create " + Hex(kA) + " id 120"}))
@@ -72,7 +73,7 @@ TEST_F(UnitsLoad, UnitsGoIntoTheirContainerAndEarlierRecordsLieAbove) {
              {kY, kTypePanel, {5, 30, 40, 20}, kP},
              {kP, kTypePanel, {60, 60, 120, 100}},
              {kB, kTypePanel, {0, 0, 60, 30}}}}});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   HWND p = Hwnd(kWin, kP);
   EXPECT_EQ(Children(p), (std::vector<HWND>{Hwnd(kWin, kX), Hwnd(kWin, kY)}))
       << "the container holds its units, the earlier record on top";
@@ -109,7 +110,7 @@ TEST_F(UnitsLoad, NotifiedHiddenThenShownThenOpeningEventsThenTheWindow) {
              {kB, kTypePanel, {0, 30, 50, 20}, 0, 0},
              {kC, kTypeHidden, {0, 60, 50, 20}}}}},
           kOpeningRoutines);
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   EXPECT_EQ(LogStartingWith("notified"),
             (std::vector<std::string>{"notified " + Hex(kA) + " visible 0 parent 00000000",
                                       "notified " + Hex(kB) + " visible 0 parent 00000000",
@@ -134,7 +135,7 @@ TEST_F(UnitsLoad, AFailingUnitFailsTheLoadAndLeavesNothingBehind) {
              {kB, kTypeFailing, {0, 30, 50, 20}},
              {kC, kTypePanel, {0, 60, 50, 20}}}}});
   WriteProperty(kWin, kA, props::kLeft.index, -1, 7, 0);
-  EXPECT_FALSE(LoadWindow(kWin, nullptr, false));
+  EXPECT_FALSE(OpenWindow(kWin, nullptr, false));
   EXPECT_EQ(LogStartingWith("create"), (std::vector<std::string>{"create " + Hex(kC) + " id 100",
                                                                  "create " + Hex(kB) + " fails"}));
   EXPECT_EQ(FindLiveObject(kWin, 0), nullptr);
@@ -145,7 +146,7 @@ TEST_F(UnitsLoad, AFailingUnitFailsTheLoadAndLeavesNothingBehind) {
   EXPECT_EQ(def->object_slot(1), 0u);
   EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 7u)
       << "what was written before stays";
-  EXPECT_FALSE(LoadWindow(kWin, nullptr, false)) << "and the next attempt fails alike";
+  EXPECT_FALSE(OpenWindow(kWin, nullptr, false)) << "and the next attempt fails alike";
 }
 
 TEST_F(UnitsLoad, EachRecordGetsItsCursorForTheTimeItIsLoaded) {
@@ -159,7 +160,7 @@ TEST_F(UnitsLoad, EachRecordGetsItsCursorForTheTimeItIsLoaded) {
             {{kA, kTypePanel, {0, 0, 50, 20}, 0, forms::kStateVisible, {}, {}, hand},
              {kB, kTypePanel, {0, 30, 50, 20}, 0, forms::kStateVisible, {}, {}, junk},
              {kC, kTypePanel, {0, 60, 50, 20}}}}});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   HCURSOR cursor = UnitCursor(kWin, kA);
   ASSERT_NE(cursor, nullptr) << "a 4-byte cursor names a system cursor";
   EXPECT_NE(cursor, LoadCursorW(nullptr, MAKEINTRESOURCEW(0x7F89))) << "a private copy";
@@ -185,7 +186,7 @@ TEST_F(UnitsLoad, LoadingAgainStartsFromTheStateOfTheFirstLoad) {
             {{kA, kTypePanel, {0, 0, 50, 20}, 0, forms::kStateVisible, {}, WritePanelData(data)},
              {kB, kTypePanel, {0, 30, 50, 20}}}}});
   WriteProperty(kWin, kA, props::kLeft.index, -1, 5, 0);  // before the load: kept
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 5u);
   WriteProperty(kWin, kA, props::kLeft.index, -1, 77, 0);  // while loaded: forgotten
   WriteProperty(kWin, kB, props::kVisible.index, -1, 0, 0);
@@ -202,7 +203,7 @@ TEST_F(UnitsLoad, LoadingAgainStartsFromTheStateOfTheFirstLoad) {
             nullptr)
       << "the tag written while loaded is forgotten";
 
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   EXPECT_EQ(uint32_t(ReadProperty(kWin, kA, props::kLeft.index, -1)), 5u);
   EXPECT_TRUE(IsWindowVisible(Hwnd(kWin, kB)));
   HeapText again(reinterpret_cast<char*>(uintptr_t(ReadProperty(kWin, kA, 8, -1))));

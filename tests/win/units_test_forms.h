@@ -18,7 +18,8 @@
 #include "runtime/events.h"
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/units_test_types.h"
 
 namespace rc::test {

@@ -11,7 +11,8 @@
 #include "commands/values.h"
 #include "forms/props/window.h"
 #include "runtime/properties.h"
-#include "runtime/windows.h"
+#include "runtime/unit_registry.h"
+#include "runtime/window_loader.h"
 #include "tests/win/draw_support.h"
 #include "tests/win/units_test_forms.h"
 
@@ -51,7 +52,7 @@ class UnitsWindow : public UnitsTest {
   void SetUp() override {
     Install({{kWin, kWinUnit, "窗口属性", {30, 30, 320, 240}},
              {kOther, kOtherUnit, "另一个窗口", {400, 30, 200, 150}}});
-    ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
+    ASSERT_TRUE(OpenWindow(kWin, nullptr, false));
     hwnd_ = Hwnd(kWin);
   }
   static void Write(const props::Property& property, uint32_t value, uint32_t window = kWin,
@@ -148,8 +149,8 @@ TEST(UnitsWindowClass, OneClassWithDoubleClicksAndNoBrushAndTheTaskbarOwnerRule)
   WindowSpec without{kOther, kOtherUnit, "没有任务栏按钮", {300, 30, 200, 100}};
   without.data.taskbar_button = 0;
   UnitsTest::InstallFor({with, without});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false));
-  ASSERT_TRUE(LoadWindow(kOther, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kOther, nullptr, false));
   HWND a = FindLiveObject(kWin, 0)->hwnd();
   HWND b = FindLiveObject(kOther, 0)->hwnd();
   EXPECT_EQ(GetWindow(a, GW_OWNER), nullptr) << "a window with a taskbar button has no owner";
@@ -223,7 +224,7 @@ TEST_F(UnitsWindow, IconsComeFromTheIconPropertyOrTheProgram) {
 }
 
 TEST_F(UnitsWindow, ClearingAlwaysOnTopPutsTheOtherTopmostWindowsBack) {
-  ASSERT_TRUE(LoadWindow(kOther, nullptr, false));
+  ASSERT_TRUE(OpenWindow(kOther, nullptr, false));
   HWND other = Hwnd(kOther);
   auto topmost = [](HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
   Write(prop::kAlwaysOnTop, 1);

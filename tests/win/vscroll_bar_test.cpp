@@ -162,7 +162,7 @@ TEST_F(VScrollBarTracking, MovesAndTheReleaseReachTheHandlersAfterThePositionCha
   bar.bindings = {Bind(-1), Bind(-2), Bind(-6), Bind(0)};
   bar.data = forms::WriteTypeDataAs(BarData());
   Install({{kWin, 0x06000141, "滚动条", {20, 20, 240, 200}, {}, {bar}}});
-  ASSERT_TRUE(LoadWindow(kWin, nullptr, false)) << LogText();
+  ASSERT_TRUE(OpenWindow(kWin, nullptr, false)) << LogText();
   Pump();
   HWND native = Hwnd(kWin, kBar);
   RECT r;

@@ -1,4 +1,4 @@
-#include "runtime/windows.h"
+#include "runtime/window_loader.h"
 
 #include <algorithm>
 #include <map>
@@ -9,6 +9,7 @@
 #include "commands/values.h"
 #include "runtime/events.h"
 #include "runtime/runtime.h"
+#include "runtime/unit_registry.h"
 
 namespace rc {
 
@@ -18,10 +19,6 @@ namespace {
 std::map<uint32_t, std::vector<HWND>>& DisabledForModal() {
   static std::map<uint32_t, std::vector<HWND>> disabled;
   return disabled;
-}
-
-UnitObject* ObjectAt(const forms::WindowDefinition& def, size_t record) {
-  return reinterpret_cast<UnitObject*>(def.object_slot(record));
 }
 
 CreateArgs ArgsFor(const forms::UnitTable& units, size_t i, uint32_t window_id) {
@@ -162,78 +159,7 @@ forms::LoadStatus LoadWindowDefinitions(const uint8_t* data, uint32_t size, uint
   return status;
 }
 
-const DataTypeDescriptor* FindDataType(uint32_t type_code) {
-  const Runtime& rt = TheRuntime();
-  uint32_t lib = type_code >> 16;
-  uint32_t type = type_code & 0xFFFF;
-  if (lib == 0 || type == 0 || lib > rt.libraries.size()) return nullptr;
-  const LibraryDescriptor* descriptor = rt.libraries[lib - 1];
-  if (descriptor == nullptr || type > descriptor->data_type_count) return nullptr;
-  return &descriptor->data_types[type - 1];
-}
-
-void* UnitOperation(uint32_t type_code, int32_t op) {
-  const DataTypeDescriptor* type = FindDataType(type_code);
-  return type != nullptr && type->interface_fn != nullptr ? type->interface_fn(op) : nullptr;
-}
-
-std::optional<size_t> RecordIndex(const forms::WindowDefinition& def, uint32_t unit_id) {
-  if (def.units().count() == 0) return std::nullopt;
-  if (unit_id == 0) return size_t{0};
-  return def.units().Find(unit_id);
-}
-
-UnitObject* FindLiveObject(uint32_t window_id, uint32_t unit_id) {
-  Runtime& rt = TheRuntime();
-  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
-  if (def == nullptr) return nullptr;
-  std::optional<size_t> index = RecordIndex(*def, unit_id);
-  if (!index) return nullptr;
-  UnitObject* obj = ObjectAt(*def, *index);
-  return obj != nullptr && obj->live() ? obj : nullptr;
-}
-
-UnitObject* FindUnitByHwnd(uint32_t window_id, HWND hwnd) {
-  Runtime& rt = TheRuntime();
-  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
-  if (def == nullptr || hwnd == nullptr) return nullptr;
-  for (size_t i = 0; i < def->units().count(); ++i) {
-    UnitObject* obj = ObjectAt(*def, i);
-    if (obj != nullptr && obj->hwnd() == hwnd) return obj;
-  }
-  return nullptr;
-}
-
-UnitObject* LoadedWindowOf(HWND hwnd) {
-  Runtime& rt = TheRuntime();
-  if (!rt.forms || hwnd == nullptr) return nullptr;
-  for (size_t i = 0; i < rt.forms->size(); ++i) {
-    const forms::WindowDefinition& def = rt.forms->at(i);
-    if (def.units().count() == 0) continue;
-    UnitObject* obj = ObjectAt(def, 0);
-    if (obj != nullptr && obj->hwnd() == hwnd) return obj;
-  }
-  return nullptr;
-}
-
-std::vector<uint32_t> LiveWindowIds() {
-  Runtime& rt = TheRuntime();
-  std::vector<uint32_t> ids;
-  if (!rt.forms) return ids;
-  for (size_t i = 0; i < rt.forms->size(); ++i) {
-    const forms::WindowDefinition& def = rt.forms->at(i);
-    if (def.units().count() == 0) continue;
-    UnitObject* obj = ObjectAt(def, 0);
-    if (obj != nullptr && obj->live()) ids.push_back(def.id());
-  }
-  return ids;
-}
-
-bool AnyLiveWindow() {
-  return !LiveWindowIds().empty();
-}
-
-bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
+bool OpenWindow(uint32_t window_id, UnitObject* parent, bool modal) {
   Runtime& rt = TheRuntime();
   forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
   if (def == nullptr || def->units().count() == 0) return false;
@@ -320,7 +246,7 @@ bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
 }
 
 void LoadStartWindow(uint32_t window_id) {
-  if (!LoadWindow(window_id, nullptr, false)) ReportError("载入启动窗口失败", 0);
+  if (!OpenWindow(window_id, nullptr, false)) ReportError("载入启动窗口失败", 0);
 }
 
 void EnableWindowsDisabledFor(uint32_t window_id) {
@@ -386,14 +312,6 @@ HCURSOR MakeRecordCursor(const uint8_t* data, size_t size) {
   std::copy(data + best.offset, data + best.offset + best.bytes, resource.begin() + 4);
   return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
       resource.data(), DWORD(resource.size()), FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
-}
-
-HCURSOR UnitCursor(uint32_t window_id, uint32_t unit_id) {
-  Runtime& rt = TheRuntime();
-  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
-  if (def == nullptr) return nullptr;
-  std::optional<size_t> index = RecordIndex(*def, unit_id);
-  return index ? reinterpret_cast<HCURSOR>(def->cursor_slot(*index)) : nullptr;
 }
 
 void ReplaceUnitCursor(forms::WindowDefinition& def, size_t record, HCURSOR cursor) {
