@@ -126,6 +126,17 @@ def headline(F):
     ]
 
 
+def per_message(F, subject, ticks_of, banner=True):
+    """CPU per timer message in µs, run by run: the CPU per second of `subject` over the timer
+    messages per second counted for `ticks_of`."""
+    timers = ["clock_1ms", "keeper_1ms", "tab_1ms", "blinker_500ms"] + (
+        ["banner_5ms"] if banner else [])
+    rates = [F.median("ticks_" + t, ticks_of) for t in timers]
+    if any(r is None for r in rates) or not sum(rates):
+        return []
+    return [c / sum(rates) * 1000 for c in F.values("cpu", subject)]
+
+
 def sub(a, b):
     return a - b if a is not None and b is not None else None
 
@@ -271,12 +282,17 @@ def main():
     r_cyc = cycle_cost("reference_nobanner_cycle", "reference_nobanner", r_rate)
     p_rest = F.values("cpu", "program_nobanner")
     r_rest = F.values("cpu", "reference_nobanner")
+    p_msg, r_msg = per_message(F, "program", "program"), per_message(F, "reference", "reference")
+    p_msg_rest = per_message(F, "program_nobanner", "program", banner=False)
+    r_msg_rest = per_message(F, "reference_nobanner", "reference", banner=False)
     w("| CPU | Program | Reference | Ratio |")
     w("|---|---|---|---|")
     for label, p, r in [("per banner step (µs)", p_step, r_step),
                         ("per name-cycle tick (µs)", p_cyc, r_cyc),
                         ("banner stopped: clock, keepers, blinker (CPU ms per s)", p_rest,
-                         r_rest)]:
+                         r_rest),
+                        ("per timer message, all timers running (µs)", p_msg, r_msg),
+                        ("per timer message, banner stopped (µs)", p_msg_rest, r_msg_rest)]:
         rr = (statistics.median(p) / statistics.median(r)) if p and r and statistics.median(
             r) else None
         w(f"| {label} | {cell(p)} | {cell(r)} | {fmt(rr) if rr else '—'} |")
@@ -285,7 +301,10 @@ def main():
       "an empty banner text (the program then slows the banner to one step in 15 s), divided "
       "by the steps the banner made, counted from its position. A name-cycle tick's CPU is "
       "a cycling run less an idle run of the same round, both with the banner stopped, divided "
-      "by the cycle's tick rate above. Banner "
+      "by the cycle's tick rate above. A timer message's CPU is the CPU per second over the "
+      "timer messages per second of the table above (the clock, the keepers and the blinker, "
+      "and the banner unless it is stopped): on a loaded machine the reference loses ticks "
+      "that the program keeps, and per second it then does less work. Banner "
       "steps per second in the idle runs: program "
       f"{cell(F.values('banner_steps', 'program'))}, reference "
       f"{cell(F.values('banner_steps', 'reference'))}.")
@@ -446,17 +465,23 @@ def main():
       "SetWindowPos with its request and two messages each. A place or size written as it is "
       "now does nothing; a window without background moves without copying its old pixels "
       "(2 requests and a copy per step).")
-    w("- Together: 74 → 32 requests per banner step, CPU per banner step about −40 %; the "
-      "idle cost fell to about the reference's.")
+    w("- Together: 74 → 32 requests per banner step (the reference's 32.5), CPU per banner "
+      "step about halved (the before-and-after table).")
     w("")
     w("What is left, and why it is not the program's:")
     w("")
-    w("- Banner stopped (the 1 ms timers, the blinker): the program takes about 1.1 times the "
-      "reference's CPU per tick. On a loaded machine the reference loses ticks (70–82 a second "
-      "of each 1 ms timer) while the program keeps its hundred, so per second the ratio is "
-      "larger than per tick. The rest is the message round trip that Wine charges every timer "
-      "message of both, plus the look at the queue after each burst that the program's idle "
-      "work needs and the reference, with no idle work, does not make.")
+    def msg_ratio(p, r):
+        return fmt(statistics.median(p) / statistics.median(r)) if p and r else "—"
+
+    w("- Idle cost per second: on a loaded machine the reference loses ticks of its 1 ms timers "
+      f"({fmt(F.median('ticks_keeper_1ms', 'reference'))} a second of the keeper in this run) "
+      "that the program keeps "
+      f"({fmt(F.median('ticks_keeper_1ms', 'program'))}), so it does less work per second. "
+      "Per timer message the program takes "
+      f"{msg_ratio(p_msg, r_msg)} times the reference's CPU with all timers running and "
+      f"{msg_ratio(p_msg_rest, r_msg_rest)} times with the banner stopped (table above). The "
+      "rest of a message's cost is the round trip Wine charges every message of both; the "
+      "program adds one look at the queue after each burst, which its idle work needs.")
     w("- Start-up: the program's processor time at start is the features a bare window does not "
       "have, each measured in a `+timestamp,+loaddll,+cursor` trace: the 33 modules it loads "
       "before its window shows (the bare reference 19: network, sound, shell, the skin "
@@ -468,10 +493,15 @@ def main():
       "times, is now decoded once (about 10 ms). Moving the update check, the skin or the "
       "volume after the first paint would change what the teacher sees first (the version "
       "line, an unskinned window, the volume), so they stay where they are.")
-    w("- GDI slots: the program's fall happens once, in the first half of the lesson (the first "
-      "slide of the panel and the first stop make the objects of the panel's units and the "
-      "system's device contexts, and keep them); in the second half it falls by as little as "
-      "the reference's, which is Wine's own. No leak of the program's.")
+    fall = {who: (sub(F.median("gdi_free_start", who), F.median("gdi_free_half", who)),
+                  sub(F.median("gdi_free_half", who), F.median("gdi_free_end", who)))
+            for who in ("program", "reference")}
+    w("- GDI slots: the program's fall happens in the first half of the lesson "
+      f"({fmt(fall['program'][0])} slots; the reference's {fmt(fall['reference'][0])}): the "
+      "first slide of the panel and the first stop make the objects of the panel's units and "
+      "the system's cached device contexts, and keep them. In the second half it falls by "
+      f"{fmt(fall['program'][1])} (the reference by {fmt(fall['reference'][1])}, which is "
+      "Wine's own): no leak of the program's. The windows stay at their count throughout.")
     w("")
     if notes:
         w("## Notes of this run")
