@@ -1,7 +1,7 @@
 // What the Windows-side core commands offer the runtime beyond the commands themselves.
 #pragma once
 
-#include "runtime/runtime.h"
+#include "runtime/command_host.h"
 
 namespace rc {
 

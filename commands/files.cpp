@@ -7,8 +7,7 @@
 
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
-#include "runtime/dll_commands.h"
-#include "runtime/runtime.h"
+#include "runtime/command_host.h"
 #include "runtime/text_w.h"
 
 namespace rc {
@@ -119,11 +118,11 @@ void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args) {
 }
 
 void GetProgramDir(ResultRecord* result, int, ArgRecord*) {
-  SetSlotPointer(result, CopyText(TheRuntime().program_dir.c_str()));
+  SetSlotPointer(result, CopyText(CommandHost::ProgramDir().c_str()));
 }
 
 void GetUserLibraryDir(ResultRecord* result, int, ArgRecord*) {
-  SetSlotPointer(result, CopyText(UserLibraryDir(true).c_str()));
+  SetSlotPointer(result, CopyText(CommandHost::UserLibraryDir().c_str()));
 }
 
 }  // namespace rc

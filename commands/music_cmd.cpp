@@ -6,7 +6,7 @@
 #include "commands/core_commands.h"
 #include "commands/core_win.h"
 #include "commands/music_player.h"
-#include "runtime/runtime.h"
+#include "runtime/command_host.h"
 
 namespace rc {
 namespace {

@@ -3,21 +3,19 @@
 #include <windows.h>
 
 #include "commands/core_commands.h"
-#include "runtime/runtime.h"
+#include "runtime/command_host.h"
 #include "runtime/units/window.h"
 
 namespace rc {
 namespace {
 
 UnitObject* FindObject(uint32_t window_id, uint32_t unit_id) {
-  return reinterpret_cast<UnitObject*>(
-      static_cast<uintptr_t>(RuntimeNotify(kSvcFindObject, window_id, unit_id)));
+  return CommandHost::FindObject(window_id, unit_id);
 }
 
 // Missing: the runtime error "指定窗口或窗口组件不存在或尚未载入"; does not return then.
 UnitObject* RequireObject(uint32_t window_id, uint32_t unit_id) {
-  return reinterpret_cast<UnitObject*>(
-      static_cast<uintptr_t>(RuntimeNotify(kSvcGetObject, window_id, unit_id)));
+  return CommandHost::RequireObject(window_id, unit_id);
 }
 
 }  // namespace
@@ -40,8 +38,7 @@ void LoadWindow(ResultRecord* result, int argc, ArgRecord* args) {
   if (open != nullptr && IsWindowClosing(open)) CloseWindowNow(open);
 
   // A modal window is not tied to a parent.
-  LoadWindowRequest request{window_id, modal ? nullptr : parent, modal ? 1u : 0u};
-  result->lo = RuntimeNotify(kSvcLoadWindow, reinterpret_cast<uintptr_t>(&request), 0) == 0;
+  result->lo = CommandHost::LoadWindow(window_id, modal ? nullptr : parent, modal);
 }
 
 void DestroyUnit(ResultRecord*, int argc, ArgRecord* args) {

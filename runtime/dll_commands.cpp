@@ -179,40 +179,35 @@ uint64_t CallWithStackCheck(void* fn, uint32_t argc, const uint32_t* args, int32
 
 void SetUpDllCommands(uint32_t count, const char* const* files, const char* const* exports) {
   Runtime& rt = TheRuntime();
-  rt.dll_files.assign(count, std::string());
-  rt.dll_exports.assign(count, std::string());
-  rt.dll_addresses.assign(count, nullptr);
-  rt.dll_modules.assign(count, nullptr);
+  rt.dll_commands.assign(count, DllCommand{});
   for (uint32_t i = 0; i < count; ++i) {
-    if (files != nullptr && files[i] != nullptr) rt.dll_files[i] = files[i];
-    if (exports != nullptr && exports[i] != nullptr) rt.dll_exports[i] = exports[i];
+    if (files != nullptr && files[i] != nullptr) rt.dll_commands[i].file = files[i];
+    if (exports != nullptr && exports[i] != nullptr) rt.dll_commands[i].export_name = exports[i];
   }
 }
 
 void ReleaseDllCommands() {
   Runtime& rt = TheRuntime();
-  for (HMODULE module : rt.dll_modules) {
-    if (module != nullptr) FreeLibrary(module);
+  for (const DllCommand& command : rt.dll_commands) {
+    if (command.module != nullptr) FreeLibrary(command.module);
   }
-  rt.dll_files.clear();
-  rt.dll_exports.clear();
-  rt.dll_addresses.clear();
-  rt.dll_modules.clear();
+  rt.dll_commands.clear();
 }
 
 uint64_t CallDllCommand(uint32_t number, uint32_t argc, const uint32_t* args) {
   Runtime& rt = TheRuntime();
-  if (number >= rt.dll_addresses.size()) {
+  if (number >= rt.dll_commands.size()) {
     // Not a declared command: nothing can be looked up for it.
     ReportError(NotFoundText(std::string(), std::string()).c_str(), 0);
   }
-  void* fn = rt.dll_addresses[number];
+  DllCommand& command = rt.dll_commands[number];
+  void* fn = command.address;
   if (fn == nullptr) {
-    DllExport found = ResolveDllExport(rt.dll_files[number], rt.dll_exports[number], rt.program_dir,
+    DllExport found = ResolveDllExport(command.file, command.export_name, rt.program_dir,
                                        rt.module_dir, UserLibraryDir(false));
     if (found.address == nullptr) ReportError(found.error.c_str(), 0);
-    rt.dll_addresses[number] = fn = found.address;
-    rt.dll_modules[number] = found.module;
+    command.address = fn = found.address;
+    command.module = found.module;
   }
   int32_t delta = 0;
   uint64_t result = CallWithStackCheck(fn, argc, args, &delta);

@@ -66,7 +66,7 @@ uint32_t HighWord(uintptr_t v) {
 
 const Routine* FindHandler(uint32_t window_id, uint32_t unit_id, int32_t event) {
   Runtime& rt = TheRuntime();
-  if (rt.recreation_counter > 0) return nullptr;
+  if (rt.handlers_blocked > 0) return nullptr;
   forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
   if (def == nullptr) ReportError("未找到引发事件的窗口", 0);
   forms::UnitTable& units = def->units();

@@ -10,76 +10,9 @@
 #include <cstdint>
 
 #include "forms/routines.h"
-#include "runtime/library.h"
+#include "runtime/library.h"  // the event records and codes
 
 namespace rc {
-
-struct EventRecord {
-  uint32_t window_id;
-  uint32_t unit_id;  // the window unit's id (or 0) for events of the window itself
-  int32_t event;
-  uint32_t argc;  // 0 to 5
-  uint32_t args[5];
-  uint32_t result_flag;  // set to 1 when the handler returned a value
-  uint32_t result;
-};
-static_assert(sizeof(EventRecord) == 44, "event records are 11 dwords");
-
-// One argument of a typed event: the 64-bit value, its value type tag and how to pass it.
-struct TypedEventArg {
-  uint32_t lo;
-  uint32_t hi;
-  uint32_t tag;
-  uint32_t flags;  // bit 0: pass the low word alone; bit 1: pass both words
-};
-constexpr uint32_t kTypedEventMaxArgs = 12;
-
-// The record of service 2031. The 64-bit result is kept as two words so that the layout does
-// not depend on how a compiler aligns 64-bit members.
-struct TypedEventRecord {
-  uint32_t window_id;
-  uint32_t unit_id;
-  int32_t event;
-  uint32_t argc;  // 0 to 12
-  TypedEventArg args[kTypedEventMaxArgs];
-  uint32_t result_flag;
-  uint32_t result_lo;
-  uint32_t result_hi;
-};
-static_assert(sizeof(TypedEventRecord) == 16 + 12 * 16 + 12, "typed event records are 220 bytes");
-
-// Window events raised by the runtime frame itself.
-enum : int32_t {
-  kEventWindowCreated = 0,
-  kEventWindowCloseRequested = 1,
-  kEventWindowDestroyed = 2,
-  kEventWindowMoved = 3,
-  kEventWindowResized = 4,
-  kEventWindowIdle = 7,
-};
-
-// The events of every unit with a native window.
-enum : int32_t {
-  kEventLeftDown = -1,
-  kEventLeftUp = -2,
-  kEventDoubleClick = -3,
-  kEventRightDown = -4,
-  kEventRightUp = -5,
-  kEventMouseMove = -6,
-  kEventFocusGained = -7,
-  kEventFocusLost = -8,
-  kEventKeyDown = -9,
-  kEventKeyUp = -10,
-  kEventCharacter = -11,
-  kEventWheel = -12,
-};
-
-// Key state bits of the mouse and key events, read when the event is raised.
-enum : uint32_t {
-  kKeyStateCtrl = 1,
-  kKeyStateShift = 2,
-  kKeyStateAlt = 4,
-};
 
 // The handler of an event: null when none is bound (or the runtime is re-creating a unit or
 // showing an error report). A window or unit that is not in the form data, and a unit type

@@ -1,6 +1,7 @@
 #include "runtime/libraries.h"
 
 #include "runtime/units/native_controls.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/units/window.h"
 #include "runtime/units/label.h"
 #include "runtime/units/pic_box.h"
@@ -12,13 +13,11 @@ namespace rc {
 
 namespace {
 
-NotifyFn g_runtime_notify = nullptr;
-
 // Every library keeps the runtime's notify function for its data types' use, and forgets it
 // when the program ends.
 int64_t LibraryNotify(int32_t code, uintptr_t v1) {
-  if (code == kLibInit) g_runtime_notify = reinterpret_cast<NotifyFn>(v1);
-  if (code == kLibShutdown) g_runtime_notify = nullptr;
+  if (code == kLibInit) ConnectRuntime(reinterpret_cast<NotifyFn>(v1));
+  if (code == kLibShutdown) DisconnectRuntime();
   return 0;
 }
 
@@ -115,9 +114,5 @@ const LibraryDescriptor* const kStandardLibraries[6] = {
     &kCoreLibrary,     &kExtendedUiOneLibrary, &kExtendedUiTwoLibrary,
     &kInternetLibrary, &kAppInterfaceLibrary,  &kMultimediaLibrary,
 };
-
-int64_t NotifyRuntime(int32_t code, uintptr_t v1, uintptr_t v2) {
-  return g_runtime_notify != nullptr ? g_runtime_notify(code, v1, v2) : 0;
-}
 
 }  // namespace rc

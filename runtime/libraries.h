@@ -20,8 +20,4 @@ extern const LibraryDescriptor kMultimediaLibrary;
 // The six in table order, for a program header.
 extern const LibraryDescriptor* const kStandardLibraries[6];
 
-// Calls the runtime's notify function as the libraries received it at initialisation; 0 when
-// the runtime has not initialised the libraries (yet, or any more).
-int64_t NotifyRuntime(int32_t code, uintptr_t v1 = 0, uintptr_t v2 = 0);
-
 }  // namespace rc

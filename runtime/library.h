@@ -54,6 +54,114 @@ enum : uint16_t {
   kKindColour3 = uint16_t(props::Kind::kColour3),
 };
 
+// Codes a library sends to the runtime's notify function, with (code, v1, v2). The entry
+// table's runtime services (program.h, kService*) are another list.
+enum : int32_t {
+  kNotifyWindowDestroyed = 2000,  // v1 window id, v2 unit id or 0 for the window itself
+  kNotifyProgramDir = 2003,       // → text owned by the runtime, no trailing separator
+  kNotifyProgramFile = 2004,      // → text owned by the runtime
+  kNotifyLoadWindow = 2005,       // v1 → LoadWindowRequest; → 0 or -1
+  kNotifyFindObject = 2006,       // v1 window id, v2 unit id or 0; → UnitObject* or null
+  kNotifyGetObject = 2007,        // as 2006; missing is a runtime error
+  kNotifyRaiseEvent = 2008,       // v1 → EventRecord; → 1 if a handler ran
+  kNotifyRaiseTypedEvent = 2031,  // v1 → TypedEventRecord; → 1 if a handler ran
+  kNotifyFreeArray = 2023,        // v1 tag, v2 array
+  kNotifyAlloc = 2024,            // v1 size, v2 non-zero: null instead of an error
+  kNotifyFree = 2025,             // v1 block
+  kNotifyRealloc = 2026,          // v1 block, v2 size
+  kNotifyReportError = 2027,      // v1 text
+  kNotifyExit = 2028,             // v1 exit code
+  kNotifyBuildKind = 2030,
+  kNotifyAddIdleTask = 1012,     // v1 → IdleTask
+  kNotifyRemoveIdleTask = 1013,  // v1 window handle
+  // → the frame's UnitHost (runtime/units/unit_host.h), asked once by a library at kLibInit.
+  kNotifyUnitHost = 2040,
+};
+
+class UnitObject;
+
+struct LoadWindowRequest {
+  uint32_t window_id;
+  UnitObject* parent;  // parent window object or null
+  uint32_t modal;
+};
+
+// Idle tasks run from the message loop while no message waits, one per window handle.
+using IdleCallback = void (*)(void* arg);
+struct IdleTask {
+  HWND hwnd;
+  IdleCallback callback;
+  void* arg;
+};
+
+// Events a library raises through kNotifyRaiseEvent, kNotifyRaiseTypedEvent.
+struct EventRecord {
+  uint32_t window_id;
+  uint32_t unit_id;  // the window unit's id (or 0) for events of the window itself
+  int32_t event;
+  uint32_t argc;  // 0 to 5
+  uint32_t args[5];
+  uint32_t result_flag;  // set to 1 when the handler returned a value
+  uint32_t result;
+};
+static_assert(sizeof(EventRecord) == 44, "event records are 11 dwords");
+
+// One argument of a typed event: the 64-bit value, its value type tag and how to pass it.
+struct TypedEventArg {
+  uint32_t lo;
+  uint32_t hi;
+  uint32_t tag;
+  uint32_t flags;  // bit 0: pass the low word alone; bit 1: pass both words
+};
+constexpr uint32_t kTypedEventMaxArgs = 12;
+
+// The record of kNotifyRaiseTypedEvent. The 64-bit result is kept as two words so that the layout
+// does not depend on how a compiler aligns 64-bit members.
+struct TypedEventRecord {
+  uint32_t window_id;
+  uint32_t unit_id;
+  int32_t event;
+  uint32_t argc;  // 0 to 12
+  TypedEventArg args[kTypedEventMaxArgs];
+  uint32_t result_flag;
+  uint32_t result_lo;
+  uint32_t result_hi;
+};
+static_assert(sizeof(TypedEventRecord) == 16 + 12 * 16 + 12, "typed event records are 220 bytes");
+
+// Window events raised by the runtime frame itself.
+enum : int32_t {
+  kEventWindowCreated = 0,
+  kEventWindowCloseRequested = 1,
+  kEventWindowDestroyed = 2,
+  kEventWindowMoved = 3,
+  kEventWindowResized = 4,
+  kEventWindowIdle = 7,
+};
+
+// The events of every unit with a native window.
+enum : int32_t {
+  kEventLeftDown = -1,
+  kEventLeftUp = -2,
+  kEventDoubleClick = -3,
+  kEventRightDown = -4,
+  kEventRightUp = -5,
+  kEventMouseMove = -6,
+  kEventFocusGained = -7,
+  kEventFocusLost = -8,
+  kEventKeyDown = -9,
+  kEventKeyUp = -10,
+  kEventCharacter = -11,
+  kEventWheel = -12,
+};
+
+// Key state bits of the mouse and key events, read when the event is raised.
+enum : uint32_t {
+  kKeyStateCtrl = 1,
+  kKeyStateShift = 2,
+  kKeyStateAlt = 4,
+};
+
 // Type flags the runtime tests.
 enum : uint32_t {
   kTypeHasEvents = 0x00000044,  // either bit: the type raises events

@@ -51,18 +51,22 @@ void Dispatch(MSG* msg) {
   }
 }
 
+std::vector<IdleTask>::iterator FindIdleTask(Runtime& rt, HWND hwnd) {
+  return std::find_if(rt.idle_tasks.begin(), rt.idle_tasks.end(),
+                      [hwnd](const IdleTask& task) { return task.hwnd == hwnd; });
+}
+
 }  // namespace
 
 void RunIdleTasks() {
   Runtime& rt = TheRuntime();
-  for (size_t i = rt.idle_windows.size(); i-- > 0;) {
-    if (i >= rt.idle_windows.size()) continue;  // a task removed others
-    if (IsWindow(rt.idle_windows[i])) {
-      rt.idle_callbacks[i](rt.idle_args[i]);
+  for (size_t i = rt.idle_tasks.size(); i-- > 0;) {
+    if (i >= rt.idle_tasks.size()) continue;  // a task removed others
+    const IdleTask task = rt.idle_tasks[i];
+    if (IsWindow(task.hwnd)) {
+      task.callback(task.arg);
     } else {
-      rt.idle_windows.erase(rt.idle_windows.begin() + ptrdiff_t(i));
-      rt.idle_callbacks.erase(rt.idle_callbacks.begin() + ptrdiff_t(i));
-      rt.idle_args.erase(rt.idle_args.begin() + ptrdiff_t(i));
+      rt.idle_tasks.erase(rt.idle_tasks.begin() + ptrdiff_t(i));
     }
   }
 }
@@ -70,24 +74,15 @@ void RunIdleTasks() {
 bool AddIdleTask(const IdleTask& task) {
   Runtime& rt = TheRuntime();
   if (task.callback == nullptr || !IsWindow(task.hwnd)) return false;
-  if (std::find(rt.idle_windows.begin(), rt.idle_windows.end(), task.hwnd) !=
-      rt.idle_windows.end()) {
-    return false;
-  }
-  rt.idle_windows.push_back(task.hwnd);
-  rt.idle_callbacks.push_back(task.callback);
-  rt.idle_args.push_back(task.arg);
+  if (FindIdleTask(rt, task.hwnd) != rt.idle_tasks.end()) return false;
+  rt.idle_tasks.push_back(task);
   return true;
 }
 
 void RemoveIdleTask(HWND hwnd) {
   Runtime& rt = TheRuntime();
-  auto it = std::find(rt.idle_windows.begin(), rt.idle_windows.end(), hwnd);
-  if (it == rt.idle_windows.end()) return;
-  auto i = it - rt.idle_windows.begin();
-  rt.idle_windows.erase(it);
-  rt.idle_callbacks.erase(rt.idle_callbacks.begin() + i);
-  rt.idle_args.erase(rt.idle_args.begin() + i);
+  auto it = FindIdleTask(rt, hwnd);
+  if (it != rt.idle_tasks.end()) rt.idle_tasks.erase(it);
 }
 
 bool OnIdle(long count) {
@@ -132,7 +127,7 @@ void RunLoop(LoopMode mode) {
         RunIdleTasks();
         if (!OnIdle(idle_count++)) idle = false;
         if (mode == LoopMode::kModal && rt.modal_window_id == 0) return;
-      } while (idle && idle_count <= 2 && rt.idle_windows.empty());
+      } while (idle && idle_count <= 2 && rt.idle_tasks.empty());
       if (idle) taken = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
     }
     if (!taken && GetMessageW(&msg, nullptr, 0, 0) == -1) return;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/command_host.h"
 #include "runtime/library.h"
 #include "runtime/program.h"
 
@@ -20,54 +21,17 @@ namespace forms {
 class FormTable;
 }
 
-// Service codes of the runtime's notify function (a library calls it with (code, v1, v2)).
-enum : int32_t {
-  kSvcWindowDestroyed = 2000,  // v1 window id, v2 unit id or 0 for the window itself
-  kSvcProgramDir = 2003,       // → text owned by the runtime, no trailing separator
-  kSvcProgramFile = 2004,      // → text owned by the runtime
-  kSvcLoadWindow = 2005,       // v1 → LoadWindowRequest; → 0 or -1
-  kSvcFindObject = 2006,       // v1 window id, v2 unit id or 0; → UnitObject* or null
-  kSvcGetObject = 2007,        // as 2006; missing is a runtime error
-  kSvcRaiseEvent = 2008,       // v1 → EventRecord; → 1 if a handler ran
-  kSvcRaiseTypedEvent = 2031,  // v1 → TypedEventRecord; → 1 if a handler ran
-  kSvcFreeArray = 2023,        // v1 tag, v2 array
-  kSvcAlloc = 2024,            // v1 size, v2 non-zero: null instead of an error
-  kSvcFree = 2025,             // v1 block
-  kSvcRealloc = 2026,          // v1 block, v2 size
-  kSvcReportError = 2027,      // v1 text
-  kSvcExit = 2028,             // v1 exit code
-  kSvcBuildKind = 2030,
-  kSvcAddIdleTask = 1012,     // v1 → IdleTask
-  kSvcRemoveIdleTask = 1013,  // v1 window handle
-};
-
-struct LoadWindowRequest {
-  uint32_t window_id;
-  UnitObject* parent;  // parent window object or null
-  uint32_t modal;
-};
-
-// Idle tasks run from the message loop while no message waits, one per window handle.
-using IdleCallback = void (*)(void* arg);
-struct IdleTask {
-  HWND hwnd;
-  IdleCallback callback;
-  void* arg;
-};
-
 // The private message by which a worker thread hands an exit request to the main thread.
 constexpr UINT kExitRequestMessage = 0x83E7;
 
-// Optional runtime components looked up by operation name (slot 0: the music player).
-struct ComponentService {
-  void* (*find_operation)(const char* name);
-  void (*remove_all)();  // at shutdown: removes whatever the component made
+// A declared DLL command: its file and export as the program header names them, and once it
+// was first called, its address and the module that holds it.
+struct DllCommand {
+  std::string file;
+  std::string export_name;
+  void* address = nullptr;
+  HMODULE module = nullptr;
 };
-constexpr int kComponentSlots = 3;
-constexpr int kMusicPlayerSlot = 0;
-// The component registers itself (before InitRuntime); InitRuntime sets up the slots.
-void RegisterComponent(int slot, const ComponentService* service);
-const ComponentService* Component(int slot);
 
 class Runtime {
  public:
@@ -89,10 +53,7 @@ class Runtime {
   uint32_t constant_size = 0;
 
   // DLL commands, one entry per declared command.
-  std::vector<std::string> dll_files;
-  std::vector<std::string> dll_exports;
-  std::vector<void*> dll_addresses;
-  std::vector<HMODULE> dll_modules;
+  std::vector<DllCommand> dll_commands;
 
   std::vector<const LibraryDescriptor*> libraries;
   std::vector<uint32_t> library_state;
@@ -105,7 +66,7 @@ class Runtime {
   uint32_t current_event_unit = 0;
   uint32_t modal_window_id = 0;
   // While above 0 no event handler is called (unit re-creation, error report, shutdown).
-  std::atomic<int> recreation_counter{0};
+  std::atomic<int> handlers_blocked{0};
   // Set while the runtime replaces the native window of a unit: the destroy of the old one must
   // not reset its window.
   int replacing_native = 0;
@@ -113,9 +74,7 @@ class Runtime {
   std::atomic<bool> shutting_down{false};
   ExitRoutine exit_routine = nullptr;
 
-  std::vector<HWND> idle_windows;
-  std::vector<IdleCallback> idle_callbacks;
-  std::vector<void*> idle_args;
+  std::vector<IdleTask> idle_tasks;
 
   DWORD main_thread_id = 0;
   HWND message_window = nullptr;
@@ -130,8 +89,16 @@ class Runtime {
 
 Runtime& TheRuntime();
 
-// The runtime's notify function, handed to every library at initialisation.
-int64_t RuntimeNotify(int32_t code, uintptr_t v1, uintptr_t v2);
+// The frame's notify function, handed to every library at initialisation (notify.cpp).
+int64_t FrameNotify(int32_t code, uintptr_t v1, uintptr_t v2);
+// The frame's answers to the unit types (frame_host.cpp).
+class UnitHost;
+UnitHost& FrameUnitHost();
+
+// Full path of the program module, GBK.
+std::string ModulePath();
+// Shutdown: the components' slots are emptied (RegisterComponent stays).
+void ClearComponents();
 
 // InitRuntime's thirteen steps.
 void InitRuntime(const ProgramHeader* header);

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstring>
 
 #include "commands/values.h"
+#include "runtime/properties.h"
+#include "runtime/runtime.h"
 #include "runtime/text_w.h"
 
 namespace rc {
@@ -74,6 +77,51 @@ void* CopyArrayValue(uint32_t tag, const void* array) {
     }
   }
   return copy;
+}
+
+uintptr_t RuntimeService(uint32_t number, ...) {
+  va_list ap;
+  va_start(ap, number);
+  uintptr_t result = 0;
+  switch (number) {
+    case kServiceFileSearch: {
+      auto* search = va_arg(ap, FileSearch**);
+      const char* pattern = va_arg(ap, const char*);
+      uint32_t mask = va_arg(ap, uint32_t);
+      result = reinterpret_cast<uintptr_t>(FileSearchStep(search, pattern, mask));
+      break;
+    }
+    case kServiceCloseFileSearch:
+      CloseFileSearch(va_arg(ap, FileSearch*));
+      break;
+    case kServiceCopyConstantArray: {
+      uint32_t tag = va_arg(ap, uint32_t);
+      const void* array = va_arg(ap, const void*);
+      result = reinterpret_cast<uintptr_t>(CopyArrayValue(tag, array));
+      break;
+    }
+    case kServiceSetExitRoutine:
+      TheRuntime().exit_routine = va_arg(ap, ExitRoutine);
+      break;
+    case kServiceReadObjectProperty:
+    case kServiceWriteObjectProperty: {
+      uint32_t type_code = va_arg(ap, uint32_t);
+      auto* object = va_arg(ap, UnitObject*);
+      int32_t index = va_arg(ap, int32_t);
+      auto* value = va_arg(ap, PropertyValue*);
+      result = number == kServiceReadObjectProperty
+                   ? uintptr_t(ReadObjectProperty(type_code, object, index, value))
+                   : uintptr_t(WriteObjectProperty(type_code, object, index, *value));
+      break;
+    }
+    case kServiceInitRuntime:
+      InitRuntime(va_arg(ap, const ProgramHeader*));
+      break;
+    default:
+      break;
+  }
+  va_end(ap);
+  return result;
 }
 
 }  // namespace rc

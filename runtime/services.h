@@ -1,4 +1,6 @@
-// Runtime services 0 to 2: file search steps and the private copy of a constant array.
+// The runtime services of entry point 13 (program.h, kService*): file search steps, the private
+// copy of a constant array, the exit routine, property access on library data objects and
+// InitRuntime.
 #pragma once
 
 #include <cstdint>
@@ -19,5 +21,8 @@ void CloseFileSearch(FileSearch* search);
 // A private heap copy of an array value (e.g. one lying in the constant data); texts and byte
 // blocks of the elements are copied too. Null when the array or its element type is unknown.
 void* CopyArrayValue(uint32_t tag, const void* array);
+
+// Entry point 13: the service `number` with its own arguments.
+uintptr_t RuntimeService(uint32_t number, ...);
 
 }  // namespace rc

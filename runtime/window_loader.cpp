@@ -70,7 +70,7 @@ void DestroyStrayUnits(forms::WindowDefinition& def) {
 // for a window that never opened.
 void FailLoad(forms::WindowDefinition& def, UnitObject* window) {
   Runtime& rt = TheRuntime();
-  ++rt.recreation_counter;
+  ++rt.handlers_blocked;
   HWND hwnd = window->hwnd();
   // The window is no longer ours when its native window goes, so its destruction neither
   // restores a table nor ends the loop.
@@ -80,7 +80,7 @@ void FailLoad(forms::WindowDefinition& def, UnitObject* window) {
   DestroyCursors(def);
   for (size_t k = 0; k < def.units().count(); ++k) def.set_object_slot(k, 0);
   def.DropSavedUnits();
-  --rt.recreation_counter;
+  --rt.handlers_blocked;
 }
 
 // Units whose record names a container are moved into the container's native window; their
@@ -364,9 +364,9 @@ bool RecreateUnit(forms::WindowDefinition& def, size_t record) {
   args.height = r.bottom - r.top;
   args.window_id = old->window_id();
   args.unit_id = old->unit_id();
-  ++rt.recreation_counter;
+  ++rt.handlers_blocked;
   UnitObject* fresh = create(args);
-  --rt.recreation_counter;
+  --rt.handlers_blocked;
   FreeMem(data);
   if (fresh == nullptr) return false;
 

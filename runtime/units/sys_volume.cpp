@@ -7,7 +7,7 @@
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
-#include "runtime/unit_registry.h"
+#include "runtime/units/unit_host.h"
 
 namespace rc {
 
@@ -39,7 +39,7 @@ class SysVolumeUnit : public UnitWindow {
 
 // The commands find the unit of a reference (window id, unit id) here.
 SysVolumeObject* FindVolume(uint32_t window_id, uint32_t unit_id) {
-  auto* unit = dynamic_cast<SysVolumeUnit*>(FindLiveObject(window_id, unit_id));
+  auto* unit = dynamic_cast<SysVolumeUnit*>(Host().FindLiveObject(window_id, unit_id));
   return unit != nullptr ? unit->volume() : nullptr;
 }
 

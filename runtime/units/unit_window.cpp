@@ -3,11 +3,8 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "runtime/events.h"
-#include "runtime/libraries.h"
-#include "runtime/runtime.h"
 #include "runtime/text_w.h"
-#include "runtime/unit_registry.h"
+#include "runtime/units/unit_host.h"
 
 namespace rc {
 
@@ -148,7 +145,7 @@ bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool
     if (record.argc == 5) break;
     record.args[record.argc++] = a;
   }
-  bool ran = NotifyRuntime(kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record)) != 0;
+  bool ran = RaiseUnitEvent(&record);
   if (returned) *returned = record.result_flag != 0;
   if (result) *result = record.result;
   return ran;
@@ -156,7 +153,7 @@ bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool
 
 bool UnitWindow::ShowOwnCursor(WPARAM wp, LPARAM lp) const {
   if (reinterpret_cast<HWND>(wp) != hwnd_ || LOWORD(lp) != HTCLIENT) return false;
-  HCURSOR cursor = UnitCursor(window_id_, unit_id_);
+  HCURSOR cursor = Host().UnitCursor(window_id_, unit_id_);
   if (cursor == nullptr) return false;
   SetCursor(cursor);
   return true;
@@ -189,7 +186,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     LRESULT r = unit->Handle(msg, wp, lp);
     // The handler of the focus event may destroy the unit; the event is raised only while it
     // still stands.
-    if (FromHwnd(hwnd) == unit) RaiseFocusEvent(unit, msg == WM_SETFOCUS);
+    if (FromHwnd(hwnd) == unit) Host().RaiseFocusEvent(unit, msg == WM_SETFOCUS);
     return r;
   }
   if (msg != WM_NCDESTROY) return unit->Handle(msg, wp, lp);
@@ -202,7 +199,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(unit->base_proc_));
   }
   unit->hwnd_ = nullptr;
-  NotifyRuntime(kSvcWindowDestroyed, unit->window_id_, unit->unit_id_);
+  ReportUnitDestroyed(unit->window_id_, unit->unit_id_);
   unit->OnDestroyed();
   delete unit;
   return r;

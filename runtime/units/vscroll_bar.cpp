@@ -12,11 +12,10 @@
 // end its tracking.
 #include <algorithm>
 
-#include "runtime/events.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
-#include "runtime/unit_registry.h"
+#include "runtime/units/unit_host.h"
 
 namespace rc {
 
@@ -170,9 +169,9 @@ class Tracking {
   // inside the loop may have destroyed with its window.
   void RaiseRelease() {
     if (!released_) return;
-    UnitObject* unit = FindLiveObject(window_id_, unit_id_);
+    UnitObject* unit = Host().FindLiveObject(window_id_, unit_id_);
     if (unit == nullptr || unit->hwnd() != bar_) return;
-    RaiseCommonEvents(window_id_, unit_id_, &release_);
+    Host().RaiseCommonEvents(window_id_, unit_id_, &release_);
   }
 
  private:
@@ -181,7 +180,7 @@ class Tracking {
     Tracking* t = current_;
     if (code == MSGF_SCROLLBAR && t != nullptr && msg != nullptr && msg->hwnd == t->bar_) {
       if (msg->message == WM_MOUSEMOVE) {
-        if (RaiseCommonEvents(t->window_id_, t->unit_id_, msg)) return 1;
+        if (Host().RaiseCommonEvents(t->window_id_, t->unit_id_, msg)) return 1;
       } else if (msg->message == WM_LBUTTONUP) {
         t->release_ = *msg;
         t->released_ = true;

@@ -11,14 +11,10 @@
 #include "forms/type_data.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/picture.h"
-#include "runtime/events.h"
-#include "runtime/libraries.h"
-#include "runtime/runtime.h"
 #include "runtime/text_w.h"
 #include "runtime/units/control_support.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/units/unit_window.h"
-#include "runtime/unit_registry.h"
-#include "runtime/window_loader.h"
 
 namespace rc {
 
@@ -243,11 +239,6 @@ HICON ProgramIcon(int size) {
   return static_cast<HICON>(icon);
 }
 
-uint32_t TypeFlagsOf(uint32_t window_id, uint32_t unit_id) {
-  const DataTypeDescriptor* type = FindDataType(UnitTypeCode(window_id, unit_id));
-  return type != nullptr ? type->flags : 0;
-}
-
 UnitObject* WindowUnit::Create(const CreateArgs& args) {
   forms::WindowData data;
   if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
@@ -322,7 +313,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CLOSE:
       if (RaiseRefused(kEventWindowCloseRequested)) return 0;
-      EnableWindowsDisabledFor(window_id_);
+      Host().EnableWindowsDisabledFor(window_id_);
       DestroyWindow(hwnd);
       return 0;
     case kCloseWindowMessage:
@@ -341,7 +332,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
-      NotifyRuntime(kSvcWindowDestroyed, window_id_, 0);
+      ReportUnitDestroyed(window_id_, 0);
       // A window that dies inside CreateWindowExW is deleted by Create, which sees the failure.
       if (opened_) delete this;
       return r;
@@ -351,7 +342,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd && LOWORD(lp) == HTCLIENT) {
-        if (HCURSOR cursor = UnitCursor(window_id_, unit_id_)) {
+        if (HCURSOR cursor = Host().UnitCursor(window_id_, unit_id_)) {
           SetCursor(cursor);
           return TRUE;
         }
@@ -369,7 +360,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS:
       if (focus_reported_) {
         focus_reported_ = false;
-        RaiseFocusEvent(this, false);
+        Host().RaiseFocusEvent(this, false);
       }
       return 0;
     case MM_MCINOTIFY:
@@ -408,7 +399,7 @@ void WindowUnit::OnSetFocus() {
     return;
   }
   focus_reported_ = true;
-  RaiseFocusEvent(this, true);
+  Host().RaiseFocusEvent(this, true);
 }
 
 void WindowUnit::EraseBackground(HDC dc) {
@@ -422,19 +413,19 @@ void WindowUnit::EraseBackground(HDC dc) {
 
 bool WindowUnit::RaiseRefused(int32_t event) {
   EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
-  NotifyRuntime(kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record), 0);
+  RaiseUnitEvent(&record);
   return record.result_flag != 0 && record.result == 0;
 }
 
 void WindowUnit::Raise(int32_t event) {
   EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
-  NotifyRuntime(kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record), 0);
+  RaiseUnitEvent(&record);
 }
 
 void WindowUnit::Close() {
   closing_ = false;
   // Enabled before the window goes, so that activation can return to them.
-  EnableWindowsDisabledFor(window_id_);
+  Host().EnableWindowsDisabledFor(window_id_);
   DestroyWindow(hwnd_);
 }
 
@@ -609,8 +600,8 @@ int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
       if (data_.always_on_top) break;
       // A window leaving the topmost band takes the windows it owns, and its owner, with it:
       // those that asked to stay on top are put back.
-      for (uint32_t id : LiveWindowIds()) {
-        auto* other = dynamic_cast<WindowUnit*>(FindLiveObject(id, 0));
+      for (uint32_t id : Host().LiveWindowIds()) {
+        auto* other = dynamic_cast<WindowUnit*>(Host().FindLiveObject(id, 0));
         if (other != nullptr && other != this && other->always_on_top()) other->SetTopmost(true);
       }
       break;
@@ -654,19 +645,21 @@ void* WindowUnit::Save(uint32_t* size) const {
 // the unit type's own pre-translation, then the unit's common events, then the window's keys.
 bool WindowUnit::PreTranslate(MSG* msg) {
   const uint32_t window_id = window_id_;
-  UnitObject* target = FindUnitByHwnd(window_id, msg->hwnd);
+  UnitHost& host = Host();
+  UnitObject* target = host.FindUnitByHwnd(window_id, msg->hwnd);
   if (target == nullptr) return false;
   const uint32_t unit_id = target->unit_id();
   HWND target_hwnd = target->hwnd();
   if (target != this) {
-    auto pre = reinterpret_cast<PreTranslateOp>(
-        UnitOperation(UnitTypeCode(window_id, unit_id), kOpPreTranslate));
+    auto pre =
+        reinterpret_cast<PreTranslateOp>(host.UnitOperation(window_id, unit_id, kOpPreTranslate));
     if (pre != nullptr && pre(target, msg) != 0) return true;
   }
-  if (RaiseCommonEvents(window_id, unit_id, msg)) return true;
+  if (host.RaiseCommonEvents(window_id, unit_id, msg)) return true;
   // A handler may have closed the window meanwhile.
-  if (FindLiveObject(window_id, 0) != this || !IsWindow(target_hwnd)) return false;
-  return WindowInput(msg, target_hwnd, TypeFlagsOf(window_id, unit_id));
+  if (host.FindLiveObject(window_id, 0) != this || !IsWindow(target_hwnd)) return false;
+  const DataTypeDescriptor* type = host.UnitType(window_id, unit_id);
+  return WindowInput(msg, target_hwnd, type != nullptr ? type->flags : 0);
 }
 
 bool WindowUnit::WindowInput(MSG* msg, HWND target, uint32_t type_flags) {

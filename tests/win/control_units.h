@@ -66,11 +66,11 @@ class ControlUnitTest : public ::testing::Test {
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.library_state.assign(6, 0);
     for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
+      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }
     rt.loop_started = false;
     rt.modal_window_id = 0;
-    rt.recreation_counter = 0;
+    rt.handlers_blocked = 0;
     g_unit_events.clear();
     g_on_unit_event = nullptr;
   }

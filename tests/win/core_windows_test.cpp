@@ -77,7 +77,7 @@ class ChildUnit : public UnitObject {
     if (msg == WM_NCDESTROY) {
       auto* self = reinterpret_cast<ChildUnit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
       if (self != nullptr) {
-        RuntimeNotify(kSvcWindowDestroyed, self->window_id(), self->unit_id());
+        FrameNotify(kNotifyWindowDestroyed, self->window_id(), self->unit_id());
         delete self;
       }
     }
@@ -123,10 +123,10 @@ class CoreWindows : public ::testing::Test {
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries[1] = &kTestLibrary;
     rt.library_state.assign(6, 0);
-    kCoreLibrary.notify(kLibInit, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
+    kCoreLibrary.notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     rt.loop_started = false;
     rt.modal_window_id = 0;
-    rt.recreation_counter = 0;
+    rt.handlers_blocked = 0;
     g_events.clear();
     g_close_in_created = false;
 

@@ -334,10 +334,10 @@ TEST_F(UnitsLookup, BindingsFollowTheEventSourceOfTheSameType) {
       EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{c.unit, -1, {1, 2, 3}}}));
     }
   }
-  ++TheRuntime().recreation_counter;
+  ++TheRuntime().handlers_blocked;
   EventRecord r{kWin, kP, -1, 0, {}, 0, 0};
   EXPECT_FALSE(RaiseEvent(&r)) << "no handler runs while a unit is being re-created";
-  --TheRuntime().recreation_counter;
+  --TheRuntime().handlers_blocked;
 }
 
 TEST_F(UnitsLookup, TypedArgumentsArePassedByFlagsAndTags) {
@@ -373,7 +373,7 @@ TEST_F(UnitsLookup, TypedArgumentsArePassedByFlagsAndTags) {
   r.argc = 2;
   r.args[0] = {7, 0, 0x80000301, 0};
   r.args[1] = {1, 2, 0x80000601, 0};
-  EXPECT_EQ(RuntimeNotify(kSvcRaiseTypedEvent, uintptr_t(&r), 0), 1);
+  EXPECT_EQ(FrameNotify(kNotifyRaiseTypedEvent, uintptr_t(&r), 0), 1);
   EXPECT_EQ(SeenEvents(), (std::vector<Seen>{{kP, 9, {7, 1, 2}}}));
   EXPECT_EQ(r.result_flag, 1u);
   EXPECT_EQ(r.result_lo, 0x55667788u) << "the typed result has both words";

@@ -186,22 +186,23 @@ TEST(RuntimeDllCommand, ResolvedOnceAndFreedAtRelease) {
   const char* files[] = {"runtime_testdll.dll", ""};
   const char* exports[] = {"AddStd", "GetTickCount"};
   SetUpDllCommands(2, files, exports);
-  ASSERT_EQ(rt.dll_addresses.size(), 2u);
-  EXPECT_EQ(rt.dll_addresses[0], nullptr) << "nothing is resolved before the first call";
+  ASSERT_EQ(rt.dll_commands.size(), 2u);
+  EXPECT_EQ(rt.dll_commands[0].address, nullptr) << "nothing is resolved before the first call";
 
   const uint32_t args[] = {20, 22};
   EXPECT_EQ(uint32_t(CallDllCommand(0, 2, args)), 42u);
-  void* first = rt.dll_addresses[0];
-  HMODULE module = rt.dll_modules[0];
+  void* first = rt.dll_commands[0].address;
+  HMODULE module = rt.dll_commands[0].module;
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(uint32_t(CallDllCommand(0, 2, args)), 42u);
-  EXPECT_EQ(rt.dll_addresses[0], first);
-  EXPECT_EQ(rt.dll_modules[0], module) << "the second call uses the cached address and module";
+  EXPECT_EQ(rt.dll_commands[0].address, first);
+  EXPECT_EQ(rt.dll_commands[0].module, module)
+      << "the second call uses the cached address and module";
   EXPECT_NE(uint32_t(CallDllCommand(1, 0, nullptr)), 0u)
       << "GetTickCount through an empty file name";
 
   ReleaseDllCommands();
-  EXPECT_TRUE(rt.dll_addresses.empty());
+  EXPECT_TRUE(rt.dll_commands.empty());
   EXPECT_FALSE(Loaded(L"runtime_testdll.dll")) << "the shutdown frees the command's module";
 }
 
@@ -225,7 +226,7 @@ TEST(RuntimeIdleTasks, OnePerLiveWindowRunLastFirstAndDroppedWithTheirWindow) {
   ScratchWindow a, b, c;
   g_idle_calls.clear();
   IdleTask first{a.hwnd, RecordIdle, reinterpret_cast<void*>(1)};
-  EXPECT_EQ(RuntimeNotify(kSvcAddIdleTask, reinterpret_cast<uintptr_t>(&first), 0), 1);
+  EXPECT_EQ(FrameNotify(kNotifyAddIdleTask, reinterpret_cast<uintptr_t>(&first), 0), 1);
   IdleTask second{b.hwnd, RecordIdle, reinterpret_cast<void*>(2)};
   IdleTask again{a.hwnd, RecordIdle, reinterpret_cast<void*>(9)};
   IdleTask no_callback{c.hwnd, nullptr, nullptr};
@@ -242,12 +243,10 @@ TEST(RuntimeIdleTasks, OnePerLiveWindowRunLastFirstAndDroppedWithTheirWindow) {
   g_idle_calls.clear();
   RunIdleTasks();
   EXPECT_EQ(g_idle_calls, std::vector<int>{1}) << "a task whose window is gone is not called";
-  EXPECT_EQ(rt.idle_windows.size(), 1u) << "and is dropped from all three lists";
-  EXPECT_EQ(rt.idle_callbacks.size(), 1u);
-  EXPECT_EQ(rt.idle_args.size(), 1u);
+  EXPECT_EQ(rt.idle_tasks.size(), 1u) << "and is dropped from the list";
 
-  RuntimeNotify(kSvcRemoveIdleTask, uintptr_t(a.hwnd), 0);
-  EXPECT_TRUE(rt.idle_windows.empty());
+  FrameNotify(kNotifyRemoveIdleTask, uintptr_t(a.hwnd), 0);
+  EXPECT_TRUE(rt.idle_tasks.empty());
 }
 
 // --- InitRuntime --------------------------------------------------------------------------------
@@ -290,7 +289,7 @@ TEST(RuntimeInit, TakesTheHeaderPathsLibrariesAndDllTables) {
   EXPECT_EQ(rt.build_kind, 7u);
   EXPECT_EQ(rt.reserved, 9u);
   EXPECT_EQ(rt.id_counter, 0x00010333u) << "the id counter starts above the last id";
-  EXPECT_EQ(RuntimeNotify(kSvcBuildKind, 0, 0), 7);
+  EXPECT_EQ(FrameNotify(kNotifyBuildKind, 0, 0), 7);
   EXPECT_EQ(rt.program_file, "win_tests.exe");
   EXPECT_EQ(rt.program_dir, BinDir());
   wchar_t cwd[MAX_PATH];
@@ -301,12 +300,16 @@ TEST(RuntimeInit, TakesTheHeaderPathsLibrariesAndDllTables) {
   EXPECT_EQ(GetWindowLongW(rt.message_window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
   EXPECT_FALSE(IsWindowVisible(rt.message_window));
   EXPECT_TRUE(IsConstant(kConstants + 2)) << "the constant data is the read-only range";
-  EXPECT_EQ(rt.dll_files, (std::vector<std::string>{"a.dll", ""}));
-  EXPECT_EQ(rt.dll_exports, (std::vector<std::string>{"F", "#3"}));
-  EXPECT_EQ(rt.dll_addresses, (std::vector<void*>{nullptr, nullptr}));
+  ASSERT_EQ(rt.dll_commands.size(), 2u);
+  EXPECT_EQ(rt.dll_commands[0].file, "a.dll");
+  EXPECT_EQ(rt.dll_commands[1].file, "");
+  EXPECT_EQ(rt.dll_commands[0].export_name, "F");
+  EXPECT_EQ(rt.dll_commands[1].export_name, "#3");
+  EXPECT_EQ(rt.dll_commands[0].address, nullptr);
+  EXPECT_EQ(rt.dll_commands[1].address, nullptr);
   ASSERT_EQ(g_library_calls.size(), 1u) << "only the signed, non-null library is told";
   EXPECT_EQ(g_library_calls[0].first, kLibInit);
-  EXPECT_EQ(g_library_calls[0].second, reinterpret_cast<uintptr_t>(&RuntimeNotify));
+  EXPECT_EQ(g_library_calls[0].second, reinterpret_cast<uintptr_t>(&FrameNotify));
   EXPECT_EQ(rt.libraries.size(), 3u);
   EXPECT_EQ(rt.library_state, (std::vector<uint32_t>{0, 0, 0}));
 

@@ -76,11 +76,11 @@ class RuntimeWindows : public ::testing::Test {
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.library_state.assign(6, 0);
     for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
+      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }
     rt.loop_started = false;
     rt.modal_window_id = 0;
-    rt.recreation_counter = 0;
+    rt.handlers_blocked = 0;
     g_events.clear();
     g_close_answer = -1;
     g_idle_answers = 0;
@@ -210,10 +210,10 @@ TEST_F(RuntimeWindows, NoHandlerRunsWhileTheReCreationCounterIsUp) {
   Runtime& rt = TheRuntime();
   ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
   g_events.clear();
-  rt.recreation_counter = 1;
+  rt.handlers_blocked = 1;
   EventRecord record{kFirst, kFirstUnit, 0, 0, {}, 0, 0};
   EXPECT_FALSE(RaiseEvent(&record));
-  rt.recreation_counter = 0;
+  rt.handlers_blocked = 0;
   EXPECT_TRUE(RaiseEvent(&record));
   EXPECT_EQ(g_events, std::vector<std::string>{"created"});
   EventRecord unbound{kSecond, 0, 0, 0, {}, 0, 0};
@@ -295,25 +295,25 @@ TEST_F(RuntimeWindows, ServicesFindObjectsAndAnswerPaths) {
   rt.program_dir = "C:\\班级";
   rt.program_file = "点名.exe";
   rt.build_kind = 3;
-  EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(RuntimeNotify(kSvcProgramDir, 0, 0))),
+  EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(FrameNotify(kNotifyProgramDir, 0, 0))),
                "C:\\班级");
-  EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(RuntimeNotify(kSvcProgramFile, 0, 0))),
+  EXPECT_STREQ(reinterpret_cast<const char*>(uintptr_t(FrameNotify(kNotifyProgramFile, 0, 0))),
                "点名.exe");
-  EXPECT_EQ(RuntimeNotify(kSvcBuildKind, 0, 0), 3);
-  EXPECT_EQ(RuntimeNotify(kSvcFindObject, kFirst, 0), 0) << "a window not loaded has no object";
+  EXPECT_EQ(FrameNotify(kNotifyBuildKind, 0, 0), 3);
+  EXPECT_EQ(FrameNotify(kNotifyFindObject, kFirst, 0), 0) << "a window not loaded has no object";
   LoadWindowRequest request{kFirst, nullptr, 0};
-  EXPECT_EQ(RuntimeNotify(kSvcLoadWindow, uintptr_t(&request), 0), 0);
-  auto* obj = reinterpret_cast<UnitObject*>(uintptr_t(RuntimeNotify(kSvcFindObject, kFirst, 0)));
+  EXPECT_EQ(FrameNotify(kNotifyLoadWindow, uintptr_t(&request), 0), 0);
+  auto* obj = reinterpret_cast<UnitObject*>(uintptr_t(FrameNotify(kNotifyFindObject, kFirst, 0)));
   ASSERT_NE(obj, nullptr);
   EXPECT_EQ(obj->window_id(), kFirst);
-  EXPECT_EQ(RuntimeNotify(kSvcFindObject, kFirst, kFirstUnit), int64_t(uintptr_t(obj)))
+  EXPECT_EQ(FrameNotify(kNotifyFindObject, kFirst, kFirstUnit), int64_t(uintptr_t(obj)))
       << "the window unit's id names the window itself";
   LoadWindowRequest unknown{0x52007777, nullptr, 0};
-  EXPECT_EQ(RuntimeNotify(kSvcLoadWindow, uintptr_t(&unknown), 0), -1);
-  void* block = reinterpret_cast<void*>(uintptr_t(RuntimeNotify(kSvcAlloc, 16, 0)));
+  EXPECT_EQ(FrameNotify(kNotifyLoadWindow, uintptr_t(&unknown), 0), -1);
+  void* block = reinterpret_cast<void*>(uintptr_t(FrameNotify(kNotifyAlloc, 16, 0)));
   ASSERT_NE(block, nullptr);
-  RuntimeNotify(kSvcFree, uintptr_t(block), 0);
-  EXPECT_EQ(RuntimeNotify(kSvcAlloc, 0x7FFFFFF0u, 1), 0) << "with value 2 set, failure is null";
+  FrameNotify(kNotifyFree, uintptr_t(block), 0);
+  EXPECT_EQ(FrameNotify(kNotifyAlloc, 0x7FFFFFF0u, 1), 0) << "with value 2 set, failure is null";
 }
 
 }  // namespace

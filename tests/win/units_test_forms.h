@@ -155,11 +155,11 @@ class UnitsTest : public ::testing::Test {
     rt.libraries.push_back(&kTestLibrary);
     rt.library_state.assign(rt.libraries.size(), 0);
     for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&RuntimeNotify), 0);
+      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }
     rt.loop_started = false;
     rt.modal_window_id = 0;
-    rt.recreation_counter = 0;
+    rt.handlers_blocked = 0;
     rt.forms.reset();
     forms::Bytes bytes = WriteWindows(windows);
     forms::LoadStatus status =

@@ -114,7 +114,7 @@ class TestUnit : public UnitWindow {
       return nullptr;
     }
     UnitLog().push_back("create " + Hex(args.unit_id) + " id " + std::to_string(args.control_id) +
-                        (TheRuntime().recreation_counter > 0 ? " recreating" : ""));
+                        (TheRuntime().handlers_blocked > 0 ? " recreating" : ""));
     auto* unit = new TestUnit(args, type);
     unit->data_ = data;
     bool made;

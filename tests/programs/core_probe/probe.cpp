@@ -78,7 +78,7 @@ void CALLBACK Session(HWND, UINT, UINT_PTR id, DWORD) {
        TakeText(Run(rc::ReadIniItem, {Text(ini.c_str()), Text("全班人名："), Text("1")})));
 
   const rc::ResultRecord loaded = Run(rc::LoadWindow, {kModalRef, kOmitted, rc::BoolValue(true)});
-  const bool gone = rc::RuntimeNotify(rc::kSvcFindObject, kModalWindow, 0) == 0;
+  const bool gone = rc::FrameNotify(rc::kNotifyFindObject, kModalWindow, 0) == 0;
   Note("modal=" + std::to_string(loaded.lo) + " gone=" + std::to_string(gone));
   WriteNotes();
   Run(rc::DestroyUnit, {kMainRef});

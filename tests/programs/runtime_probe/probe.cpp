@@ -54,7 +54,7 @@ void WriteNote(const char* name, const std::string& text) {
 
 HWND MainHwnd() {
   auto* obj = reinterpret_cast<rc::UnitObject*>(
-      uintptr_t(rc::RuntimeNotify(rc::kSvcFindObject, kMainWindow, 0)));
+      uintptr_t(rc::FrameNotify(rc::kNotifyFindObject, kMainWindow, 0)));
   return obj != nullptr ? obj->hwnd() : nullptr;
 }
 
@@ -75,7 +75,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 void CALLBACK OpenModal(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   KillTimer(hwnd, id);
   rc::LoadWindowRequest request{kModalWindow, nullptr, 1};
-  int64_t loaded = rc::RuntimeNotify(rc::kSvcLoadWindow, uintptr_t(&request), 0);
+  int64_t loaded = rc::FrameNotify(rc::kNotifyLoadWindow, uintptr_t(&request), 0);
   WriteNote("modal.txt", "loaded=" + std::to_string(loaded) +
                              " ticks=" + std::to_string(g_ticks_during_modal) +
                              " modal=" + std::to_string(rc::TheRuntime().modal_window_id));
@@ -139,7 +139,7 @@ void ScanSystemDlls() {
   rc::DllExport missing = rc::ResolveDllExport("", "NoSuchExportAnywhere", "", "");
   note += "\nmissing: " + LoadedDlls() + (missing.address ? "found" : "not found");
   uint32_t ticks = uint32_t(rt.CallDllCommand(4, 0, nullptr));
-  bool from_kernel32 = rc::TheRuntime().dll_modules[4] == GetModuleHandleW(L"kernel32.dll");
+  bool from_kernel32 = rc::TheRuntime().dll_commands[4].module == GetModuleHandleW(L"kernel32.dll");
   note += "\ntick: " + LoadedDlls() + (from_kernel32 && ticks != 0 ? "kernel32" : "elsewhere");
   WriteNote("dllscan.txt", note);
 }
@@ -154,7 +154,7 @@ int StartRoutine() {
   if (g_mode == "missing") rt.LoadStartWindow(0x52999999);
   if (g_mode == "badwindow") rt.LoadStartWindow(kBadWindow);
   if (g_mode == "alloc") rt.AllocMem(0x7FFFFFF0);
-  if (g_mode == "getobject") rc::RuntimeNotify(rc::kSvcGetObject, kModalWindow, 0);
+  if (g_mode == "getobject") rc::FrameNotify(rc::kNotifyGetObject, kModalWindow, 0);
   if (g_mode == "code") rt.ReportRuntimeError(g_arg);
   if (g_mode == "dll") {
     const uint32_t args[] = {2, 40};

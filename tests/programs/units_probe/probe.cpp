@@ -75,7 +75,7 @@ std::string TextLine(const char* name, uint32_t unit, int32_t index) {
   std::string line = std::string(name) + " gbk " +
                      HexBytes(gbk.get(), gbk ? std::char_traits<char>::length(gbk.get()) : 0);
   auto* obj = reinterpret_cast<rc::UnitObject*>(
-      uintptr_t(rc::RuntimeNotify(rc::kSvcFindObject, kMain, unit == kMainUnit ? 0 : unit)));
+      uintptr_t(rc::FrameNotify(rc::kNotifyFindObject, kMain, unit == kMainUnit ? 0 : unit)));
   wchar_t wide[128] = {};
   if (obj != nullptr) GetWindowTextW(obj->hwnd(), wide, 128);
   return line + " wide " + HexBytes(wide, std::char_traits<wchar_t>::length(wide) * 2) + "\n";
@@ -108,7 +108,7 @@ void OnCreated(rc::HandlerCall&) {
       record.window_id = kMuteWindow;
       record.unit_id = kMuteUnit;
     }
-    rc::RuntimeNotify(rc::kSvcRaiseEvent, reinterpret_cast<uintptr_t>(&record), 0);
+    rc::FrameNotify(rc::kNotifyRaiseEvent, reinterpret_cast<uintptr_t>(&record), 0);
   }
 }
 

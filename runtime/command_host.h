@@ -1,0 +1,39 @@
+// What the core commands may ask of the runtime frame. The core commands sit above the frame;
+// they include this header, and nothing else of the frame.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/library.h"
+
+namespace rc {
+
+class CommandHost {
+ public:
+  // The program's folder, GBK, without a trailing separator.
+  static const std::string& ProgramDir();
+  // Where a program whose own folder cannot be written keeps the libraries it carries (GBK, no
+  // trailing separator), created when missing; empty when there is none.
+  static std::string UserLibraryDir();
+  // The live object of a window (unit_id 0) or of a unit inside it, or null.
+  static UnitObject* FindObject(uint32_t window_id, uint32_t unit_id);
+  // As FindObject; a missing object is the runtime error "指定窗口或窗口组件不存在或尚未载入".
+  static UnitObject* RequireObject(uint32_t window_id, uint32_t unit_id);
+  // Loads a window (or brings an open one forward); a modal one returns when it is closed.
+  // False when the window cannot be loaded.
+  static bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal);
+};
+
+// Optional runtime components looked up by operation name (slot 0: the music player).
+struct ComponentService {
+  void* (*find_operation)(const char* name);
+  void (*remove_all)();  // at shutdown: removes whatever the component made
+};
+constexpr int kComponentSlots = 3;
+constexpr int kMusicPlayerSlot = 0;
+// The component registers itself (before InitRuntime); InitRuntime sets up the slots.
+void RegisterComponent(int slot, const ComponentService* service);
+const ComponentService* Component(int slot);
+
+}  // namespace rc
