@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/program.h"
 #include "commands/core_commands.h"
-#include "commands/library_commands.h"
 #include "forms/props/button.h"
 #include "forms/props/edit_box.h"
 #include "forms/props/label.h"
@@ -14,7 +14,7 @@
 #include "forms/props/trans_label.h"
 #include "forms/props/vscroll_bar.h"
 #include "forms/props/window.h"
-#include "runtime/program.h"
+#include "library_commands/commands.h"
 
 namespace app {
 namespace {

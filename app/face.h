@@ -16,7 +16,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "forms/routines.h"
+#include "base/routines.h"
 
 namespace rc {
 struct EntryPoints;

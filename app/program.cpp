@@ -4,9 +4,8 @@
 #include <windows.h>
 
 #include "app_forms.h"
-#include "forms/routines.h"
-#include "runtime/libraries.h"
-#include "runtime/program.h"
+#include "base/program.h"
+#include "base/routines.h"
 
 namespace app {
 // Generated from the form descriptions: the form data, and the routines their bindings name in

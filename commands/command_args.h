@@ -1,7 +1,7 @@
 // Reading the arguments of the Windows-side core commands.
 #pragma once
 
-#include "commands/values.h"
+#include "base/values.h"
 
 namespace rc {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "commands/values.h"
+#include "base/values.h"
 
 namespace rc {
 

@@ -6,7 +6,7 @@
 // the Windows API (settings file, files, message box, windows, music) live with the runtime.
 #pragma once
 
-#include "commands/values.h"
+#include "base/values.h"
 
 namespace rc {
 

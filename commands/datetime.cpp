@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/values.h"
 #include "commands/core_commands.h"
-#include "commands/values.h"
 
 namespace rc {
 namespace {

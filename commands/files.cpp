@@ -5,10 +5,10 @@
 
 #include <cstring>
 
+#include "base/text_w.h"
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
 #include "runtime/command_host.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <string>
 
+#include "base/text_w.h"
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
 #include "commands/ini_text.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "base/text_w.h"
 #include "commands/command_args.h"
 #include "commands/convert.h"
 #include "commands/core_commands.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 namespace {

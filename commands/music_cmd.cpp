@@ -5,7 +5,7 @@
 
 #include "commands/core_commands.h"
 #include "commands/core_win.h"
-#include "commands/music_player.h"
+#include "library_commands/music_player.h"
 #include "runtime/command_host.h"
 
 namespace rc {

@@ -4,7 +4,6 @@
 
 #include "commands/core_commands.h"
 #include "runtime/command_host.h"
-#include "runtime/units/window.h"
 
 namespace rc {
 namespace {
@@ -35,7 +34,7 @@ void LoadWindow(ResultRecord* result, int argc, ArgRecord* args) {
   // it goes now, and a fresh one is loaded. Any other open window is only brought forward,
   // which the load itself does.
   UnitObject* open = FindObject(window_id, 0);
-  if (open != nullptr && IsWindowClosing(open)) CloseWindowNow(open);
+  if (open != nullptr && CommandHost::IsWindowClosing(open)) CommandHost::CloseWindowNow(open);
 
   // A modal window is not tied to a parent.
   result->lo = CommandHost::LoadWindow(window_id, modal ? nullptr : parent, modal);
@@ -49,14 +48,7 @@ void DestroyUnit(ResultRecord*, int argc, ArgRecord* args) {
   if (object == nullptr) return;  // only when the error report could not end the program
 
   if (object == FindObject(window_id, 0)) {
-    MarkWindowClosing(object);
-    if (IntArgOr(argc, args, 1, 0) != 0) {
-      CloseWindowNow(object);
-    } else {
-      // Closing from inside one of the window's own handlers would pull the window away under
-      // them; the message comes out of the queue only after they have returned.
-      PostMessageW(object->hwnd(), kCloseWindowMessage, 0, 0);
-    }
+    CommandHost::CloseWindow(object, IntArgOr(argc, args, 1, 0) != 0);
     return;
   }
   // The unit's type clears its slot when the native window goes (service 2000), after which

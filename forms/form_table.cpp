@@ -61,7 +61,7 @@ bool WindowDefinition::Bind(const RoutineTable& routines) {
       *out = nullptr;
       return true;
     }
-    // Only whole slots of the table are routines (see forms/routines.h).
+    // Only whole slots of the table are routines (see base/routines.h).
     if (offset < 0 || offset % kRoutineOffsetStride != 0) return false;
     const size_t index = size_t(offset) / kRoutineOffsetStride;
     if (!routines.base || index >= routines.count) return false;

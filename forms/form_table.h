@@ -1,5 +1,5 @@
 // The window definition table: the form data block read into one definition per window, with
-// each unit's event bindings bound to application routines (forms/routines.h).
+// each unit's event bindings bound to application routines (base/routines.h).
 #pragma once
 
 #include <cstddef>
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/routines.h"
 #include "forms/form_ids.h"
-#include "forms/routines.h"
 #include "forms/unit_table.h"
 
 namespace rc::forms {

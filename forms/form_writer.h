@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
 #include "forms/form_ids.h"
 #include "forms/form_table.h"
 #include "forms/unit_table.h"

@@ -20,7 +20,7 @@
 #include <variant>
 #include <vector>
 
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
 #include "forms/form_ids.h"
 #include "forms/props/button.h"
 #include "forms/props/edit_box.h"
@@ -138,8 +138,8 @@ struct EditBoxData : VersionedData<kTypeEditBox, 2> {
   int32_t selection_length = 0;
   Bytes font;
   std::string content;
-  std::string p27;
-  std::string p28;
+  std::string data_binding_1;
+  std::string data_binding_2;
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
@@ -163,8 +163,8 @@ struct EditBoxData : VersionedData<kTypeEditBox, 2> {
     v.Blob(s.font, p::kFont.index, "font", BlobKind::kFont);
     v.Text(s.content, p::kContent.index, "content");
     if (s.version > 1) {
-      v.Text(s.p27, p::kProperty27.index, nullptr);
-      v.Text(s.p28, p::kProperty28.index, nullptr);
+      v.Text(s.data_binding_1, p::kDataBinding1.index, nullptr);
+      v.Text(s.data_binding_2, p::kDataBinding2.index, nullptr);
     }
   }
 };
@@ -237,8 +237,8 @@ struct LabelData : VersionedData<kTypeLabel, 2> {
   Bytes font;
   Bytes background_picture;
   std::string caption;
-  std::string p27;
-  std::string p28;
+  std::string data_binding_1;
+  std::string data_binding_2;
 
   template <class S, class V>
   static void Visit(S& s, V& v) {
@@ -264,8 +264,8 @@ struct LabelData : VersionedData<kTypeLabel, 2> {
            BlobKind::kPicture);
     v.Text(s.caption, p::kCaption.index, "caption");
     if (s.version > 1) {
-      v.Text(s.p27, p::kDataBinding1.index, nullptr);
-      v.Text(s.p28, p::kDataBinding2.index, nullptr);
+      v.Text(s.data_binding_1, p::kDataBinding1.index, nullptr);
+      v.Text(s.data_binding_2, p::kDataBinding2.index, nullptr);
     }
   }
 };

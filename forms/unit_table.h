@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
 
 namespace rc::forms {
 

@@ -23,6 +23,15 @@ class CommandHost {
   // Loads a window (or brings an open one forward); a modal one returns when it is closed.
   // False when the window cannot be loaded.
   static bool LoadWindow(uint32_t window_id, UnitObject* parent, bool modal);
+
+  // A window that is to close later (DestroyUnit without "at once") is marked closing and
+  // closes once the handler that asked for it has returned; at once, it closes now. Objects of
+  // any other type than the window are left alone.
+  static void CloseWindow(UnitObject* window, bool at_once);
+  // The window is marked closing and has not closed yet.
+  static bool IsWindowClosing(const UnitObject* window);
+  // Clears the mark and destroys the native window now, without a close request.
+  static void CloseWindowNow(UnitObject* window);
 };
 
 // Optional runtime components looked up by operation name (slot 0: the music player).

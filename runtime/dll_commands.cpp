@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
+#include "base/text_w.h"
 #include "runtime/runtime.h"
-#include "runtime/text_w.h"
 
 #if !defined(__i386__)
 #error "DLL commands are called with 32-bit x86 stack arguments"

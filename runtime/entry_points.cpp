@@ -1,7 +1,7 @@
 // The entry table (program.h): the thirteen entry points through which application code reaches
 // the runtime.
+#include "base/values.h"
 #include "runtime/dll_commands.h"
-#include "commands/values.h"
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
 #include "runtime/services.h"

@@ -1,7 +1,7 @@
 // The runtime's error report: the box "运行时出错!" and the end of the program.
-#include "commands/runtime_error.h"
+#include "base/runtime_error.h"
+#include "base/text_w.h"
 #include "runtime/runtime.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 

@@ -1,6 +1,6 @@
 #include "runtime/events.h"
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "forms/form_table.h"
 #include "runtime/runtime.h"
 #include "runtime/unit_registry.h"

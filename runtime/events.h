@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "forms/routines.h"
+#include "base/routines.h"
 #include "runtime/library.h"  // the event records and codes
 
 namespace rc {

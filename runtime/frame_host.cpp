@@ -6,6 +6,7 @@
 #include "runtime/runtime.h"
 #include "runtime/unit_registry.h"
 #include "runtime/units/unit_host.h"
+#include "runtime/units/window.h"
 #include "runtime/window_loader.h"
 
 namespace rc {
@@ -68,6 +69,25 @@ UnitObject* CommandHost::RequireObject(uint32_t window_id, uint32_t unit_id) {
 
 bool CommandHost::LoadWindow(uint32_t window_id, UnitObject* parent, bool modal) {
   return OpenWindow(window_id, parent, modal);
+}
+
+void CommandHost::CloseWindow(UnitObject* window, bool at_once) {
+  MarkWindowClosing(window);
+  if (at_once) {
+    rc::CloseWindowNow(window);
+  } else {
+    // Closing from inside one of the window's own handlers would pull the window away under
+    // them; the message comes out of the queue only after they have returned.
+    PostMessageW(window->hwnd(), kCloseWindowMessage, 0, 0);
+  }
+}
+
+bool CommandHost::IsWindowClosing(const UnitObject* window) {
+  return rc::IsWindowClosing(window);
+}
+
+void CommandHost::CloseWindowNow(UnitObject* window) {
+  rc::CloseWindowNow(window);
 }
 
 }  // namespace rc

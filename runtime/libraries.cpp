@@ -1,13 +1,13 @@
 #include "runtime/libraries.h"
 
-#include "runtime/units/native_controls.h"
-#include "runtime/units/unit_host.h"
-#include "runtime/units/window.h"
 #include "runtime/units/label.h"
+#include "runtime/units/native_controls.h"
 #include "runtime/units/pic_box.h"
 #include "runtime/units/splitter_bar.h"
 #include "runtime/units/super_btn.h"
 #include "runtime/units/trans_label.h"
+#include "runtime/units/unit_host.h"
+#include "runtime/units/window.h"
 
 namespace rc {
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/program.h"
 #include "runtime/library.h"
 
 namespace rc {

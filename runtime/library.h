@@ -52,6 +52,18 @@ enum : uint16_t {
   kKindColour = uint16_t(props::Kind::kColour),
   kKindColour2 = uint16_t(props::Kind::kColour2),
   kKindColour3 = uint16_t(props::Kind::kColour3),
+  // Kinds no unit type of this runtime declares, named by how their values travel (property
+  // access): as texts, as byte blocks, or as integers like every kind not named here.
+  kKindText1007 = 1007,
+  kKindText1008 = 1008,
+  kKindText1016 = 1016,
+  kKindText1018 = 1018,
+  kKindInteger1019 = 1019,
+  kKindText1020 = 1020,
+  kKindInteger1021 = 1021,
+  kKindInteger1022 = 1022,
+  kKindBytes1023 = 1023,
+  kKindBytes1024 = 1024,
 };
 
 // Codes a library sends to the runtime's notify function, with (code, v1, v2). The entry

@@ -11,6 +11,9 @@ namespace rc {
 
 namespace {
 
+// The system's own timer message (the caret's blink), which no program sees in its handlers.
+constexpr UINT kSystemTimerMessage = 0x0118;
+
 // Messages after which idle work is not due again: paints, the caret blink timer and mouse
 // moves that did not move.
 bool StartsIdle(const MSG& msg) {
@@ -22,7 +25,7 @@ bool StartsIdle(const MSG& msg) {
     last_msg = msg.message;
     return true;
   }
-  return msg.message != WM_PAINT && msg.message != 0x0118;
+  return msg.message != WM_PAINT && msg.message != kSystemTimerMessage;
 }
 
 }  // namespace

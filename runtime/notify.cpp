@@ -1,9 +1,9 @@
 // The frame's notify function: what a library asks of the runtime by code (library.h).
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/events.h"
-#include "runtime/units/unit_host.h"
 #include "runtime/runtime.h"
 #include "runtime/unit_registry.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/window_loader.h"
 
 namespace rc {

@@ -5,7 +5,7 @@
 #include <ole2.h>
 #include <winsock2.h>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/dll_commands.h"
 #include "runtime/runtime.h"
 

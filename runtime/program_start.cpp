@@ -1,7 +1,7 @@
 // The process start and the program module's read-only data.
 #include <cstring>
 
-#include "commands/runtime_error.h"
+#include "base/runtime_error.h"
 #include "runtime/runtime.h"
 
 namespace rc {

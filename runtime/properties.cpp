@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/draw/font.h"
 #include "runtime/runtime.h"
 #include "runtime/unit_registry.h"
@@ -76,12 +76,12 @@ uint16_t KindOf(uint32_t type_code, int32_t index) {
 }
 
 bool IsTextKind(uint16_t kind) {
-  return kind == kKindText || kind == 1007 || kind == 1008 || kind == 1016 || kind == 1018 ||
-         kind == 1020;
+  return kind == kKindText || kind == kKindText1007 || kind == kKindText1008 ||
+         kind == kKindText1016 || kind == kKindText1018 || kind == kKindText1020;
 }
 bool IsBytesKind(uint16_t kind) {
   return kind == kKindPicture || kind == kKindIcon || kind == kKindCursor || kind == kKindSound ||
-         kind == 1023 || kind == 1024;
+         kind == kKindBytes1023 || kind == kKindBytes1024;
 }
 
 uint64_t Bits(double d) {

@@ -5,10 +5,10 @@
 
 #include <ole2.h>
 
-#include "commands/values.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "forms/form_table.h"
 #include "runtime/dll_commands.h"
-#include "runtime/text_w.h"
 #include "runtime/window_loader.h"
 
 namespace rc {

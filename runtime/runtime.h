@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/program.h"
 #include "runtime/command_host.h"
 #include "runtime/library.h"
-#include "runtime/program.h"
 
 namespace rc {
 

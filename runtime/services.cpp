@@ -5,10 +5,10 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "commands/values.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "forms/byte_cursor.h"
-#include "commands/values.h"
+#include "base/byte_cursor.h"
+#include "base/values.h"
 #include "runtime/events.h"
 #include "runtime/runtime.h"
 #include "runtime/unit_registry.h"

@@ -6,7 +6,8 @@
 #   wcore    the portable core tests built for Windows, under Wine
 #   win      Windows-side unit tests, under Wine
 #   e2e      end-to-end scenarios that start real programs and drive their windows, under Wine
-#   shell    checks of the Wine environment itself
+#   shell    checks of the Wine environment itself, of the sound files and of the floors
+#            the sources include along
 #   readonly the program started from read-only folders (its own Wine session in a private
 #            mount namespace): the skin library goes to the user's folder, nothing is written
 #   robust   bad input and faults (class list files, sound files, the skin library, update
@@ -35,7 +36,7 @@ while [ $# -gt 0 ]; do
     --no-setup) do_setup=0; shift ;;
     --no-build) do_build=0; shift ;;
     --long) export ROBUST_LONG=1; shift ;;
-    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -192,6 +193,13 @@ if [ $NEED_WINE = 1 ]; then
       sf=$((sf + 1)); echo "shell: an executable needs a mingw runtime DLL"
     else
       sp=$((sp + 1))
+    fi
+    # Every include of the sources runs down the floors (docs/architecture.md): no unit type
+    # reaching into the frame, no application code into the runtime.
+    if python3 "$ROOT/scripts/check_floors.py" "$ROOT"; then
+      sp=$((sp + 1))
+    else
+      sf=$((sf + 1)); echo "shell: an include runs against the floors"
     fi
     # The sound files beside the program, measured (length, level, no click at the loop point,
     # an alarm that decodes and sounds), then made once more: the same bytes.

@@ -4,7 +4,7 @@
     embed_blocks.py --dll SkinH_EL.dll --out DIR SKIN...
 
 Each file becomes a stored byte block (a 32-bit 1, a 32-bit length n, then the n bytes), the
-layout the runtime's byte blocks have (commands/values.h). The symbols are those of
+layout the runtime's byte blocks have (base/values.h). The symbols are those of
 skin/skin_blocks.h; the skins are numbered in the order given. The blocks are constant data, so
 they land in the program's read-only section, which the runtime registers as constants.
 """

@@ -1,5 +1,5 @@
 // The skin library image and the skins as the program carries them: stored byte blocks
-// ({32-bit 1, 32-bit length n, n bytes}, see commands/values.h) in the read-only data.
+// ({32-bit 1, 32-bit length n, n bytes}, see base/values.h) in the read-only data.
 // The sources come from rollcall_skin_blocks() (cmake/SkinBlocks.cmake).
 #pragma once
 

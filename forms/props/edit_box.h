@@ -25,8 +25,8 @@ inline constexpr Property kSpinMaximum{23, Kind::kInteger, "spin_maximum"};
 inline constexpr Property kSelectionStart{24, Kind::kInteger, "selection_start"};
 inline constexpr Property kSelectionLength{25, Kind::kInteger, "selection_length"};
 inline constexpr Property kSelectedText{26, Kind::kText, "selected_text"};
-inline constexpr Property kProperty27{27, Kind::kText, "property_27"};
-inline constexpr Property kProperty28{28, Kind::kText, "property_28"};
+inline constexpr Property kDataBinding1{27, Kind::kText, "data_binding_1"};
+inline constexpr Property kDataBinding2{28, Kind::kText, "data_binding_2"};
 
 // The type's own properties in index order, from index 8.
 inline constexpr Property kOwn[] = {kContent,          kBorder,         kTextColour,
@@ -35,7 +35,7 @@ inline constexpr Property kOwn[] = {kContent,          kBorder,         kTextCol
                                     kAlignment,        kInputMode,      kPasswordCharacter,
                                     kLetterCase,       kSpinControl,    kSpinMinimum,
                                     kSpinMaximum,      kSelectionStart, kSelectionLength,
-                                    kSelectedText,     kProperty27,     kProperty28};
+                                    kSelectedText,     kDataBinding1,   kDataBinding2};
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::edit_box

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
 #include "runtime/draw/decode.h"
 
 namespace rc::draw {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "forms/byte_cursor.h"
-#include "runtime/text_w.h"
+#include "base/byte_cursor.h"
+#include "base/text_w.h"
 
 namespace rc::draw {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/text_w.h"
+#include "base/text_w.h"
 
 namespace rc::draw {
 

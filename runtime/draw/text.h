@@ -1,5 +1,5 @@
 // Drawing GBK texts: the program keeps its texts in code page 936 and converts them at the
-// window-system boundary (runtime/text_w.h), so that they come out right whatever the system's
+// window-system boundary (base/text_w.h), so that they come out right whatever the system's
 // ANSI code page is.
 #pragma once
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/text_w.h"
 #include "runtime/draw/colour.h"
-#include "runtime/text_w.h"
 
 namespace rc {
 

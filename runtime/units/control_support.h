@@ -20,7 +20,7 @@
 #include <cstring>
 #include <string>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "forms/props/property.h"
 #include "forms/type_data.h"
 #include "runtime/draw/font.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/text_w.h"
+#include "base/text_w.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
@@ -323,11 +323,11 @@ int EditBoxUnit::Changed(int32_t index, const PropertyValue& value) {
     case Own(prop::kSelectedText):
       ReplaceSelection(value);
       return 0;
-    case Own(prop::kProperty27):
-      StoreText(&data_.p27, value);
+    case Own(prop::kDataBinding1):
+      StoreText(&data_.data_binding_1, value);
       return 0;
-    case Own(prop::kProperty28):
-      StoreText(&data_.p28, value);
+    case Own(prop::kDataBinding2):
+      StoreText(&data_.data_binding_2, value);
       return 0;
     default:
       return 0;
@@ -397,11 +397,11 @@ int EditBoxUnit::Get(int32_t index, PropertyValue* out) {
       TextValue(selected_text_, out);
       return 1;
     }
-    case Own(prop::kProperty27):
-      TextValue(data_.p27, out);
+    case Own(prop::kDataBinding1):
+      TextValue(data_.data_binding_1, out);
       return 1;
-    case Own(prop::kProperty28):
-      TextValue(data_.p28, out);
+    case Own(prop::kDataBinding2):
+      TextValue(data_.data_binding_2, out);
       return 1;
     default:
       return 0;

@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
+#include "base/text_w.h"
 #include "runtime/draw/bitmap.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
 #include "runtime/draw/picture.h"
-#include "runtime/text_w.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/drawn_unit.h"
 #include "runtime/units/unit_window.h"
@@ -274,10 +274,10 @@ int Label::Changed(int32_t index, const PropertyValue& value) {
       SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
       break;
     case Own(prop::kDataBinding1):
-      StoreText(&d.p27, value);
+      StoreText(&d.data_binding_1, value);
       break;
     case Own(prop::kDataBinding2):
-      StoreText(&d.p28, value);
+      StoreText(&d.data_binding_2, value);
       break;
     default:
       break;
@@ -317,10 +317,10 @@ int Label::Get(int32_t index, PropertyValue* out) const {
       BytesValue(d.background_picture, out);
       return 1;
     case Own(prop::kDataBinding1):
-      TextValue(d.p27, out);
+      TextValue(d.data_binding_1, out);
       return 1;
     case Own(prop::kDataBinding2):
-      TextValue(d.p28, out);
+      TextValue(d.data_binding_2, out);
       return 1;
     default:
       return NumberValue(numbers, index, out) ? 1 : 0;

@@ -3,11 +3,11 @@
 // SetVolume reach through the unit reference they are given.
 #include <memory>
 
-#include "commands/library_commands.h"
+#include "library_commands/commands.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
-#include "runtime/units/unit_window.h"
 #include "runtime/units/unit_host.h"
+#include "runtime/units/unit_window.h"
 
 namespace rc {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
+#include "base/text_w.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
-#include "runtime/text_w.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/drawn_unit.h"
 #include "runtime/units/unit_window.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "runtime/text_w.h"
+#include "base/text_w.h"
 #include "runtime/units/unit_host.h"
 
 namespace rc {

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "commands/audio_format.h"
-#include "commands/values.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "forms/type_data.h"
+#include "library_commands/audio_format.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/picture.h"
-#include "runtime/text_w.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/unit_host.h"
 #include "runtime/units/unit_window.h"

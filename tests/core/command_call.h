@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/values.h"
 
 namespace rc::test {
 

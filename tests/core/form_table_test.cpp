@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/routines.h"
 #include "forms/form_table.h"
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "tests/core/form_test_util.h"
 

@@ -33,20 +33,20 @@ TEST(TypeDataTest, NoTypeDataGivesTheTypeDefaults) {
 TEST(TypeDataTest, EditBoxTextsTwentySevenAndTwentyEightComeWithVersionTwo) {
   EditBoxData v2;
   v2.content = "0";
-  v2.p27 = "甲";
-  v2.p28 = "乙";
+  v2.data_binding_1 = "甲";
+  v2.data_binding_2 = "乙";
   EditBoxData v1 = v2;
   v1.version = 1;
   const Bytes b1 = WriteTypeDataAs(v1);
   const Bytes b2 = WriteTypeDataAs(v2);
-  EXPECT_EQ(b2.size(), b1.size() + 4 + v2.p27.size() + 4 + v2.p28.size())
+  EXPECT_EQ(b2.size(), b1.size() + 4 + v2.data_binding_1.size() + 4 + v2.data_binding_2.size())
       << "version 2 adds two counted texts";
   EditBoxData r1, r2;
   ASSERT_EQ(ParseBytes(b1, &r1), TypeDataStatus::kOk);
   ASSERT_EQ(ParseBytes(b2, &r2), TypeDataStatus::kOk);
-  EXPECT_EQ(r1.p27, "") << "version 1 stores no text 27";
-  EXPECT_EQ(r2.p27, "甲");
-  EXPECT_EQ(r2.p28, "乙");
+  EXPECT_EQ(r1.data_binding_1, "") << "version 1 stores no text 27";
+  EXPECT_EQ(r2.data_binding_1, "甲");
+  EXPECT_EQ(r2.data_binding_2, "乙");
   EXPECT_EQ(r1.content, "0");
 }
 

@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/routines.h"
 #include "forms/form_table.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "program_routine_names.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "commands/audio_format.h"
+#include "library_commands/audio_format.h"
 
 namespace {
 

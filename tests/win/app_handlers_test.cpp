@@ -10,9 +10,9 @@
 
 #include "app/face.h"
 #include "app_forms.h"
+#include "base/program.h"
 #include "commands/core_commands.h"
 #include "forms/props/property.h"
-#include "runtime/program.h"
 
 namespace app {
 void OnRollButtonClick(Event&);

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/routines.h"
+#include "base/values.h"
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "runtime/libraries.h"
 #include "runtime/properties.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "base/text_w.h"
 #include "commands/core_commands.h"
-#include "runtime/text_w.h"
 #include "tests/core/command_call.h"
 #include "tests/win/core_test_util.h"
 

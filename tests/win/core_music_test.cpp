@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/program.h"
 #include "commands/core_commands.h"
 #include "commands/core_win.h"
-#include "commands/music_player.h"
-#include "runtime/program.h"
+#include "library_commands/music_player.h"
 #include "runtime/runtime.h"
 #include "tests/core/command_call.h"
 #include "tests/win/core_test_util.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "commands/values.h"
-#include "runtime/text_w.h"
+#include "base/text_w.h"
+#include "base/values.h"
 
 namespace rc::test {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/routines.h"
 #include "commands/core_commands.h"
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "runtime/libraries.h"
 #include "runtime/runtime.h"

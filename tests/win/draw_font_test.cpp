@@ -1,8 +1,8 @@
 // Fonts made from stored LOGFONTA records, and the element rules of the font property.
 #include <cstring>
 
+#include "base/text_w.h"
 #include "runtime/draw/font.h"
-#include "runtime/text_w.h"
 #include "tests/win/draw_support.h"
 
 namespace rc::draw::test {

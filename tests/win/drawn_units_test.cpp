@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/properties.h"
 #include "tests/win/draw_support.h"
 #include "tests/win/drawn_units_support.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "runtime/draw/font.h"
 #include "runtime/properties.h"
-#include "runtime/text_w.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 #include "tests/win/units_test_forms.h"

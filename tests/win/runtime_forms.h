@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/routines.h"
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 
 namespace rc::test {

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/program.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "runtime/dll_commands.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
-#include "runtime/program.h"
 #include "runtime/properties.h"
 #include "runtime/runtime.h"
 #include "runtime/services.h"
-#include "runtime/text_w.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 #include "tests/win/runtime_forms.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
 #include "runtime/properties.h"

@@ -1,6 +1,6 @@
 // The SysVolume unit: nothing on screen, and the library commands OpenVolumeLine and SetVolume
 // reach its mixer access through the unit reference (window id, unit id).
-#include "commands/library_commands.h"
+#include "library_commands/commands.h"
 #include "tests/win/control_units.h"
 
 namespace rc::test {

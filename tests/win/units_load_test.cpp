@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
+#include "base/values.h"
 #include "runtime/properties.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"

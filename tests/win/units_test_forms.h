@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/routines.h"
 #include "forms/form_writer.h"
-#include "forms/routines.h"
 #include "forms/type_data.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"

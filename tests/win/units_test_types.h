@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "commands/values.h"
-#include "forms/byte_cursor.h"
+#include "base/byte_cursor.h"
+#include "base/text_w.h"
+#include "base/values.h"
 #include "runtime/library.h"
 #include "runtime/runtime.h"
-#include "runtime/text_w.h"
 #include "runtime/units/unit_window.h"
 
 namespace rc::test {

@@ -12,9 +12,9 @@
 
 #include <string>
 
+#include "base/program.h"
 #include "commands/core_commands.h"
 #include "runtime/libraries.h"
-#include "runtime/program.h"
 #include "runtime/runtime.h"
 #include "tests/win/runtime_forms.h"
 

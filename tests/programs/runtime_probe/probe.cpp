@@ -22,11 +22,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/program.h"
+#include "base/text_w.h"
 #include "runtime/dll_commands.h"
 #include "runtime/libraries.h"
-#include "runtime/program.h"
 #include "runtime/runtime.h"
-#include "runtime/text_w.h"
 #include "tests/win/runtime_forms.h"
 
 namespace {

@@ -19,9 +19,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/program.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
-#include "runtime/program.h"
 #include "runtime/runtime.h"
 #include "tests/win/units_test_types.h"
 

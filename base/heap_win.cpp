@@ -1,6 +1,6 @@
 // Runtime values come from the process heap, the heap that support libraries and DLLs sharing
 // blocks with the program also use.
-#include "commands/heap.h"
+#include "base/heap.h"
 
 #include <windows.h>
 

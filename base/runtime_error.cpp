@@ -1,4 +1,4 @@
-#include "commands/runtime_error.h"
+#include "base/runtime_error.h"
 
 #include <cstdio>
 #include <cstdlib>

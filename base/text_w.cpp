@@ -1,4 +1,4 @@
-#include "runtime/text_w.h"
+#include "base/text_w.h"
 
 #include <windows.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/library_commands.h"
-#include "commands/values.h"
+#include "base/values.h"
+#include "library_commands/commands.h"
 
 namespace rc {
 namespace {

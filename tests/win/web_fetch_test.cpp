@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "commands/library_commands.h"
-#include "commands/values.h"
+#include "base/values.h"
+#include "library_commands/commands.h"
 
 namespace rc {
 namespace {

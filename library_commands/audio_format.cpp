@@ -1,4 +1,4 @@
-#include "commands/audio_format.h"
+#include "library_commands/audio_format.h"
 
 #include <algorithm>
 #include <cstring>

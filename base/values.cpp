@@ -1,5 +1,5 @@
 // Layout helpers and the text helpers of application expressions.
-#include "commands/values.h"
+#include "base/values.h"
 
 #include <cstdarg>
 #include <vector>

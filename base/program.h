@@ -32,10 +32,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "commands/values.h"
-#include "runtime/library.h"
+#include "base/values.h"
 
 namespace rc {
+
+// A support library (runtime/library.h); the program header names the libraries it uses.
+struct LibraryDescriptor;
 
 // Thirteen words, read once by InitRuntime.
 struct ProgramHeader {
@@ -43,7 +45,7 @@ struct ProgramHeader {
   uint32_t reserved;
   uint32_t last_id;  // the id counter starts above it
   // Handler offsets in the form data count from here: the address of the application's routine
-  // table (forms/routines.h), which ends with a null routine.
+  // table (base/routines.h), which ends with a null routine.
   uintptr_t code_base;
   const uint8_t* constant_data;
   uint32_t constant_size;  // 0: none
@@ -93,6 +95,11 @@ struct EntryPoints {
 };
 
 extern const EntryPoints kEntryPoints;
+
+// The runtime's six support libraries in the order of this program's library table (core,
+// extended user interface one and two, internet, application interface, multimedia), for a
+// program header.
+extern const LibraryDescriptor* const kStandardLibraries[6];
 
 // The program module's read-only data section, where the application's literal texts and byte
 // blocks lie: what a program header names as its constant data.

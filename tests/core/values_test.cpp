@@ -1,5 +1,5 @@
 // Value layouts, the memory entry points, the copy helpers and the expression text helpers.
-#include "commands/values.h"
+#include "base/values.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "commands/runtime_error.h"
+#include "base/runtime_error.h"
 #include "tests/core/command_call.h"
 
 #if defined(__has_feature)

@@ -8,7 +8,7 @@
 // Every waveOut call of a pipeline is made on its output thread, pause and resume included (they
 // are handed over through a flag and the wake event). Wine's PulseAudio driver was seen to crash
 // now and then when one thread paused a device that another was writing to and resetting.
-#include "commands/music_player.h"
+#include "library_commands/music_player.h"
 
 #include <mmsystem.h>
 #include <mmreg.h>

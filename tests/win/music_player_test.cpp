@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "commands/library_commands.h"
-#include "commands/music_player.h"
+#include "library_commands/commands.h"
+#include "library_commands/music_player.h"
 #include "tests/win/music_test_util.h"
 
 namespace rc {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "commands/audio_format.h"
+#include "library_commands/audio_format.h"
 
 namespace rc {
 

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "commands/library_commands.h"
-#include "commands/music_player.h"
+#include "library_commands/commands.h"
+#include "library_commands/music_player.h"
 
 namespace rc {
 

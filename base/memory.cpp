@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "commands/heap.h"
-#include "commands/runtime_error.h"
-#include "commands/values.h"
+#include "base/heap.h"
+#include "base/runtime_error.h"
+#include "base/values.h"
 
 namespace rc {
 

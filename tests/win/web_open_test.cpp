@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "commands/library_commands.h"
-#include "commands/values.h"
+#include "base/values.h"
+#include "library_commands/commands.h"
 
 namespace rc {
 namespace {

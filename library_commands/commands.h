@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/values.h"
+#include "base/values.h"
 
 namespace rc {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "commands/library_commands.h"
+#include "library_commands/commands.h"
 
 namespace rc {
 
