@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/draw/bitmap.h"
+
 namespace rc::draw {
 
 COLORREF ResolveColour(uint32_t stored) {
@@ -62,6 +64,46 @@ RECT DrawGradientFrame(HDC dc, const RECT& rect, int width, const GradientStops&
   if (inner.right < inner.left) inner.right = inner.left;
   if (inner.bottom < inner.top) inner.bottom = inner.top;
   return inner;
+}
+
+double GradientPosition(int mode, double fx, double fy) {
+  switch (mode) {
+    case 1:
+      return fx;
+    case 2:
+      return fy;
+    case 3:
+      return 1 - std::fabs(2 * fx - 1);
+    case 4:
+      return 1 - std::fabs(2 * fy - 1);
+    case 5:
+      return (fx + fy) / 2;
+    case 6:
+      return (1 - fx + fy) / 2;
+    case 7:
+      return 1 - std::max(std::fabs(2 * fx - 1), std::fabs(2 * fy - 1));
+    default: {
+      const double dx = 2 * fx - 1, dy = 2 * fy - 1;
+      return std::min(1.0, std::sqrt((dx * dx + dy * dy) / 2));
+    }
+  }
+}
+
+void FillGradient(HDC dc, const RECT& area, int mode, const GradientStops& stops) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
+  if (mode <= 0 || stops.count == 0 || w <= 0 || h <= 0) return;
+  Bitmap pixels = Bitmap::Create(w, h);
+  if (pixels.empty()) return;
+  for (int y = 0; y < h; ++y) {
+    uint32_t* row = pixels.row(y);
+    for (int x = 0; x < w; ++x) {
+      COLORREF c = GradientAt(stops, GradientPosition(mode, (x + 0.5) / w, (y + 0.5) / h));
+      row[x] = 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) |
+               GetBValue(c);
+    }
+  }
+  MemoryDc source(dc, pixels.handle());
+  if (source) BitBlt(dc, area.left, area.top, w, h, source.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace rc::draw

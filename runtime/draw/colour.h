@@ -34,4 +34,16 @@ COLORREF GradientAt(const GradientStops& stops, double t);
 // when the frame was drawn (possibly empty), rect itself when not.
 RECT DrawGradientFrame(HDC dc, const RECT& rect, int width, const GradientStops& stops);
 
+// Where a pixel (fx, fy, each 0 to 1 across the area) lies on a gradient fill, from the first
+// stop (0) to the last (1), by the fill's mode:
+//   1 left to right              2 top to bottom
+//   3 both sides to the middle    4 top and bottom to the middle
+//   5 top-left to bottom-right    6 top-right to bottom-left
+//   7 edges to the centre, in rectangular rings   8 centre to the corners, in ellipses
+constexpr int kLastGradientMode = 8;
+double GradientPosition(int mode, double fx, double fy);
+// Fills `area` with the gradient of `mode` through the stops, each pixel taking the colour at
+// its centre. Nothing is drawn for a mode of 0 or less, no stops or an empty area.
+void FillGradient(HDC dc, const RECT& area, int mode, const GradientStops& stops);
+
 }  // namespace rc::draw

@@ -26,10 +26,14 @@ FrameStyles BorderFrame(int32_t border) {
 }
 
 void ApplyBorderFrame(HWND hwnd, int32_t border) {
-  FrameStyles frame = BorderFrame(border);
-  SetStyleBits(hwnd, WS_DLGFRAME | WS_BORDER, frame.style);
+  ApplyFrameStyles(hwnd, BorderFrame(border), WS_DLGFRAME | WS_BORDER,
+                   WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
+}
+
+void ApplyFrameStyles(HWND hwnd, const FrameStyles& frame, DWORD style_mask, DWORD ex_mask) {
+  SetStyleBits(hwnd, style_mask, frame.style);
   DWORD ex = DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE));
-  ex = (ex & ~DWORD(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) | frame.ex_style;
+  ex = (ex & ~ex_mask) | frame.ex_style;
   SetWindowLongW(hwnd, GWL_EXSTYLE, LONG(ex));
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);

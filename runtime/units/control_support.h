@@ -139,6 +139,9 @@ struct FrameStyles {
 FrameStyles BorderFrame(int32_t border);
 // Replaces the frame styles of a live control and has the frame drawn anew.
 void ApplyBorderFrame(HWND hwnd, int32_t border);
+// Replaces the style bits of `style_mask` and the extended ones of `ex_mask` of a live window by
+// those of `frame` and has the frame drawn anew.
+void ApplyFrameStyles(HWND hwnd, const FrameStyles& frame, DWORD style_mask, DWORD ex_mask);
 
 // Sets or clears style bits of a live window; true when they changed.
 bool SetStyleBits(HWND hwnd, DWORD mask, DWORD bits);

@@ -1,12 +1,10 @@
 #include "runtime/units/label.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 #include <utility>
 
 #include "base/text_w.h"
-#include "runtime/draw/bitmap.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
 #include "runtime/draw/picture.h"
@@ -27,7 +25,6 @@ constexpr wchar_t kClassName[] = L"Label";
 
 constexpr int kGradientFrameBorder = 6;
 constexpr int kLastBorder = 6;
-constexpr int kLastGradientMode = 8;
 // Frame widths written through the property are at least this; stored forms may hold
 // narrower ones, which are drawn as they are.
 constexpr int32_t kMinFrameWidth = 5;
@@ -40,52 +37,11 @@ struct LabelState {
   draw::Picture picture;  // decoded whenever data.background_picture changes; empty if it cannot
 };
 
-// Where a pixel lies on a gradient background, from the first colour (0) to the last (1):
-//   1 left to right              2 top to bottom
-//   3 both sides to the middle    4 top and bottom to the middle
-//   5 top-left to bottom-right    6 top-right to bottom-left
-//   7 edges to the centre, in rectangular rings   8 centre to the corners, in ellipses
-double GradientPosition(int mode, double fx, double fy) {
-  switch (mode) {
-    case 1:
-      return fx;
-    case 2:
-      return fy;
-    case 3:
-      return 1 - std::fabs(2 * fx - 1);
-    case 4:
-      return 1 - std::fabs(2 * fy - 1);
-    case 5:
-      return (fx + fy) / 2;
-    case 6:
-      return (1 - fx + fy) / 2;
-    case 7:
-      return 1 - std::max(std::fabs(2 * fx - 1), std::fabs(2 * fy - 1));
-    default: {
-      const double dx = 2 * fx - 1, dy = 2 * fy - 1;
-      return std::min(1.0, std::sqrt((dx * dx + dy * dy) / 2));
-    }
-  }
-}
-
 void PaintGradientBackground(HDC dc, const RECT& area, const forms::LabelData& data) {
-  const int w = area.right - area.left, h = area.bottom - area.top;
-  draw::GradientStops stops =
-      draw::PickGradientStops(data.gradient_colour1, data.gradient_colour2, data.gradient_colour3);
-  if (data.gradient_mode <= 0 || stops.count == 0 || w <= 0 || h <= 0) return;
-  draw::Bitmap pixels = draw::Bitmap::Create(w, h);
-  if (pixels.empty()) return;
-  const int mode = std::min(data.gradient_mode, kLastGradientMode);
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = pixels.row(y);
-    for (int x = 0; x < w; ++x) {
-      COLORREF c = draw::GradientAt(stops, GradientPosition(mode, (x + 0.5) / w, (y + 0.5) / h));
-      row[x] = 0xFF000000u | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) |
-               GetBValue(c);
-    }
-  }
-  draw::MemoryDc source(dc, pixels.handle());
-  if (source) BitBlt(dc, area.left, area.top, w, h, source.get(), 0, 0, SRCCOPY);
+  if (data.gradient_mode <= 0) return;
+  draw::FillGradient(
+      dc, area, std::min(data.gradient_mode, draw::kLastGradientMode),
+      draw::PickGradientStops(data.gradient_colour1, data.gradient_colour2, data.gradient_colour3));
 }
 
 // The caption inside `area`: broken at line breaks (and, with word wrap, at word boundaries),
@@ -253,7 +209,7 @@ int Label::Changed(int32_t index, const PropertyValue& value) {
       SetLook(&d.picture_mode, ClampTo(value.i, 0, 2));
       break;
     case Own(prop::kGradientBackgroundMode):
-      SetLook(&d.gradient_mode, ClampTo(value.i, 0, kLastGradientMode));
+      SetLook(&d.gradient_mode, ClampTo(value.i, 0, draw::kLastGradientMode));
       break;
     case Own(prop::kGradientBackgroundColour1):
       SetLook(&d.gradient_colour1, colour);

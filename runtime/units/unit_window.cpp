@@ -151,9 +151,9 @@ bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool
   return ran;
 }
 
-bool UnitWindow::ShowOwnCursor(WPARAM wp, LPARAM lp) const {
-  if (reinterpret_cast<HWND>(wp) != hwnd_ || LOWORD(lp) != HTCLIENT) return false;
-  HCURSOR cursor = Host().UnitCursor(window_id_, unit_id_);
+bool ShowRecordCursor(const UnitObject* unit, WPARAM wp, LPARAM lp) {
+  if (reinterpret_cast<HWND>(wp) != unit->hwnd() || LOWORD(lp) != HTCLIENT) return false;
+  HCURSOR cursor = Host().UnitCursor(unit->window_id(), unit->unit_id());
   if (cursor == nullptr) return false;
   SetCursor(cursor);
   return true;
@@ -181,7 +181,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   }
   UnitWindow* unit = FromHwnd(hwnd);
   if (unit == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_SETCURSOR && unit->ShowOwnCursor(wp, lp)) return TRUE;
+  if (msg == WM_SETCURSOR && ShowRecordCursor(unit, wp, lp)) return TRUE;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
     LRESULT r = unit->Handle(msg, wp, lp);
     // The handler of the focus event may destroy the unit; the event is raised only while it

@@ -31,6 +31,10 @@ constexpr UINT kReflectBase = 0x2000;
 // `*result` set when the message was one of the reflected kinds and a unit's child took it.
 bool ReflectNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
+// WM_SETCURSOR of a unit's native window (wp, lp as the message has them): over the client
+// area, the mouse cursor of the unit's record, when it has one, is set; true then.
+bool ShowRecordCursor(const UnitObject* unit, WPARAM wp, LPARAM lp);
+
 // A unit whose native window is a standard control ("BUTTON", "EDIT", ...) or a window of a
 // runtime-registered class. The object is found from its window through the runtime's table of
 // unit windows, entered right after creation (standard classes) or on WM_NCCREATE (runtime
@@ -75,8 +79,6 @@ class UnitWindow : public UnitObject {
   virtual void OnDestroyed() {}
 
  private:
-  // WM_SETCURSOR: true when the record's own cursor was set.
-  bool ShowOwnCursor(WPARAM wp, LPARAM lp) const;
   static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
 };

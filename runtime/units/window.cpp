@@ -3,18 +3,16 @@
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "base/text_w.h"
-#include "base/values.h"
 #include "forms/type_data.h"
-#include "library_commands/audio_format.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/picture.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/unit_host.h"
 #include "runtime/units/unit_window.h"
+#include "runtime/units/window_music.h"
 
 namespace rc {
 
@@ -64,102 +62,6 @@ draw::PictureLayout BackgroundLayout(int mode) {
       return draw::PictureLayout::kTile;
   }
 }
-
-bool IsWave(const forms::Bytes& b) {
-  return b.size() > 12 && std::memcmp(b.data(), "RIFF", 4) == 0 &&
-         std::memcmp(b.data() + 8, "WAVE", 4) == 0;
-}
-bool IsMidi(const forms::Bytes& b) {
-  if (b.size() > 14 && std::memcmp(b.data(), "MThd", 4) == 0) return true;
-  return b.size() > 12 && std::memcmp(b.data(), "RIFF", 4) == 0 &&
-         std::memcmp(b.data() + 8, "RMID", 4) == 0;
-}
-
-// The window that plays wave music now. Wave sounds of the process share one output: a window
-// stops only the sound it started itself.
-const void* g_wave_owner = nullptr;
-
-// Background music of a window: wave data as a wave sound from memory, MIDI data as a MIDI
-// sequence through the MCI sequencer (which needs a file). Play count 0 loops, 1 plays once,
-// 2 does not play.
-class WindowMusic {
- public:
-  ~WindowMusic() { Stop(); }
-
-  void Start(HWND owner, const forms::Bytes& bytes, int play_count) {
-    Stop();
-    if (play_count == 2 || bytes.empty()) return;
-    loop_ = play_count == 0;
-    if (IsWave(bytes)) {
-      // The system's player reads a wave from memory as far as its header says: a file cut
-      // short made it read past the bytes and brought the program down.
-      const uint8_t* wave = bytes.data();
-      switch (audio::MakePlayableWave(bytes.data(), bytes.size(), &rewritten_)) {
-        case audio::WaveCheck::kRefused:
-          return;
-        case audio::WaveCheck::kRewritten:
-          wave = rewritten_.data();
-          break;
-        case audio::WaveCheck::kAsIs:
-          break;
-      }
-      DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (loop_ ? SND_LOOP : 0);
-      if (PlaySoundW(reinterpret_cast<LPCWSTR>(wave), nullptr, flags)) g_wave_owner = this;
-    } else if (IsMidi(bytes)) {
-      StartMidi(owner, bytes);
-    }
-  }
-
-  void Stop() {
-    if (g_wave_owner == this) {
-      PlaySoundW(nullptr, nullptr, 0);
-      g_wave_owner = nullptr;
-    }
-    rewritten_ = {};
-    if (!alias_.empty()) {
-      mciSendStringW((L"close " + alias_).c_str(), nullptr, 0, nullptr);
-      alias_.clear();
-    }
-    if (!file_.empty()) {
-      DeleteFileW(file_.c_str());
-      file_.clear();
-    }
-  }
-
-  // MM_MCINOTIFY: a looping MIDI sequence starts again when it has played to its end.
-  void OnNotify(HWND owner, WPARAM wp) {
-    if (wp == MCI_NOTIFY_SUCCESSFUL && loop_ && !alias_.empty()) Play(owner);
-  }
-
- private:
-  void StartMidi(HWND owner, const forms::Bytes& bytes) {
-    wchar_t dir[MAX_PATH];
-    wchar_t path[MAX_PATH];
-    if (GetTempPathW(MAX_PATH, dir) == 0 || GetTempFileNameW(dir, L"rcm", 0, path) == 0) return;
-    file_ = path;
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(f);
-    if (!ok) return;
-    std::wstring alias = L"rcmusic" + std::to_wstring(reinterpret_cast<uintptr_t>(this));
-    std::wstring open = L"open \"" + file_ + L"\" type sequencer alias " + alias;
-    if (mciSendStringW(open.c_str(), nullptr, 0, nullptr) != 0) return;
-    alias_ = alias;
-    Play(owner);
-  }
-
-  void Play(HWND owner) {
-    mciSendStringW((L"play " + alias_ + L" from 0 notify").c_str(), nullptr, 0, owner);
-  }
-
-  bool loop_ = false;
-  std::vector<uint8_t> rewritten_;  // what plays, when the wave had to be put right
-  std::wstring alias_;
-  std::wstring file_;
-};
 
 class WindowUnit : public UnitObject {
  public:
@@ -341,12 +243,7 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       EraseBackground(reinterpret_cast<HDC>(wp));
       return 1;
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wp) == hwnd && LOWORD(lp) == HTCLIENT) {
-        if (HCURSOR cursor = Host().UnitCursor(window_id_, unit_id_)) {
-          SetCursor(cursor);
-          return TRUE;
-        }
-      }
+      if (ShowRecordCursor(this, wp, lp)) return TRUE;
       break;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
@@ -435,13 +332,7 @@ void WindowUnit::SetTopmost(bool on) {
 }
 
 void WindowUnit::ApplyFrame() {
-  FrameStyles frame = FrameStylesOf(data_);
-  DWORD style = DWORD(GetWindowLongW(hwnd_, GWL_STYLE));
-  DWORD ex_style = DWORD(GetWindowLongW(hwnd_, GWL_EXSTYLE));
-  SetWindowLongW(hwnd_, GWL_STYLE, LONG((style & ~kFrameStyles) | frame.style));
-  SetWindowLongW(hwnd_, GWL_EXSTYLE, LONG((ex_style & ~kFrameExStyles) | frame.ex_style));
-  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyFrameStyles(hwnd_, FrameStylesOf(data_), kFrameStyles, kFrameExStyles);
 }
 
 void WindowUnit::ApplyIcons() {
@@ -634,11 +525,7 @@ int WindowUnit::Get(int32_t index, PropertyValue* out) {
 }
 
 void* WindowUnit::Save(uint32_t* size) const {
-  forms::Bytes bytes = forms::WriteTypeDataAs(data_);
-  void* block = AllocMem(bytes.size());
-  if (!bytes.empty()) std::memcpy(block, bytes.data(), bytes.size());
-  if (size != nullptr) *size = uint32_t(bytes.size());
-  return block;
+  return SaveTypeData(data_, size);
 }
 
 // The window's message pre-translation, for every message to the window or one of its units:
