@@ -38,21 +38,7 @@ winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 passed=0 failed=0
 count() {  # xml: adds its passed and failed cases
   local p f
-  read -r p f < <(python3 - "$1" <<'PY'
-import sys, xml.etree.ElementTree as ET
-try:
-    root = ET.parse(sys.argv[1]).getroot()
-except Exception:
-    print("0 1"); sys.exit()
-p = f = 0
-for tc in root.iter("testcase"):
-    if tc.get("status") == "notrun" or tc.find("skipped") is not None:
-        continue
-    if tc.find("failure") is not None: f += 1
-    else: p += 1
-print(p, f)
-PY
-)
+  read -r p f < <(python3 "$ROOT/scripts/count_results.py" "$1")
   passed=$((passed + p))
   failed=$((failed + f))
   [ "$f" -eq 0 ]

@@ -57,24 +57,7 @@ finish() {
 }
 
 # Counts test cases and failures of a GoogleTest or JUnit XML report: "passed failed".
-count_xml() {
-  python3 - "$1" <<'PY'
-import sys, xml.etree.ElementTree as ET
-try:
-    root = ET.parse(sys.argv[1]).getroot()
-except Exception:
-    print("0 1"); sys.exit()
-p = f = 0
-for tc in root.iter("testcase"):
-    if tc.get("status") == "notrun" or tc.find("skipped") is not None:
-        continue
-    if tc.find("failure") is not None or tc.find("error") is not None or tc.get("status") == "fail":
-        f += 1
-    else:
-        p += 1
-print(p, f)
-PY
-}
+count_xml() { python3 "$ROOT/scripts/count_results.py" "$1"; }
 
 if [ $do_setup = 1 ]; then
   bash "$ROOT/scripts/setup.sh" || { report setup 0 1; finish; }

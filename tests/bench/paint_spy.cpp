@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/bench/spy_report.h"
+#include "tests/harness/paint_area.h"
 
 namespace {
 
@@ -58,26 +59,6 @@ RECT ClientOnScreen(HWND hwnd) {
   return r;
 }
 
-int64_t Area(HRGN region) {
-  const DWORD size = GetRegionData(region, 0, nullptr);
-  if (size == 0) return 0;
-  std::vector<char> buffer(size);
-  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-  if (GetRegionData(region, size, data) == 0) return 0;
-  const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-  int64_t area = 0;
-  for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-    area += int64_t(rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
-  }
-  return area;
-}
-
-void AddRect(RECT r) {
-  HRGN region = CreateRectRgnIndirect(&r);
-  CombineRgn(the_spy->touched, the_spy->touched, region, RGN_OR);
-  DeleteObject(region);
-}
-
 void Record(HWND hwnd, UINT msg, WPARAM wp) {
   Spy& s = *the_spy;
   if (!s.recording || !s.in_step) return;
@@ -86,25 +67,7 @@ void Record(HWND hwnd, UINT msg, WPARAM wp) {
     ++s.report->other_paints;
     return;
   }
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  if (msg == WM_PAINT) {
-    HRGN update = CreateRectRgn(0, 0, 0, 0);
-    if (GetUpdateRgn(hwnd, update, FALSE) > NULLREGION) {
-      OffsetRgn(update, origin.x, origin.y);
-      CombineRgn(s.touched, s.touched, update, RGN_OR);
-    }
-    DeleteObject(update);
-  } else if (msg == WM_ERASEBKGND) {
-    RECT box;
-    if (GetClipBox(reinterpret_cast<HDC>(wp), &box) > NULLREGION) {
-      OffsetRect(&box, origin.x, origin.y);
-      AddRect(box);
-    }
-  } else {
-    RECT window = ScreenRect(hwnd), client = ClientOnScreen(hwnd);
-    if (!EqualRect(&window, &client)) AddRect(window);
-  }
+  harness::AddPainted(s.touched, hwnd, msg, wp);
 }
 
 LRESULT CALLBACK SpyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -184,12 +147,12 @@ void CloseStep() {
   CombineRgn(allowed, label, cut, RGN_AND);
   HRGN outside = CreateRectRgn(0, 0, 0, 0);
   CombineRgn(outside, s.touched, allowed, RGN_DIFF);
-  const int64_t touched = Area(s.touched), out = Area(outside);
+  const int64_t touched = harness::RegionArea(s.touched), out = harness::RegionArea(outside);
   ++rep.steps;
   rep.touched_area += touched;
   if (touched > rep.max_touched) rep.max_touched = touched;
-  rep.allowed_area += Area(allowed);
-  rep.label_area += Area(label);
+  rep.allowed_area += harness::RegionArea(allowed);
+  rep.label_area += harness::RegionArea(label);
   rep.outside_area += out;
   if (out > 0) ++rep.steps_outside;
   for (HRGN r : {label, fresh, cut, allowed, outside}) DeleteObject(r);

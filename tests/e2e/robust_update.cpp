@@ -5,19 +5,17 @@
 // again within a bounded time, with the box that fits what it read, and its memory stays bounded.
 // The scenario needs the port to itself: the robust suite runs it in a network namespace.
 #include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/e2e/robust_support.h"
+#include "tests/harness/loopback_server.h"
 
 using namespace robust;
 
@@ -50,92 +48,21 @@ int TestPort() {
 // when it came, on a thread of its own that ends when the test stops the server.
 class MisbehavingServer {
  public:
-  MisbehavingServer() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    BOOL on = TRUE;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(u_short(TestPort()));
-    ok_ = bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-          listen(listener_, 16) == 0;
-    accept_thread_ = std::thread([this] { AcceptLoop(); });
-  }
-  ~MisbehavingServer() {
-    stop_ = true;
-    closesocket(listener_);
-    accept_thread_.join();
-    std::vector<std::thread> threads;
-    {
-      std::lock_guard<std::mutex> lock(m_);
-      threads.swap(threads_);
-    }
-    for (std::thread& t : threads) t.join();
-    WSACleanup();
+  MisbehavingServer()
+      : server_([this](SOCKET s) {
+          ++requests_;
+          Serve(s, mode_);
+        }) {
+    ok_ = server_.Start(uint16_t(TestPort()), 0);
   }
   bool ok() const { return ok_; }
   void Set(Mode mode) { mode_ = mode; }
   int requests() const { return requests_; }
 
  private:
-  void AcceptLoop() {
-    while (!stop_) {
-      SOCKET s = accept(listener_, nullptr, nullptr);
-      if (s == INVALID_SOCKET) continue;
-      ++requests_;
-      const Mode mode = mode_;
-      std::lock_guard<std::mutex> lock(m_);
-      threads_.emplace_back([this, s, mode] {
-        Serve(s, mode);
-        closesocket(s);
-      });
-    }
-  }
-
-  // Sends all of it; false once the client is gone or the test ends.
-  bool Send(SOCKET s, const std::string& bytes) {
-    for (size_t at = 0; at < bytes.size() && !stop_;) {
-      const int n = send(s, bytes.data() + at, int(std::min<size_t>(bytes.size() - at, 65536)), 0);
-      if (n <= 0) return false;
-      at += size_t(n);
-    }
-    return !stop_;
-  }
-  // Waits up to ms for the client to close (or the test to end); true when it closed.
-  bool ClientClosed(SOCKET s, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!stop_ && GetTickCount() - start < ms) {
-      fd_set r;
-      FD_ZERO(&r);
-      FD_SET(s, &r);
-      timeval tv{0, 100000};
-      if (select(0, &r, nullptr, nullptr, &tv) > 0) {
-        char buf[4096];
-        if (recv(s, buf, sizeof buf, 0) <= 0) return true;
-      }
-    }
-    return false;
-  }
-  // The request head, up to its empty line (or whatever came within a second).
-  std::string Request(SOCKET s) {
-    std::string head;
-    const DWORD start = GetTickCount();
-    while (head.find("\r\n\r\n") == std::string::npos && GetTickCount() - start < 1000) {
-      fd_set r;
-      FD_ZERO(&r);
-      FD_SET(s, &r);
-      timeval tv{0, 50000};
-      if (select(0, &r, nullptr, nullptr, &tv) <= 0) continue;
-      char buf[4096];
-      const int n = recv(s, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      head.append(buf, size_t(n));
-    }
-    return head;
-  }
+  bool Send(SOCKET s, const std::string& bytes) { return server_.Send(s, bytes); }
+  bool ClientClosed(SOCKET s, DWORD ms) { return server_.WaitClientClose(s, ms); }
+  std::string Request(SOCKET s) { return server_.ReadHead(s, 1000); }
 
   void Serve(SOCKET s, Mode mode) {
     const char* ok = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n";
@@ -218,14 +145,10 @@ class MisbehavingServer {
     }
   }
 
-  SOCKET listener_ = INVALID_SOCKET;
   bool ok_ = false;
-  std::atomic<bool> stop_{false};
   std::atomic<Mode> mode_{Mode::kVersion};
   std::atomic<int> requests_{0};
-  std::mutex m_;
-  std::vector<std::thread> threads_;
-  std::thread accept_thread_;
+  harness::LoopbackServer server_;  // last: stopped first, while the rest still stands
 };
 
 constexpr char kLatest[] = "当前已是最新版！ | 无需更新！";

@@ -9,17 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/harness/driver.h"
+#include "tests/harness/loopback_server.h"
 
 using namespace harness;
 
@@ -48,65 +47,15 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
   return out;
 }
 
-std::string PercentDecode(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out.push_back(char(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
-      i += 2;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
-
-// The maker's server: the version file when there is one, a 404 page for everything else. One
-// request at a time, on a thread of its own, while it listens.
+// The maker's server: the version file when there is one, a 404 page for everything else.
 class UpdateServer {
  public:
-  UpdateServer() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-  }
-  ~UpdateServer() {
-    Stop();
-    WSACleanup();
-  }
+  UpdateServer() : server_([this](SOCKET s) { Handle(s); }) {}
 
   // Listens on the test port; another run may still hold it for a while.
-  bool Start() {
-    Stop();
-    return WaitUntil(
-        [&] {
-          listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-          BOOL reuse = TRUE;
-          setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<char*>(&reuse),
-                     sizeof reuse);
-          sockaddr_in addr{};
-          addr.sin_family = AF_INET;
-          addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-          addr.sin_port = htons(TestPort());
-          if (bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-              listen(listener_, 8) == 0) {
-            stop_ = false;
-            thread_ = std::thread([this] { Run(); });
-            return true;
-          }
-          closesocket(listener_);
-          listener_ = INVALID_SOCKET;
-          return false;
-        },
-        20000);
-  }
+  bool Start() { return server_.Start(TestPort()); }
   // Down: connections are refused.
-  void Stop() {
-    if (!thread_.joinable()) return;
-    stop_ = true;
-    thread_.join();
-    closesocket(listener_);
-    listener_ = INVALID_SOCKET;
-  }
+  void Stop() { server_.Stop(); }
 
   // The version file's content; none: the file is missing.
   void Publish(const std::string& version) {
@@ -125,33 +74,9 @@ class UpdateServer {
   }
 
  private:
-  void Run() {
-    while (!stop_) {
-      fd_set set;
-      FD_ZERO(&set);
-      FD_SET(listener_, &set);
-      timeval tv{0, 20 * 1000};
-      if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
-      SOCKET s = accept(listener_, nullptr, nullptr);
-      if (s == INVALID_SOCKET) continue;
-      Handle(s);
-      closesocket(s);
-    }
-  }
-
   void Handle(SOCKET s) {
-    DWORD timeout = 3000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeout), sizeof timeout);
-    std::string request;
-    char buf[2048];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384) {
-      const int n = recv(s, buf, sizeof buf, 0);
-      if (n <= 0) return;
-      request.append(buf, size_t(n));
-    }
-    const size_t sp1 = request.find(' '), sp2 = request.find(' ', sp1 + 1);
-    if (sp2 == std::string::npos) return;
-    const std::string path = PercentDecode(request.substr(sp1 + 1, sp2 - sp1 - 1));
+    const std::string path = RequestPath(server_.ReadHead(s));
+    if (path.empty()) return;
     std::string status = "404 Not Found", body = kNotFound;
     {
       std::lock_guard<std::mutex> lock(m_);
@@ -161,24 +86,18 @@ class UpdateServer {
         body = version_;
       }
     }
-    const std::string reply =
-        "HTTP/1.0 " + status +
-        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-        "\r\n\r\n" + body;
-    send(s, reply.data(), int(reply.size()), 0);
+    server_.Send(s, "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+                        std::to_string(body.size()) + "\r\n\r\n" + body);
     // The client closes first, so that the port can be listened on again at once.
     shutdown(s, SD_SEND);
-    while (recv(s, buf, sizeof buf, 0) > 0) {
-    }
+    server_.WaitClientClose(s, 3000);
   }
 
-  SOCKET listener_ = INVALID_SOCKET;
-  std::thread thread_;
-  std::atomic<bool> stop_{true};
   std::mutex m_;
   std::string version_;
   bool published_ = false;
   std::vector<std::string> requests_;
+  LoopbackServer server_;  // last: stopped first, while the rest still stands
 };
 
 // The addresses handed to the browser since the test began, one a line (UTF-8): the Wine test

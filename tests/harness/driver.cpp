@@ -193,8 +193,8 @@ bool TempDir::Write(const std::string& name, const std::string& bytes) const {
 }
 
 std::string TempDir::Read(const std::string& name) const {
-  HANDLE f = CreateFileW(Wide(path_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE f = CreateFileW(Wide(path_ + name).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return {};
   std::string out;
   char buf[65536];
@@ -371,7 +371,9 @@ HWND FindChild(HWND parent, const std::string& cls, int id) {
   return nullptr;
 }
 
-std::string WindowText(HWND hwnd) { return hwnd ? Narrow(WideText(hwnd)) : std::string(); }
+std::string WindowText(HWND hwnd) {
+  return hwnd ? Narrow(WideText(hwnd)) : std::string();
+}
 
 std::string ChangingText(HWND hwnd) {
   std::wstring w(4096, L'\0');
@@ -390,7 +392,9 @@ std::string ClassName(HWND hwnd) {
   return Narrow(std::wstring(buf, n > 0 ? n : 0));
 }
 
-void Click(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+void Click(HWND control) {
+  PostMessageW(control, BM_CLICK, 0, 0);
+}
 
 void ClickAt(HWND window, int x, int y) {
   LPARAM pos = MAKELPARAM(x, y);
@@ -408,10 +412,14 @@ void TypeText(HWND edit, const std::string& gbk_text) {
 }
 
 void Answer(const MessageBoxInfo& box, int button_id) {
-  if (box.hwnd) PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED), 0);
+  if (!box.hwnd) return;
+  PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED), 0);
+  WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 5000);
 }
 
-void Close(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+void Close(HWND window) {
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
 
 void Sleep(DWORD ms) {
   DWORD start = GetTickCount();

@@ -116,7 +116,8 @@ void Click(HWND control);
 void ClickAt(HWND window, int x, int y);
 // Replaces the text of an edit control as a user typing it would (EN_CHANGE is sent).
 void TypeText(HWND edit, const std::string& gbk_text);
-// Answers a message box with a button id (IDOK, IDYES, IDNO ...).
+// Answers a message box with a button id (IDOK, IDYES, IDNO ...) and waits (up to 5 s) until the
+// box is gone: a box found right after would otherwise be this one, closing.
 void Answer(const MessageBoxInfo& box, int button_id);
 // Asks a top-level window to close, as its close box would.
 void Close(HWND window);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/properties.h"
+#include "tests/harness/paint_area.h"
 #include "tests/win/drawn_units_support.h"
 
 namespace rc::drawn_test {
@@ -44,38 +45,7 @@ class PaintSpy {
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     for (HWND w = GetWindow(hwnd, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) Hook(w);
   }
-  void Add(HRGN region) { CombineRgn(touched_, touched_, region, RGN_OR); }
-  void AddRect(RECT r) {
-    HRGN region = CreateRectRgnIndirect(&r);
-    Add(region);
-    DeleteObject(region);
-  }
-
-  void Record(HWND hwnd, UINT msg, WPARAM wp) {
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    if (msg == WM_PAINT) {
-      HRGN update = CreateRectRgn(0, 0, 0, 0);
-      if (GetUpdateRgn(hwnd, update, FALSE) > NULLREGION) {
-        OffsetRgn(update, origin.x, origin.y);
-        Add(update);
-      }
-      DeleteObject(update);
-    } else if (msg == WM_ERASEBKGND) {
-      RECT box;
-      if (GetClipBox(reinterpret_cast<HDC>(wp), &box) > NULLREGION) {
-        OffsetRect(&box, origin.x, origin.y);
-        AddRect(box);
-      }
-    } else if (msg == WM_NCPAINT) {
-      // Only a frame can be painted here; these windows have none.
-      RECT window, client;
-      GetWindowRect(hwnd, &window);
-      GetClientRect(hwnd, &client);
-      OffsetRect(&client, origin.x, origin.y);
-      if (!EqualRect(&window, &client)) AddRect(window);
-    }
-  }
+  void Record(HWND hwnd, UINT msg, WPARAM wp) { harness::AddPainted(touched_, hwnd, msg, wp); }
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     the_spy_->Record(hwnd, msg, wp);
@@ -86,19 +56,6 @@ class PaintSpy {
   std::map<HWND, WNDPROC> procs_;
   HRGN touched_;
 };
-
-int64_t Area(HRGN region) {
-  DWORD size = GetRegionData(region, 0, nullptr);
-  std::vector<char> buffer(size);
-  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-  if (size == 0 || GetRegionData(region, size, data) == 0) return 0;
-  const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-  int64_t area = 0;
-  for (DWORD i = 0; i < data->rdh.nCount; ++i) {
-    area += int64_t(rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
-  }
-  return area;
-}
 
 RECT ScreenRect(HWND hwnd) {
   RECT r;
@@ -149,9 +106,9 @@ TEST_F(DrawnRepaintBench, OnePixelMoveTouchesOnlyTheOldAndNewRectangles) {
       CombineRgn(allowed, allowed, fresh, RGN_OR);
       HRGN outside = CreateRectRgn(0, 0, 0, 0);
       const int kind = CombineRgn(outside, spy.touched(), allowed, RGN_DIFF);
-      EXPECT_EQ(kind, NULLREGION) << "step " << step << ": " << Area(outside)
+      EXPECT_EQ(kind, NULLREGION) << "step " << step << ": " << harness::RegionArea(outside)
                                   << " pixels painted outside the old and new rectangles";
-      const int64_t area = Area(spy.touched());
+      const int64_t area = harness::RegionArea(spy.touched());
       EXPECT_GT(area, 0) << "step " << step << ": the move repaints something";
       HRGN shared = CreateRectRgn(0, 0, 0, 0);
       EXPECT_EQ(CombineRgn(shared, spy.touched(), beside_region, RGN_AND), NULLREGION)

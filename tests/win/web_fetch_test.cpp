@@ -1,20 +1,18 @@
 // FetchWebPage against a loopback HTTP server that runs inside the test on a free port.
 #include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/values.h"
 #include "library_commands/commands.h"
+#include "tests/harness/loopback_server.h"
 
 namespace rc {
 namespace {
@@ -32,98 +30,32 @@ char PatternByte(size_t i) {
   return static_cast<char>('a' + i % 26);
 }
 
-std::string PercentDecode(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out.push_back(static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
-      i += 2;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
-
-class LoopbackServer {
+// Serves files by path (the path after percent-decoding, as the server's file system names it)
+// and keeps the request heads it got.
+class FileServer {
  public:
-  LoopbackServer() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(listener_, 8);
-    int len = sizeof addr;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    stop_event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([this] { Run(); });
-  }
+  FileServer() : server_([this](SOCKET s) { Handle(s); }) { server_.Start(); }
 
-  ~LoopbackServer() {
-    stop_ = true;
-    SetEvent(stop_event_);
-    thread_.join();
-    closesocket(listener_);
-    CloseHandle(stop_event_);
-    WSACleanup();
-  }
-
-  // path: the request path as the server's file system names it, after percent-decoding.
   void Serve(const std::string& path, Reply reply) {
     std::lock_guard<std::mutex> lock(m_);
     replies_[path] = std::move(reply);
   }
-
-  uint16_t port() const { return port_; }
-  std::string Url(const std::string& rest) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + rest;
-  }
-
+  uint16_t port() const { return server_.port(); }
+  std::string Url(const std::string& rest) const { return server_.Url(rest); }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> lock(m_);
     return requests_;
   }
 
  private:
-  void Run() {
-    while (!stop_) {
-      fd_set set;
-      FD_ZERO(&set);
-      FD_SET(listener_, &set);
-      timeval tv{0, 50 * 1000};
-      if (select(0, &set, nullptr, nullptr, &tv) <= 0) continue;
-      SOCKET s = accept(listener_, nullptr, nullptr);
-      if (s == INVALID_SOCKET) continue;
-      Handle(s);
-      closesocket(s);
-    }
-  }
-
   void Handle(SOCKET s) {
-    DWORD timeout = 5000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&timeout), sizeof timeout);
-    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<char*>(&timeout), sizeof timeout);
-    std::string request;
-    char buf[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      const int n = recv(s, buf, sizeof buf, 0);
-      if (n <= 0) break;
-      request.append(buf, n);
-    }
-    const size_t sp1 = request.find(' ');
-    const size_t sp2 = request.find(' ', sp1 + 1);
-    if (sp1 == std::string::npos || sp2 == std::string::npos) return;
-    const std::string target = request.substr(sp1 + 1, sp2 - sp1 - 1);
+    const std::string request = server_.ReadHead(s, 5000);
+    if (request.find("\r\n\r\n") == std::string::npos) return;
     Reply reply;
     {
       std::lock_guard<std::mutex> lock(m_);
       requests_.push_back(request);
-      auto it = replies_.find(PercentDecode(target.substr(0, target.find('?'))));
+      auto it = replies_.find(harness::RequestPath(request));
       if (it != replies_.end()) {
         reply = it->second;
       } else {
@@ -132,7 +64,7 @@ class LoopbackServer {
       }
     }
     if (reply.mode == Reply::kStall) {
-      WaitForSingleObject(stop_event_, 30000);
+      server_.WaitClientClose(s, 30000);
       return;
     }
     std::string head = "HTTP/1.0 " + reply.status + "\r\nContent-Type: text/plain\r\n";
@@ -140,42 +72,28 @@ class LoopbackServer {
       head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     }
     head += "\r\n";
-    if (!SendAll(s, head)) return;
+    if (!server_.Send(s, head)) return;
     if (reply.mode == Reply::kStallInBody) {
-      SendAll(s, reply.body);
-      WaitForSingleObject(stop_event_, 30000);
+      server_.Send(s, reply.body);
+      server_.WaitClientClose(s, 30000);
       return;
     }
     if (reply.mode != Reply::kEndless) {
-      SendAll(s, reply.body);
+      server_.Send(s, reply.body);
     } else {
       std::string piece(65536, '\0');
-      for (size_t sent = 0; sent < reply.endless_size && !stop_; sent += piece.size()) {
+      for (size_t sent = 0; sent < reply.endless_size; sent += piece.size()) {
         for (size_t i = 0; i < piece.size(); ++i) piece[i] = PatternByte(sent + i);
-        if (!SendAll(s, piece)) break;
+        if (!server_.Send(s, piece)) break;
       }
     }
     shutdown(s, SD_SEND);
   }
 
-  static bool SendAll(SOCKET s, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-      const int n = send(s, data.data() + done, static_cast<int>(data.size() - done), 0);
-      if (n <= 0) return false;
-      done += n;
-    }
-    return true;
-  }
-
-  SOCKET listener_ = INVALID_SOCKET;
-  uint16_t port_ = 0;
-  HANDLE stop_event_ = nullptr;
-  std::atomic<bool> stop_{false};
   std::mutex m_;
   std::map<std::string, Reply> replies_;
   std::vector<std::string> requests_;
-  std::thread thread_;
+  harness::LoopbackServer server_;  // last: stopped first, while the rest still stands
 };
 
 // The fetched bytes as a string; the result block is freed here.
@@ -247,7 +165,7 @@ std::vector<FetchCase> FetchCases() {
 TEST(WebFetch, AnswersOfALoopbackServer) {
   for (const FetchCase& c : FetchCases()) {
     SCOPED_TRACE(c.name);
-    LoopbackServer server;
+    FileServer server;
     server.Serve(c.served_path, c.reply);
     const Fetched f = Fetch(server.Url(c.url_rest));
     EXPECT_EQ(f.bytes, c.expected_body) << "the fetch returns the whole body, status unread";
@@ -276,7 +194,7 @@ TEST(WebFetch, EmptyOrUnusableAddressGivesTheEmptyBlock) {
 TEST(WebFetch, UnreachablePortReturnsEmptyQuickly) {
   uint16_t port;
   {
-    LoopbackServer probe;  // a port that was free a moment ago and is closed again
+    FileServer probe;  // a port that was free a moment ago and is closed again
     port = probe.port();
   }
   const Fetched f = Fetch("http://127.0.0.1:" + std::to_string(port) + "/x.txt");
@@ -285,7 +203,7 @@ TEST(WebFetch, UnreachablePortReturnsEmptyQuickly) {
 }
 
 TEST(WebFetch, StallingServerGivesUpWithinTheTimeout) {
-  LoopbackServer server;
+  FileServer server;
   Reply stall;
   stall.mode = Reply::kStall;
   server.Serve("/slow.txt", stall);
@@ -297,7 +215,7 @@ TEST(WebFetch, StallingServerGivesUpWithinTheTimeout) {
 }
 
 TEST(WebFetch, ServerFallingSilentInTheBodyKeepsWhatWasRead) {
-  LoopbackServer server;
+  FileServer server;
   Reply half;
   half.mode = Reply::kStallInBody;
   half.body = "first part";
@@ -308,7 +226,7 @@ TEST(WebFetch, ServerFallingSilentInTheBodyKeepsWhatWasRead) {
 }
 
 TEST(WebFetch, BodyBeyondTheCapIsCutAtTheCap) {
-  LoopbackServer server;
+  FileServer server;
   Reply endless;
   endless.mode = Reply::kEndless;
   endless.endless_size = kWebReadCap + (1u << 20);
@@ -321,7 +239,7 @@ TEST(WebFetch, BodyBeyondTheCapIsCutAtTheCap) {
 }
 
 TEST(WebFetch, InternetHandleSurvivesShutdownAndReopens) {
-  LoopbackServer server;
+  FileServer server;
   Reply again;
   again.body = "again";
   server.Serve("/r", again);
