@@ -79,13 +79,6 @@ HWND Banner(HWND window) {
   return FindChild(FindChildAt(window, "Button", 80, 336), "TransLabel");
 }
 
-int LeftIn(HWND unit) {
-  RECT r;
-  GetWindowRect(unit, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(unit), reinterpret_cast<POINT*>(&r), 2);
-  return r.left;
-}
-
 // The date-time text of a local time: trailing zero parts of the time left out.
 std::string ClockText(const SYSTEMTIME& t) {
   char text[64];
@@ -155,8 +148,8 @@ TEST(ClassListScenario, TheFirstStartWritesTheDefaultFileAndAsksOnce) {
   // The banner shows the file's text as it is now, moving a pixel a tick.
   HWND banner = Banner(window);
   EXPECT_TRUE(WaitUntil([&] { return WindowText(banner) == kBanner; }));
-  const int left = LeftIn(banner);
-  EXPECT_TRUE(WaitUntil([&] { return LeftIn(banner) != left; }));
+  const int left = LeftInParent(banner);
+  EXPECT_TRUE(WaitUntil([&] { return LeftInParent(banner) != left; }));
   const std::string file = DefaultFile("no");
   const size_t text_at = file.find(kBanner);
   std::string edited = file;
@@ -167,11 +160,11 @@ TEST(ClassListScenario, TheFirstStartWritesTheDefaultFileAndAsksOnce) {
   edited.replace(text_at, strlen("新学期新气象"), "");
   dir.Write("dede.ini", edited);
   EXPECT_TRUE(WaitUntil([&] { return WindowText(banner).empty(); }, 500));
-  const int stopped_at = LeftIn(banner);
+  const int stopped_at = LeftInParent(banner);
   dir.Write("dede.ini", file);
   harness::Sleep(800);
   EXPECT_EQ(WindowText(banner), "");
-  EXPECT_EQ(LeftIn(banner), stopped_at);
+  EXPECT_EQ(LeftInParent(banner), stopped_at);
 
   // The clock shows the date-time text of now.
   HWND clock = FindChildAt(FindChildAt(window, "Button", 336, 336), "Label", 2, 8);

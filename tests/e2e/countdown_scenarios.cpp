@@ -165,21 +165,6 @@ std::string NextBox(const Program& p, DWORD timeout = 5000) {
   return box.text + " | " + box.caption;
 }
 
-// Saves a checked screenshot for the README into docs/screenshots when asked for
-// (ROLLCALL_SAVE_SCREENSHOTS=1), so that ordinary runs leave the source tree alone.
-void SaveForReadme(const Image& shot, const char* name) {
-  char flag[8] = {};
-  if (GetEnvironmentVariableA("ROLLCALL_SAVE_SCREENSHOTS", flag, sizeof flag) == 0 ||
-      std::string(flag) != "1") {
-    return;
-  }
-  std::string path = __FILE__;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  path = path.substr(0, path.find_last_of('\\')) + "\\..\\..\\docs\\screenshots\\" + name;
-  EXPECT_TRUE(SavePng(shot, path)) << path;
-}
-
 std::string BrowserLog() {
   char path[MAX_PATH] = {};
   DWORD n = GetEnvironmentVariableA("ROLLCALL_BROWSER_LOG", path, sizeof path);

@@ -25,22 +25,17 @@ constexpr int kToneAmplitude = 30000;
 // The null sink gives exact zeros between sounds.
 constexpr int kQuiet = 64;
 
-std::string Le(uint32_t v, int bytes) {
-  std::string s;
-  for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
-  return s;
-}
-
 std::string ToneWave() {
   constexpr int kRate = 22050, kPeriod = 50, kSamples = 265 * kPeriod;
   std::string pcm;
   for (int i = 0; i < kSamples; ++i) {
     const double s = std::sin(2 * 3.14159265358979 * i / kPeriod);
-    pcm += Le(uint32_t(int16_t(std::lround(kToneAmplitude * s))), 2);
+    pcm += LittleEndian(uint32_t(int16_t(std::lround(kToneAmplitude * s))), 2);
   }
-  return "RIFF" + Le(uint32_t(36 + pcm.size()), 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) +
-         Le(kRate, 4) + Le(kRate * 2, 4) + Le(2, 2) + Le(16, 2) + "data" +
-         Le(uint32_t(pcm.size()), 4) + pcm;
+  return "RIFF" + LittleEndian(uint32_t(36 + pcm.size()), 4) + "WAVEfmt " + LittleEndian(16, 4) +
+         LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(kRate, 4) +
+         LittleEndian(kRate * 2, 4) + LittleEndian(2, 2) + LittleEndian(16, 2) + "data" +
+         LittleEndian(uint32_t(pcm.size()), 4) + pcm;
 }
 
 // The peak the tone reaches at a mixer volume value (0 to 65535 is silence to full).

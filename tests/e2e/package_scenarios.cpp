@@ -21,12 +21,6 @@ namespace {
 
 constexpr char kTitle[] = "MOX随机点名器 v6.0（课上专用）";
 
-std::string Env(const char* name) {
-  char buf[1024];
-  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
 std::wstring Wide(const std::string& gbk) {
   std::wstring w(gbk.size(), L'\0');
   w.resize(MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &w[0],

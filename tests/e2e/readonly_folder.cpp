@@ -24,11 +24,6 @@ std::wstring Utf16(const std::string& gbk) {
   return w;
 }
 
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v != nullptr ? v : "";
-}
-
 std::string UserLibrary() {
   wchar_t base[MAX_PATH];
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base))) return "";

@@ -24,18 +24,13 @@ bool LongRun() {
   return GetEnvironmentVariableA("ROBUST_LONG", flag, sizeof flag) > 0 && flag[0] == '1';
 }
 
-std::string Le(uint32_t v, int bytes) {
-  std::string s;
-  for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
-  return s;
-}
-
 // A PCM wave of `data_bytes` bytes of a quiet tone, 22050 Hz mono 16 bits.
 std::string Wave(size_t data_bytes) {
   std::string pcm(data_bytes & ~size_t(1), '\0');
   for (size_t i = 0; i + 1 < pcm.size(); i += 2) pcm[i + 1] = char((i / 100) % 2 ? 4 : -4);
-  return "RIFF" + Le(uint32_t(36 + pcm.size()), 4) + "WAVEfmt " + Le(16, 4) + Le(1, 2) + Le(1, 2) +
-         Le(22050, 4) + Le(44100, 4) + Le(2, 2) + Le(16, 2) + "data" + Le(uint32_t(pcm.size()), 4) +
+  return "RIFF" + LittleEndian(uint32_t(36 + pcm.size()), 4) + "WAVEfmt " + LittleEndian(16, 4) +
+         LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(22050, 4) + LittleEndian(44100, 4) +
+         LittleEndian(2, 2) + LittleEndian(16, 2) + "data" + LittleEndian(uint32_t(pcm.size()), 4) +
          pcm;
 }
 
@@ -73,23 +68,26 @@ std::vector<Variant> WaveVariants(const std::string& real, const std::string& mp
            fmt + 24, data + 2, data + 4, data + 6, data + 8, data + 9, data + 1000});
   Bytes random(7);
   v.push_back({"random bytes", true, random.Take(100000)});
-  v.push_back(
-      {"RIFF WAVE and random bytes", true, "RIFF" + Le(100000, 4) + "WAVE" + random.Take(100000)});
+  v.push_back({"RIFF WAVE and random bytes", true,
+               "RIFF" + LittleEndian(100000, 4) + "WAVE" + random.Take(100000)});
   // Headers that state more than there is, or nonsense.
-  std::string huge_fmt = real.substr(0, fmt + 4) + Le(0xFFFFFFF0u, 4) + real.substr(fmt + 8, 200);
+  std::string huge_fmt =
+      real.substr(0, fmt + 4) + LittleEndian(0xFFFFFFF0u, 4) + real.substr(fmt + 8, 200);
   v.push_back({"fmt chunk of 4 GB", true, huge_fmt});
-  std::string odd = real.substr(0, data + 4) + Le(0xFFFFFFFFu, 4) + real.substr(data + 8, 5000);
+  std::string odd =
+      real.substr(0, data + 4) + LittleEndian(0xFFFFFFFFu, 4) + real.substr(data + 8, 5000);
   v.push_back({"data chunk of 4 GB", true, odd});
   std::string zero_rate = real;
-  if (zero_rate.size() > fmt + 24) zero_rate.replace(fmt + 12, 4, Le(0, 4));
+  if (zero_rate.size() > fmt + 24) zero_rate.replace(fmt + 12, 4, LittleEndian(0, 4));
   v.push_back({"rate 0", true, zero_rate});
   std::string no_channels = real;
-  if (no_channels.size() > fmt + 24) no_channels.replace(fmt + 10, 2, Le(0, 2));
+  if (no_channels.size() > fmt + 24) no_channels.replace(fmt + 10, 2, LittleEndian(0, 2));
   v.push_back({"no channels", true, no_channels});
   // MIDI data is music for the window too: a header and nonsense.
-  v.push_back({"MThd and random bytes", true, "MThd" + Le(0x06000000, 4) + random.Take(3000)});
   v.push_back(
-      {"RIFF RMID and random bytes", true, "RIFF" + Le(3000, 4) + "RMID" + random.Take(3000)});
+      {"MThd and random bytes", true, "MThd" + LittleEndian(0x06000000, 4) + random.Take(3000)});
+  v.push_back({"RIFF RMID and random bytes", true,
+               "RIFF" + LittleEndian(3000, 4) + "RMID" + random.Take(3000)});
   v.push_back({"an MP3 named .wav", true, mp3});
   v.push_back({"large, " + std::to_string(large >> 20) + " MB", true, Wave(large)});
   v.push_back({"the real file again", true, real});

@@ -21,18 +21,6 @@ using namespace robust;
 
 namespace {
 
-std::string Env(const char* name) {
-  char value[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? value : "";
-}
-
-int Width(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  return r.right - r.left;
-}
-
 struct Sample {
   double minute;
   Usage usage;

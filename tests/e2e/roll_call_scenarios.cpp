@@ -35,20 +35,6 @@ std::string ClassList(const std::vector<std::string>& names) {
   return ini + kBanner + kSeen;
 }
 
-// Where the screenshots of the README go, when asked for (ROLLCALL_SAVE_SCREENSHOTS=1).
-void SaveForReadme(const Image& shot, const char* name) {
-  char flag[8] = {};
-  if (GetEnvironmentVariableA("ROLLCALL_SAVE_SCREENSHOTS", flag, sizeof flag) == 0 ||
-      std::string(flag) != "1") {
-    return;
-  }
-  std::string path = __FILE__;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  path = path.substr(0, path.find_last_of('\\')) + "\\..\\..\\docs\\screenshots\\" + name;
-  EXPECT_TRUE(SavePng(shot, path)) << path;
-}
-
 LRESULT Ask(HWND control, UINT msg, WPARAM wp = 0) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(control, msg, wp, 0, SMTO_ABORTIFHUNG, 2000, &result);
@@ -163,14 +149,6 @@ struct RollCall {
   }
 };
 
-// A unit's left edge inside its container.
-int LeftIn(HWND unit) {
-  RECT r;
-  GetWindowRect(unit, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(unit), reinterpret_cast<POINT*>(&r), 2);
-  return r.left;
-}
-
 // Pixels near a colour inside a unit, in a shot of its whole window.
 int Pixels(const Image& shot, HWND window, HWND unit, uint32_t colour, int tolerance = 40) {
   RECT w, u;
@@ -204,7 +182,7 @@ TEST(RollCallScenario, OnlyTheNamesBeforeTheFirstGapComeUp) {
   HWND banner = FindChildAt(app.window, "Button", 80, 336);
   HWND scroll = FindChild(banner, "TransLabel");
   HWND clock = FindChildAt(FindChildAt(app.window, "Button", 336, 336), "Label", 2, 8);
-  EXPECT_TRUE(WaitUntil([&] { return LeftIn(scroll) <= 4; }, 6000));
+  EXPECT_TRUE(WaitUntil([&] { return LeftInParent(scroll) <= 4; }, 6000));
   // The banner repaints what lies behind it before its text at every move: a shot may come
   // in between.
   Image idle;

@@ -51,12 +51,6 @@ struct Sample {
   bool settled;  // the width did not change while the sample was taken
 };
 
-int Width(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  return r.right - r.left;
-}
-
 Sample Look(const Program& p) {
   Sample s{};
   s.at = GetTickCount();
@@ -82,21 +76,6 @@ std::vector<Sample> Watch(const Program& p, Done done, DWORD limit_ms = 10000) {
     ::Sleep(2);
   } while (GetTickCount() - start < limit_ms);
   return samples;
-}
-
-// Saves a checked screenshot for the README into docs/screenshots when asked for
-// (ROLLCALL_SAVE_SCREENSHOTS=1), so that ordinary runs leave the source tree alone.
-void SaveForReadme(const Image& shot, const char* name) {
-  char flag[8] = {};
-  if (GetEnvironmentVariableA("ROLLCALL_SAVE_SCREENSHOTS", flag, sizeof flag) == 0 ||
-      std::string(flag) != "1") {
-    return;
-  }
-  std::string path = __FILE__;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  path = path.substr(0, path.find_last_of('\\')) + "\\..\\..\\docs\\screenshots\\" + name;
-  EXPECT_TRUE(SavePng(shot, path)) << path;
 }
 
 // What a slide must show from one width to the other: every width on the way a step of 2 from

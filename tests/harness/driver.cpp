@@ -421,6 +421,43 @@ void Close(HWND window) {
   PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+std::string Env(const char* name) {
+  const DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
+  if (n == 0) return std::string();
+  std::string value(n, '\0');
+  const DWORD got = GetEnvironmentVariableA(name, &value[0], n);
+  value.resize(got < n ? got : 0);
+  return value;
+}
+
+int Width(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r.right - r.left;
+}
+
+int LeftInParent(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r.left;
+}
+
+std::string LittleEndian(uint32_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+  return s;
+}
+
+void SaveForReadme(const Image& shot, const char* name) {
+  if (Env("ROLLCALL_SAVE_SCREENSHOTS") != "1") return;
+  std::string path = __FILE__;
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  path = path.substr(0, path.find_last_of('\\')) + "\\..\\..\\docs\\screenshots\\" + name;
+  SavePng(shot, path);
+}
+
 void Sleep(DWORD ms) {
   DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {

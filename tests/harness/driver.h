@@ -49,9 +49,9 @@ struct Control {
 
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
-  std::string caption;           // GBK
-  std::string text;              // GBK, the static control 0xFFFF
-  std::vector<int> buttons;      // ids of the visible buttons (IDOK 1, IDYES 6, IDNO 7 ...)
+  std::string caption;       // GBK
+  std::string text;          // GBK, the static control 0xFFFF
+  std::vector<int> buttons;  // ids of the visible buttons (IDOK 1, IDYES 6, IDNO 7 ...)
   explicit operator bool() const { return hwnd != nullptr; }
 };
 
@@ -122,6 +122,14 @@ void Answer(const MessageBoxInfo& box, int button_id);
 // Asks a top-level window to close, as its close box would.
 void Close(HWND window);
 
+// An environment variable's value; empty when unset.
+std::string Env(const char* name);
+// A window's width, and its left edge in its parent's client area.
+int Width(HWND window);
+int LeftInParent(HWND window);
+// `bytes` bytes of `v`, least significant first, as files store their sizes.
+std::string LittleEndian(uint32_t v, int bytes);
+
 // Lets messages of this thread flow for a while (the driver owns no windows, but keeps COM
 // and the like happy).
 void Sleep(DWORD ms);
@@ -151,12 +159,18 @@ Image Screenshot(HWND window = nullptr);
 // Captures the client area of a window.
 Image ClientShot(HWND window);
 bool SavePng(const Image& image, const std::string& path);
+// Saves a checked screenshot for the README into docs/screenshots when asked for
+// (ROLLCALL_SAVE_SCREENSHOTS=1), so that ordinary runs leave the source tree alone.
+void SaveForReadme(const Image& shot, const char* name);
 
 // Colour helpers for pixel assertions: 0x00RRGGBB.
-inline uint32_t Rgb(int r, int g, int b) { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b); }
+inline uint32_t Rgb(int r, int g, int b) {
+  return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+}
 bool Near(uint32_t a, uint32_t b, int tolerance = 8);
 // Number of pixels of the rectangle [x0,x1)x[y0,y1) near the colour.
-int CountNear(const Image& image, int x0, int y0, int x1, int y1, uint32_t colour, int tolerance = 8);
+int CountNear(const Image& image, int x0, int y0, int x1, int y1, uint32_t colour,
+              int tolerance = 8);
 
 // The direct child of `parent` of class `cls` (any case) whose top-left corner lies at
 // (left, top) of the parent's client area, or null: units are found where their form puts them.
