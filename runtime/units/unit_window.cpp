@@ -114,10 +114,21 @@ bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD s
 
 bool UnitWindow::CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style,
                                 DWORD ex_style, const CreateArgs& args) {
-  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | kChildStyle, args.left,
-                              args.top, args.width, args.height, args.parent,
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
-                              GetModuleHandleW(nullptr), this);
+  return CreateOwnWindow(cls, gbk_text, style | kChildStyle, ex_style, POINT{args.left, args.top},
+                         SIZE{args.width, args.height}, args.parent,
+                         reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)));
+}
+
+bool UnitWindow::CreateTopLevel(const wchar_t* cls, const char* gbk_text, DWORD style,
+                                DWORD ex_style, POINT position, SIZE size, HWND owner) {
+  return CreateOwnWindow(cls, gbk_text, style, ex_style, position, size, owner, nullptr);
+}
+
+// The object goes with the creation parameters; the trampoline enters it on WM_NCCREATE.
+bool UnitWindow::CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style,
+                                 DWORD ex_style, POINT position, SIZE size, HWND parent, HMENU id) {
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style, position.x, position.y,
+                              size.cx, size.cy, parent, id, GetModuleHandleW(nullptr), this);
   return hwnd != nullptr;
 }
 
@@ -186,7 +197,9 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     LRESULT r = unit->Handle(msg, wp, lp);
     // The handler of the focus event may destroy the unit; the event is raised only while it
     // still stands.
-    if (FromHwnd(hwnd) == unit) Host().RaiseFocusEvent(unit, msg == WM_SETFOCUS);
+    if (FromHwnd(hwnd) == unit && unit->FocusEventDue(msg == WM_SETFOCUS)) {
+      Host().RaiseFocusEvent(unit, msg == WM_SETFOCUS);
+    }
     return r;
   }
   if (msg != WM_NCDESTROY) return unit->Handle(msg, wp, lp);
@@ -201,7 +214,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   unit->hwnd_ = nullptr;
   ReportUnitDestroyed(unit->window_id_, unit->unit_id_);
   unit->OnDestroyed();
-  delete unit;
+  if (unit->DeletedWithWindow()) delete unit;
   return r;
 }
 

@@ -42,9 +42,11 @@ bool ShowRecordCursor(const UnitObject* unit, WPARAM wp, LPARAM lp);
 //
 // What the trampoline does for every type, so that no type repeats it:
 // - WM_SETFOCUS / WM_KILLFOCUS: after Handle, the unit's focus events -7 / -8 are raised
-//   (types must not raise them themselves);
+//   (types must not raise them themselves), each when FocusEventDue says so;
 // - WM_SETCURSOR over the unit's client area: the mouse cursor of the unit's record, when it
-//   has one, is shown instead of the class cursor (Handle does not see the message then).
+//   has one, is shown instead of the class cursor (Handle does not see the message then);
+// - WM_NCDESTROY: the runtime is told, OnDestroyed runs, and the object is deleted with its
+//   window unless DeletedWithWindow says otherwise (Handle does not see the message).
 // The mouse, key, character and wheel events (-1 ... -6, -9 ... -12) are raised by the
 // window's message pre-translation before the message reaches the unit.
 class UnitWindow : public UnitObject {
@@ -59,6 +61,9 @@ class UnitWindow : public UnitObject {
   // Creates a window of a class registered with RegisterUnitClass.
   bool CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                       const CreateArgs& args);
+  // The same for a top-level window: no child style, no control id, `owner` may be null.
+  bool CreateTopLevel(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
+                      POINT position, SIZE size, HWND owner);
   // Registers a runtime class once (no background brush, arrow cursor, the trampoline).
   static bool RegisterUnitClass(const wchar_t* cls, UINT class_style);
 
@@ -77,9 +82,18 @@ class UnitWindow : public UnitObject {
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
   // Called once the native window is gone (WM_NCDESTROY), after the runtime was told.
   virtual void OnDestroyed() {}
+  // Whether the focus event of the WM_SETFOCUS (gained) or WM_KILLFOCUS that Handle has just
+  // seen is raised. Units report every change of their focus; the window unit passes the focus
+  // on to its units and reports only the focus it keeps itself.
+  virtual bool FocusEventDue(bool /*gained*/) { return true; }
+  // Whether the object is deleted with its native window at WM_NCDESTROY. The window unit's
+  // create operation deletes the object itself when the window dies while being made.
+  virtual bool DeletedWithWindow() const { return true; }
 
  private:
   static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  bool CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
+                       POINT position, SIZE size, HWND parent, HMENU id);
   WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
 };
 

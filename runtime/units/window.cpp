@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "base/text_w.h"
 #include "forms/type_data.h"
@@ -63,13 +64,16 @@ draw::PictureLayout BackgroundLayout(int mode) {
   }
 }
 
-class WindowUnit : public UnitObject {
+// A window of the class its record names, on the trampoline every unit window shares. Two
+// things set it apart from the other units there: it passes the focus on to its units and
+// reports only the focus it keeps itself (FocusEventDue), and a window that dies while it is
+// being made leaves its object to the create operation (DeletedWithWindow).
+class WindowUnit : public UnitWindow {
  public:
   WindowUnit(uint32_t window_id, uint32_t unit_id, forms::WindowData data)
-      : UnitObject(window_id, unit_id), data_(std::move(data)) {}
+      : UnitWindow(window_id, unit_id), data_(std::move(data)) {}
 
   static UnitObject* Create(const CreateArgs& args);
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out);
@@ -83,18 +87,22 @@ class WindowUnit : public UnitObject {
   void Close();
   void SetTopmost(bool on);
 
+ protected:
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool FocusEventDue(bool gained) override;
+  bool DeletedWithWindow() const override { return opened_; }
+
  private:
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   // Raises an event of the window; true when a handler ran and returned false.
   bool RaiseRefused(int32_t event);
-  void Raise(int32_t event);
   void ApplyFrame();
   void ApplyIcons();
   void ApplyStartPosition();
   void DecodePicture();
   void StartMusic() { music_.Start(hwnd_, data_.background_music, data_.music_play_count); }
   void EraseBackground(HDC dc);
-  void OnSetFocus();
+  // WM_SETFOCUS: the focus goes on to a unit when one takes it; false when the window keeps it.
+  bool PassFocusOn();
   // Window keys and dragging after the common events: true when the message was used.
   bool WindowInput(MSG* msg, HWND target, uint32_t type_flags);
   void MoveFocus(HWND from, bool backwards);
@@ -106,23 +114,10 @@ class WindowUnit : public UnitObject {
   WindowMusic music_;
   HWND last_focus_ = nullptr;    // the unit that had the focus when the window was deactivated
   bool focus_reported_ = false;  // the window itself got -7 and not yet -8
+  bool focus_kept_ = false;      // the last WM_SETFOCUS left the focus on the window
   bool opened_ = false;          // events 3 and 4 of the load are raised by the loader
   bool closing_ = false;         // DestroyUnit asked for a close that has not happened yet
 };
-
-bool RegisterWindowClass(const std::wstring& name) {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSW existing;
-  if (GetClassInfoW(inst, name.c_str(), &existing)) return true;
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = WindowUnit::Proc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = nullptr;
-  wc.lpszClassName = name.c_str();
-  return RegisterClassW(&wc) != 0;
-}
 
 // The program's own icon: the first icon group of the program module, or the system's
 // application icon when it has none.
@@ -171,16 +166,16 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
   if (owner == nullptr && !data.taskbar_button) owner = args.runtime_window;
 
   std::wstring class_name = Wide(data.class_name.empty() ? kDefaultClassName : data.class_name);
-  if (!RegisterWindowClass(class_name)) return nullptr;
-  std::wstring title = Wide(data.title);
+  if (!RegisterUnitClass(class_name.c_str(), CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW)) return nullptr;
   auto* unit = new WindowUnit(args.window_id, args.unit_id, std::move(data));
-  HWND hwnd =
-      CreateWindowExW(frame.ex_style, class_name.c_str(), title.c_str(), style, x, y, args.width,
-                      args.height, owner, nullptr, GetModuleHandleW(nullptr), unit);
-  if (hwnd == nullptr) {
+  // Until it is opened, the object stays when its window dies (DeletedWithWindow): it is
+  // deleted here.
+  if (!unit->CreateTopLevel(class_name.c_str(), unit->data_.title.c_str(), style, frame.ex_style,
+                            POINT{x, y}, SIZE{args.width, args.height}, owner)) {
     delete unit;
     return nullptr;
   }
+  HWND hwnd = unit->hwnd_;
   RECT r;
   GetWindowRect(hwnd, &r);
   if (r.right - r.left != args.width || r.bottom - r.top != args.height) {
@@ -195,17 +190,6 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
   unit->StartMusic();
   unit->opened_ = true;
   return unit;
-}
-
-LRESULT CALLBACK WindowUnit::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* unit = static_cast<WindowUnit*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    unit->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(unit));
-  }
-  auto* unit = reinterpret_cast<WindowUnit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (unit == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
-  return unit->Handle(msg, wp, lp);
 }
 
 LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -225,26 +209,14 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       return RaiseRefused(kEventWindowCloseRequested) ? FALSE : TRUE;
     case WM_DESTROY: {
-      LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+      LRESULT r = Default(msg, wp, lp);
       music_.Stop();
       Raise(kEventWindowDestroyed);
-      return r;
-    }
-    case WM_NCDESTROY: {
-      LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      ReportUnitDestroyed(window_id_, 0);
-      // A window that dies inside CreateWindowExW is deleted by Create, which sees the failure.
-      if (opened_) delete this;
       return r;
     }
     case WM_ERASEBKGND:
       EraseBackground(reinterpret_cast<HDC>(wp));
       return 1;
-    case WM_SETCURSOR:
-      if (ShowRecordCursor(this, wp, lp)) return TRUE;
-      break;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -252,13 +224,9 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_SETFOCUS:
-      OnSetFocus();
+      focus_kept_ = !PassFocusOn();
       return 0;
     case WM_KILLFOCUS:
-      if (focus_reported_) {
-        focus_reported_ = false;
-        Host().RaiseFocusEvent(this, false);
-      }
       return 0;
     case MM_MCINOTIFY:
       music_.OnNotify(hwnd, wp);
@@ -272,13 +240,13 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return Default(msg, wp, lp);
 }
 
 // The keyboard focus goes on to a unit, as in a dialog: the one that had it when the window
 // was last deactivated, or the first unit that takes the focus by the Tab key. Only a window
 // without such a unit keeps the focus (and gets the focus event itself).
-void WindowUnit::OnSetFocus() {
+bool WindowUnit::PassFocusOn() {
   HWND target = nullptr;
   if (last_focus_ != nullptr && IsChild(hwnd_, last_focus_) && IsWindowVisible(last_focus_) &&
       IsWindowEnabled(last_focus_)) {
@@ -291,12 +259,18 @@ void WindowUnit::OnSetFocus() {
       target = nullptr;
     }
   }
-  if (target != nullptr) {
-    SetFocus(target);
-    return;
-  }
+  if (target == nullptr) return false;
+  SetFocus(target);
+  return true;
+}
+
+// The window reports the focus only when it kept it, and its loss only after that report: a
+// focus that passed straight on to a unit is that unit's event alone.
+bool WindowUnit::FocusEventDue(bool gained) {
+  if (!gained) return std::exchange(focus_reported_, false);
+  if (!std::exchange(focus_kept_, false)) return false;
   focus_reported_ = true;
-  Host().RaiseFocusEvent(this, true);
+  return true;
 }
 
 void WindowUnit::EraseBackground(HDC dc) {
@@ -309,14 +283,10 @@ void WindowUnit::EraseBackground(HDC dc) {
 }
 
 bool WindowUnit::RaiseRefused(int32_t event) {
-  EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
-  RaiseUnitEvent(&record);
-  return record.result_flag != 0 && record.result == 0;
-}
-
-void WindowUnit::Raise(int32_t event) {
-  EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
-  RaiseUnitEvent(&record);
+  bool returned = false;
+  uint32_t result = 0;
+  Raise(event, {}, &returned, &result);
+  return returned && result == 0;
 }
 
 void WindowUnit::Close() {
