@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/library_shutdown.h"
 #include "library_commands/commands.h"
 #include "library_commands/music_player.h"
 
@@ -355,5 +356,13 @@ void ShutdownLibraryCommands() {
   g_internet.reset();
   RemoveAllPlayers();
 }
+
+namespace {
+
+// Linked only with the web commands, this file leaves its shutdown to the runtime's library
+// shutdown; the program's start routine runs long after static initialisation.
+const bool g_shutdown_registered = (SetLibraryCommandsShutdown(&ShutdownLibraryCommands), true);
+
+}  // namespace
 
 }  // namespace rc

@@ -13,6 +13,7 @@
 
 #include "library_commands/commands.h"
 #include "library_commands/music_player.h"
+#include "runtime/libraries.h"
 #include "tests/win/music_test_util.h"
 
 namespace rc {
@@ -300,12 +301,14 @@ TEST_F(MusicPlayerTest, OperationsAreFoundByName) {
   RemovePlayer(p);
 }
 
-TEST_F(MusicPlayerTest, ShutdownRemovesEveryPlayer) {
+// The program's end reaches the players through the internet library's shutdown, which knows
+// the commands only by their registration.
+TEST_F(MusicPlayerTest, TheLibrariesShutdownRemovesEveryPlayer) {
   const std::string file = Tone("shutdown.wav", 0.5);
   PlayerHandle a = Start({file}, 0);
   PlayerHandle b = Start({file}, 0);
   const auto start = Clock::now();
-  ShutdownLibraryCommands();
+  kInternetLibrary.notify(kLibShutdown, 0, 0);
   EXPECT_LT(Since(start), 3.0);
   EXPECT_EQ(GetPlayState(a), 0);
   EXPECT_EQ(GetPlayState(b), 0);
