@@ -20,12 +20,11 @@ void Shutdown() {
     rt.exit_routine = nullptr;
     routine();
   }
-  for (size_t i = 0; i < rt.libraries.size(); ++i) {
-    const LibraryDescriptor* lib = rt.libraries[i];
-    if (lib != nullptr && lib->notify != nullptr) lib->notify(kLibShutdown, rt.library_state[i], 0);
+  for (const LoadedLibrary& loaded : rt.libraries) {
+    const LibraryDescriptor* lib = loaded.descriptor;
+    if (lib != nullptr && lib->notify != nullptr) lib->notify(kLibShutdown, loaded.state, 0);
   }
   rt.libraries.clear();
-  rt.library_state.clear();
   ReleaseDllCommands();
   ClearConstantRange();
   rt.constant_start = nullptr;

@@ -139,8 +139,8 @@ void InitRuntime(const ProgramHeader* header) {
     if (lib != nullptr && lib->signature != kLibrarySignature) lib = nullptr;
     rt.libraries.push_back(lib);
   }
-  rt.library_state.assign(rt.libraries.size(), 0);
-  for (const LibraryDescriptor* lib : rt.libraries) {
+  for (const LoadedLibrary& loaded : rt.libraries) {
+    const LibraryDescriptor* lib = loaded.descriptor;
     if (lib != nullptr && lib->notify != nullptr) {
       lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }

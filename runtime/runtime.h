@@ -24,6 +24,15 @@ class FormTable;
 // The private message by which a worker thread hands an exit request to the main thread.
 constexpr UINT kExitRequestMessage = 0x83E7;
 
+// A library of the program's table: its descriptor (null where the table names none, or no valid
+// one) and the state word its notify function is given back at shutdown. Made from a descriptor
+// alone, so that a list of descriptors makes a table.
+struct LoadedLibrary {
+  LoadedLibrary(const LibraryDescriptor* lib = nullptr) : descriptor(lib) {}
+  const LibraryDescriptor* descriptor;
+  uint32_t state = 0;
+};
+
 // A declared DLL command: its file and export as the program header names them, and once it
 // was first called, its address and the module that holds it.
 struct DllCommand {
@@ -55,8 +64,8 @@ class Runtime {
   // DLL commands, one entry per declared command.
   std::vector<DllCommand> dll_commands;
 
-  std::vector<const LibraryDescriptor*> libraries;
-  std::vector<uint32_t> library_state;
+  // The libraries in the order of the program's table (a unit type's library number - 1).
+  std::vector<LoadedLibrary> libraries;
 
   std::unique_ptr<forms::FormTable> forms;  // the window definitions (the window list)
 

@@ -9,7 +9,7 @@ const DataTypeDescriptor* FindDataType(uint32_t type_code) {
   uint32_t lib = type_code >> 16;
   uint32_t type = type_code & 0xFFFF;
   if (lib == 0 || type == 0 || lib > rt.libraries.size()) return nullptr;
-  const LibraryDescriptor* descriptor = rt.libraries[lib - 1];
+  const LibraryDescriptor* descriptor = rt.libraries[lib - 1].descriptor;
   if (descriptor == nullptr || type > descriptor->data_type_count) return nullptr;
   return &descriptor->data_types[type - 1];
 }

@@ -64,9 +64,8 @@ class ControlUnitTest : public ::testing::Test {
   void SetUp() override {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-    rt.library_state.assign(6, 0);
-    for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
+    for (const LoadedLibrary& lib : rt.libraries) {
+      lib.descriptor->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }
     rt.loop_started = false;
     rt.modal_window_id = 0;

@@ -80,7 +80,6 @@ void InstallMusicComponent(const ComponentService* service) {
   static const ProgramHeader kBareHeader{};
   Runtime& rt = TheRuntime();
   const auto libraries = rt.libraries;
-  const auto state = rt.library_state;
   const ProgramHeader* header = rt.header;
   const std::string dir = rt.program_dir;
   const std::string file = rt.program_file;
@@ -90,7 +89,6 @@ void InstallMusicComponent(const ComponentService* service) {
   RegisterComponent(kMusicPlayerSlot, service);
   InitRuntime(&kBareHeader);
   rt.libraries = libraries;
-  rt.library_state = state;
   rt.header = header;
   rt.program_dir = dir;
   rt.program_file = file;

@@ -122,7 +122,6 @@ class CoreWindows : public ::testing::Test {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries[1] = &kTestLibrary;
-    rt.library_state.assign(6, 0);
     kCoreLibrary.notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     rt.loop_started = false;
     rt.modal_window_id = 0;

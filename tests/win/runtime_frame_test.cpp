@@ -310,13 +310,15 @@ TEST(RuntimeInit, TakesTheHeaderPathsLibrariesAndDllTables) {
   ASSERT_EQ(g_library_calls.size(), 1u) << "only the signed, non-null library is told";
   EXPECT_EQ(g_library_calls[0].first, kLibInit);
   EXPECT_EQ(g_library_calls[0].second, reinterpret_cast<uintptr_t>(&FrameNotify));
-  EXPECT_EQ(rt.libraries.size(), 3u);
-  EXPECT_EQ(rt.library_state, (std::vector<uint32_t>{0, 0, 0}));
+  ASSERT_EQ(rt.libraries.size(), 3u);
+  EXPECT_EQ(rt.libraries[0].descriptor, &kRecordingLibrary);
+  EXPECT_EQ(rt.libraries[1].descriptor, nullptr);
+  EXPECT_EQ(rt.libraries[2].descriptor, nullptr) << "a record without the signature is absent";
+  for (const LoadedLibrary& lib : rt.libraries) EXPECT_EQ(lib.state, 0u);
 
   ClearConstantRange();
   ReleaseDllCommands();
   rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-  rt.library_state.assign(6, 0);
   SetCurrentDirectoryW(cwd_before);
 }
 

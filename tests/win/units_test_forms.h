@@ -153,9 +153,8 @@ class UnitsTest : public ::testing::Test {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries.push_back(&kTestLibrary);
-    rt.library_state.assign(rt.libraries.size(), 0);
-    for (const LibraryDescriptor* lib : rt.libraries) {
-      lib->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
+    for (const LoadedLibrary& lib : rt.libraries) {
+      lib.descriptor->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
     }
     rt.loop_started = false;
     rt.modal_window_id = 0;
@@ -180,7 +179,6 @@ class UnitsTest : public ::testing::Test {
     Pump();
     rt.forms.reset();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-    rt.library_state.assign(6, 0);
   }
   // Runs the messages waiting for this thread through the runtime's own pre-translation, as
   // the message loop does.
