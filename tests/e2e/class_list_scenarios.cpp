@@ -155,11 +155,11 @@ TEST(ClassListScenario, TheFirstStartWritesTheDefaultFileAndAsksOnce) {
   std::string edited = file;
   edited.replace(text_at, strlen(kBanner), "新学期新气象");
   dir.Write("dede.ini", edited);
-  EXPECT_TRUE(WaitUntil([&] { return WindowText(banner) == "新学期新气象"; }, 500));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(banner) == "新学期新气象"; }, 3000));
   // Emptied, it stops and is read only every 15 s, even once it is filled in again.
   edited.replace(text_at, strlen("新学期新气象"), "");
   dir.Write("dede.ini", edited);
-  EXPECT_TRUE(WaitUntil([&] { return WindowText(banner).empty(); }, 500));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(banner).empty(); }, 3000));
   const int stopped_at = LeftInParent(banner);
   dir.Write("dede.ini", file);
   harness::Sleep(800);
