@@ -61,8 +61,10 @@ LRESULT SysVolumeUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* SysVolumeUnit::Create(const CreateArgs& args) {
   if (!RegisterUnitClass(kVolumeClass, 0)) return nullptr;
   auto* unit = new SysVolumeUnit(args.window_id, args.unit_id);
-  // See the timer: a failed window has taken its object with it, or the object is lost.
-  if (!unit->CreateOwnClass(kVolumeClass, "", 0, 0, args)) return nullptr;
+  if (!unit->CreateOwnClass(kVolumeClass, "", 0, 0, args)) {
+    delete unit;
+    return nullptr;
+  }
   unit->volume_ = std::make_unique<SysVolumeObject>(unit->hwnd());
   SetSysVolumeLookup(&FindVolume);
   return unit;

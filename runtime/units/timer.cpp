@@ -85,9 +85,10 @@ UnitObject* TimerUnit::Create(const CreateArgs& args) {
   data.interval = std::max(data.interval, 0);
   if (!RegisterUnitClass(kTimerClass, 0)) return nullptr;
   auto* unit = new TimerUnit(args, data);
-  // A window that fails after it got its object deletes the object as it goes; which way it
-  // failed cannot be told here, and a lost object is the lesser harm than a double delete.
-  if (!unit->CreateOwnClass(kTimerClass, "", args.style & WS_DISABLED, 0, args)) return nullptr;
+  if (!unit->CreateOwnClass(kTimerClass, "", args.style & WS_DISABLED, 0, args)) {
+    delete unit;
+    return nullptr;
+  }
   unit->Start();
   return unit;
 }

@@ -124,11 +124,15 @@ bool UnitWindow::CreateTopLevel(const wchar_t* cls, const char* gbk_text, DWORD 
   return CreateOwnWindow(cls, gbk_text, style, ex_style, position, size, owner, nullptr);
 }
 
-// The object goes with the creation parameters; the trampoline enters it on WM_NCCREATE.
+// The object goes with the creation parameters; the trampoline enters it on WM_NCCREATE. A window
+// that dies before CreateWindowEx returns (its WM_CREATE failed) leaves the object to the caller,
+// who cannot tell how far the window got.
 bool UnitWindow::CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style,
                                  DWORD ex_style, POINT position, SIZE size, HWND parent, HMENU id) {
+  creating_ = true;
   HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style, position.x, position.y,
                               size.cx, size.cy, parent, id, GetModuleHandleW(nullptr), this);
+  creating_ = false;
   return hwnd != nullptr;
 }
 
@@ -214,7 +218,7 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   unit->hwnd_ = nullptr;
   ReportUnitDestroyed(unit->window_id_, unit->unit_id_);
   unit->OnDestroyed();
-  if (unit->DeletedWithWindow()) delete unit;
+  if (!unit->creating_ && unit->DeletedWithWindow()) delete unit;
   return r;
 }
 

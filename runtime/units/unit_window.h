@@ -58,7 +58,8 @@ class UnitWindow : public UnitObject {
   // made. Text is GBK and converted for the W function here.
   bool CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                      const CreateArgs& args);
-  // Creates a window of a class registered with RegisterUnitClass.
+  // Creates a window of a class registered with RegisterUnitClass. When it fails the object is
+  // the caller's to delete, also when the window died after it got the object.
   bool CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                       const CreateArgs& args);
   // The same for a top-level window: no child style, no control id, `owner` may be null.
@@ -86,8 +87,9 @@ class UnitWindow : public UnitObject {
   // seen is raised. Units report every change of their focus; the window unit passes the focus
   // on to its units and reports only the focus it keeps itself.
   virtual bool FocusEventDue(bool /*gained*/) { return true; }
-  // Whether the object is deleted with its native window at WM_NCDESTROY. The window unit's
-  // create operation deletes the object itself when the window dies while being made.
+  // Whether the object is deleted with its native window at WM_NCDESTROY (never while
+  // CreateOwnClass or CreateTopLevel is making it: the caller deletes it then). The window
+  // unit's create operation deletes the object itself when the window dies while being loaded.
   virtual bool DeletedWithWindow() const { return true; }
 
  private:
@@ -95,6 +97,7 @@ class UnitWindow : public UnitObject {
   bool CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                        POINT position, SIZE size, HWND parent, HMENU id);
   WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
+  bool creating_ = false;        // inside CreateWindowEx of a runtime class
 };
 
 }  // namespace rc
