@@ -155,7 +155,7 @@ TEST(SidePanelScenario, TabBlinksAndSlidesThePanelOutAndBackAndAClickTurnsASlide
   // A click while expanded: the panel hides at once, the window narrows to 617, then the
   // notice hides.
   Click(p.tab);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(p.panel); }, 500));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(p.panel); }, 2000));
   samples = Watch(p, [](const Sample& s) { return s.width == 617 && !s.notice; });
   EXPECT_GT(CheckSlide(samples, 795, 617), 10);
   for (const Sample& s : samples) EXPECT_FALSE(s.panel);
