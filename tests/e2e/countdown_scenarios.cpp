@@ -165,18 +165,6 @@ std::string NextBox(const Program& p, DWORD timeout = 5000) {
   return box.text + " | " + box.caption;
 }
 
-std::string BrowserLog() {
-  char path[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableA("ROLLCALL_BROWSER_LOG", path, sizeof path);
-  if (n == 0 || n >= sizeof path) return {};
-  std::string p = path;
-  if (!p.empty() && p[0] == '/') {
-    for (char& c : p) c = c == '/' ? '\\' : c;
-    p = "Z:" + p;
-  }
-  return p;
-}
-
 std::string ReadWhole(const std::string& path) {
   HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
@@ -251,7 +239,7 @@ TEST(CountdownScenario, ChoosingATimeOpeningAndClosingAndTheDiscussionGroup) {
   EXPECT_TRUE(WaitUntil([&] { return c.Display() != held; }, 2000)) << "running again";
 
   // The discussion group's page goes to the browser.
-  const std::string log = BrowserLog();
+  const std::string log = EnvPath("ROLLCALL_BROWSER_LOG");
   if (!log.empty()) {
     const size_t before = ReadWhole(log).size();
     Click(c.group);

@@ -47,9 +47,9 @@ struct Usage {
   int windows = 0;     // the process's windows, children included
 };
 
-// The handles a process holds, from the system's handle table: Wine answers
+// The values of the handles a process holds, from the system's handle table: Wine answers
 // GetProcessHandleCount for the calling process only.
-inline DWORD HandlesOf(DWORD pid) {
+inline std::vector<USHORT> HandleValuesOf(DWORD pid) {
   struct Entry {
     ULONG owner;
     BYTE type, flags;
@@ -60,7 +60,8 @@ inline DWORD HandlesOf(DWORD pid) {
   using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (query == nullptr) return 0;
+  std::vector<USHORT> values;
+  if (query == nullptr) return values;
   std::vector<char> buffer(1 << 20);
   for (int tries = 0; tries < 6; ++tries) {
     ULONG needed = 0;
@@ -70,14 +71,19 @@ inline DWORD HandlesOf(DWORD pid) {
       buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
       continue;
     }
-    if (status < 0) return 0;
+    if (status < 0) return values;
     const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
     const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-    DWORD mine = 0;
-    for (ULONG i = 0; i < count; ++i) mine += entries[i].owner == pid;
-    return mine;
+    for (ULONG i = 0; i < count; ++i) {
+      if (entries[i].owner == pid) values.push_back(entries[i].value);
+    }
+    return values;
   }
-  return 0;
+  return values;
+}
+
+inline DWORD HandlesOf(DWORD pid) {
+  return DWORD(HandleValuesOf(pid).size());
 }
 
 struct WindowCount {
@@ -109,52 +115,30 @@ inline int WindowsOf(DWORD pid) {
 // The handles of a process counted by the name of their type ("Event", "Thread", ...), each
 // duplicated into this process to ask the system what it is: the soak names what grows.
 inline std::map<std::string, int> HandleTypesOf(DWORD pid) {
-  struct Entry {
-    ULONG owner;
-    BYTE type, flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-  };
-  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
   const auto query_object = reinterpret_cast<QueryObject>(
-      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryObject")));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
   std::map<std::string, int> types;
   HANDLE owner = OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid);
-  if (query == nullptr || query_object == nullptr || owner == nullptr) {
+  if (query_object == nullptr || owner == nullptr) {
     if (owner) CloseHandle(owner);
     return types;
   }
-  std::vector<char> buffer(1 << 20);
-  ULONG needed = 0;
-  LONG status;
-  while ((status = query(16, buffer.data(), ULONG(buffer.size()), &needed)) == LONG(0xC0000004)) {
-    buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
-  }
-  if (status >= 0) {
-    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
-    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
-    for (ULONG i = 0; i < count; ++i) {
-      if (entries[i].owner != pid) continue;
-      std::string name = "?";
-      HANDLE mine = nullptr;
-      if (DuplicateHandle(owner, reinterpret_cast<HANDLE>(ULONG_PTR(entries[i].value)),
-                          GetCurrentProcess(), &mine, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        alignas(8) char info[1024] = {};
-        // ObjectTypeInformation starts with the type's name as a UNICODE_STRING.
-        if (query_object(mine, 2, info, sizeof info, nullptr) >= 0) {
-          const auto length = *reinterpret_cast<const USHORT*>(info);
-          const auto* text = *reinterpret_cast<const wchar_t* const*>(info + sizeof(void*));
-          if (text != nullptr) name.assign(text, text + length / 2);
-        }
-        CloseHandle(mine);
+  for (USHORT value : HandleValuesOf(pid)) {
+    std::string name = "?";
+    HANDLE mine = nullptr;
+    if (DuplicateHandle(owner, reinterpret_cast<HANDLE>(ULONG_PTR(value)), GetCurrentProcess(),
+                        &mine, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      alignas(8) char info[1024] = {};
+      // ObjectTypeInformation starts with the type's name as a UNICODE_STRING.
+      if (query_object(mine, 2, info, sizeof info, nullptr) >= 0) {
+        const auto length = *reinterpret_cast<const USHORT*>(info);
+        const auto* text = *reinterpret_cast<const wchar_t* const*>(info + sizeof(void*));
+        if (text != nullptr) name.assign(text, text + length / 2);
       }
-      ++types[name];
+      CloseHandle(mine);
     }
+    ++types[name];
   }
   CloseHandle(owner);
   return types;

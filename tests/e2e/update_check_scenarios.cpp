@@ -104,15 +104,8 @@ class UpdateServer {
 // environment's browser appends them to the file ROLLCALL_BROWSER_LOG names.
 class BrowserLog {
  public:
-  BrowserLog() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableA("ROLLCALL_BROWSER_LOG", path, sizeof path);
-    if (n == 0 || n >= sizeof path) return;
-    path_ = path;
-    if (path_[0] == '/') {
-      for (char& c : path_) c = c == '/' ? '\\' : c;
-      path_ = "Z:" + path_;
-    }
+  BrowserLog() : path_(EnvPath("ROLLCALL_BROWSER_LOG")) {
+    if (path_.empty()) return;
     offset_ = Read().size();
   }
   bool available() const { return !path_.empty(); }

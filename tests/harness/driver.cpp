@@ -430,6 +430,15 @@ std::string Env(const char* name) {
   return value;
 }
 
+std::string EnvPath(const char* name) {
+  std::string path = Env(name);
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    path = "Z:" + path;
+  }
+  return path;
+}
+
 int Width(HWND window) {
   RECT r;
   GetWindowRect(window, &r);

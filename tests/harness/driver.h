@@ -124,6 +124,9 @@ void Close(HWND window);
 
 // An environment variable's value; empty when unset.
 std::string Env(const char* name);
+// The same for a variable naming a file: a Unix path (the test scripts set them) as Wine's Z:
+// drive shows it.
+std::string EnvPath(const char* name);
 // A window's width, and its left edge in its parent's client area.
 int Width(HWND window);
 int LeftInParent(HWND window);

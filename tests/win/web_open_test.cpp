@@ -10,24 +10,12 @@
 #include <string>
 #include <thread>
 
+#include "tests/harness/driver.h"
 #include "base/values.h"
 #include "library_commands/commands.h"
 
 namespace rc {
 namespace {
-
-std::string BrowserLogPath() {
-  char path[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA("ROLLCALL_BROWSER_LOG", path, sizeof path);
-  if (n == 0 || n >= sizeof path) return {};
-  // A Unix path from the environment; Wine's Z: drive shows the whole Unix file system.
-  std::string p = path;
-  if (!p.empty() && p[0] == '/') {
-    for (char& c : p) c = c == '/' ? '\\' : c;
-    p = "Z:" + p;
-  }
-  return p;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -51,7 +39,7 @@ bool WaitForLine(const std::string& log, size_t offset, const std::string& url) 
 class WebOpen : public ::testing::Test {
  protected:
   void SetUp() override {
-    log_ = BrowserLogPath();
+    log_ = harness::EnvPath("ROLLCALL_BROWSER_LOG");
     if (log_.empty()) GTEST_SKIP() << "ROLLCALL_BROWSER_LOG is not set: no browser hand-off";
     offset_ = ReadAll(log_).size();
   }
