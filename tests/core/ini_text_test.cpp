@@ -180,6 +180,22 @@ TEST(IniText, EveryEncodingReadsTheSameAndKeepsItsBytes) {
   }
 }
 
+// A teacher who empties the file and saves it leaves its mark alone in it; the program's first
+// write must keep the mark, or a UTF-16 file turns into bytes nothing reads back.
+TEST(IniText, AFileOfOnlyItsMarkKeepsMarkAndEncoding) {
+  const std::string written = "[Running State]\r\nFirst run=no\r\n";
+  for (Encoding e : {Encoding::kUtf8Bom, Encoding::kUtf16Le, Encoding::kUtf16Be}) {
+    const std::string what = "encoding " + std::to_string(int(e));
+    std::string file = EncodeText("", e, true, Gbk());
+    ASSERT_EQ(DetectEncoding(file), e) << what;
+    EXPECT_EQ(Read(file, "Running State", "First run", "默认"), "默认") << what;
+    ASSERT_EQ(WriteValue(&file, "Running State", "First run", "no", Gbk()), WriteOutcome::kChanged)
+        << what;
+    EXPECT_EQ(file, EncodeText(written, e, true, Gbk())) << what << ": mark and encoding kept";
+    EXPECT_EQ(Read(file, "Running State", "First run", "默认"), "no") << what;
+  }
+}
+
 TEST(IniText, CharactersGbkCannotHoldReadAsOneQuestionMarkEach) {
   // "王" U+738B, "𠮷" U+20BB7 (outside GBK and outside 16 bits), "ӛ" U+04DB (not in GBK).
   const std::string utf8 = "[s]\r\nk=\xe7\x8e\x8b\xf0\xa0\xae\xb7\xd3\x9b\r\nj=1\r\n";

@@ -89,9 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       kind == 0 ? std::optional<std::string_view>(value) : std::nullopt;
   const WriteOutcome outcome = WriteValue(&file, section, key_arg, value_arg, gbk);
   if (outcome != WriteOutcome::kChanged) Check(file == original);
-  // A GBK file that the write turned into valid UTF-8 reads differently; that is the format's
-  // own ambiguity, not the writer's.
-  if (DetectEncoding(file) != DetectEncoding(original) && !original.empty()) return 0;
+  // A file's encoding survives every write. Only where no mark tells it may a write shift the
+  // guess between GBK and UTF-8: a GBK file that the write turned into valid UTF-8 reads
+  // differently, which is the format's own ambiguity, not the writer's.
+  const Encoding was = DetectEncoding(original), now = DetectEncoding(file);
+  if (now != was) {
+    const auto unmarked = [](Encoding e) { return e == Encoding::kGbk || e == Encoding::kUtf8; };
+    Check(unmarked(was) && unmarked(now));
+    if (!original.empty()) return 0;
+  }
 
   // The separator's key holds "=" and starts with "[": like the platform, nothing finds it
   // again, and every write adds a line.
