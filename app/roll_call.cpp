@@ -1,7 +1,7 @@
 // The roll call: the big button counts the class list and starts or stops the name cycle; the
 // cycle shows a random pupil every 50 ms; after a stop an optional answer countdown runs down
-// the chosen time limit. All state lives in unit properties, except NameCount and the round of
-// the fair mode.
+// the chosen time limit while the main window shows. All state lives in unit properties, except
+// NameCount and the round of the fair mode.
 #include <vector>
 
 #include "app/app.h"
@@ -144,6 +144,10 @@ void OnNameCycleTick(Event&) {
 }
 
 void OnAnswerCountdownTick(Event&) {
+  // While the main window is hidden (the countdown window replaces it) the pupil cannot see the
+  // seconds: they hold, and go on from the same one when the window shows again, so that no
+  // time-out box comes up over the other window and no name cycle restarts out of sight.
+  if (!kWindow.visible()) return;
   const std::string seconds = 透明标签4.caption();
   if (seconds > std::string("0")) {
     透明标签4.set_caption(ToText(ToNumber(seconds) - 1));

@@ -352,4 +352,48 @@ TEST(RollCallScenario, TheAnswerTimerCountsDownOnlyWhileSwitchedOn) {
   EXPECT_TRUE(app.Ends());
 }
 
+// The countdown window hides the main window; meanwhile the answer countdown holds, for longer
+// than the seconds it had left, and goes on from the same second once "返回" shows the main
+// window again, the time-out coming when they have run out.
+TEST(RollCallScenario, TheAnswerCountdownHoldsWhileTheCountdownWindowIsOpen) {
+  RollCall app(ClassList({"甲", "乙"}));
+  ASSERT_NE(app.window, nullptr);
+  ASSERT_TRUE(app.found());
+  Click(app.timer_switch);
+  ASSERT_TRUE(app.Shows(app.switch_state, kSwitchOn));
+  app.TouchFor(kStop);
+  app.TouchFor(kStart);
+  Click(app.limit15);
+  ASSERT_TRUE(app.Shows(app.seconds, "15"));
+  for (int i = 0; i < 12; ++i) PostMessageW(app.countdown, WM_TIMER, 1, 0);
+  ASSERT_TRUE(app.Shows(app.seconds, "3"));
+
+  Click(FindChildByText(app.window, "倒计时功能（新）"));
+  HWND countdown_window = app.proc->WaitWindow("内置倒计时器 v0.2");
+  ASSERT_NE(countdown_window, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(app.window); }));
+  const std::string held = WindowText(app.seconds);
+  const int left = std::atoi(held.c_str());
+  ASSERT_GE(left, 2) << "at most one real tick between \"3\" and the hiding";
+  for (int i = 0; i < 20; ++i) PostMessageW(app.countdown, WM_TIMER, 1, 0);
+  harness::Sleep(left * 1000 + 1500);
+  EXPECT_FALSE(app.proc->HasMessageBox()) << "no time-out box over the countdown window";
+  EXPECT_EQ(WindowText(app.seconds), held) << "hidden, the seconds hold";
+  EXPECT_EQ(WindowText(app.button), kStart) << "no name cycle out of sight";
+
+  Click(FindChildByText(countdown_window, "返回"));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(app.window) != 0; }));
+  const DWORD shown = GetTickCount();
+  EXPECT_TRUE(app.Shows(app.seconds, std::to_string(left - 1), 2000))
+      << "shown again, the next second comes";
+  MessageBoxInfo box = app.proc->WaitMessageBox(left * 1000 + 3000);
+  ASSERT_TRUE(box);
+  EXPECT_GE(GetTickCount() - shown, DWORD(left * 1000 - 300))
+      << "the time-out comes only when the held seconds have run out";
+  EXPECT_EQ(box.caption, " 超时了！！");
+  harness::Answer(box, IDOK);
+  EXPECT_TRUE(app.Shows(app.button, kStop));
+  EXPECT_TRUE(app.Ends());
+}
+
 }  // namespace

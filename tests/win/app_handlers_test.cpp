@@ -178,6 +178,7 @@ TEST_F(AppHandlers, AnswerCountdownTimesOutOneTickAfterZero) {
   Unit(时钟1, "时钟1");
   Text(透明标签4, 8, "2");
   Text(按钮1, 10, "轻触开始点名");
+  Number(kWindow, rc::props::kVisible.index, 1);  // hidden, the countdown holds
   app::OnAnswerCountdownTick(event_);
   app::OnAnswerCountdownTick(event_);
   EXPECT_EQ(Done(), (Sequence{"透明标签4[8]=\"1\"", "进度条1[13]=1", "透明标签4[8]=\"0\"",
