@@ -184,6 +184,13 @@ if [ $NEED_WINE = 1 ]; then
     else
       sf=$((sf + 1)); echo "shell: an include runs against the floors"
     fi
+    # The program carries its application manifest: run as invoker, the supported systems,
+    # DPI awareness stated (read out of the PE resources and parsed as XML).
+    if python3 "$ROOT/scripts/check_manifest.py" "$BIN/rollcall.exe"; then
+      sp=$((sp + 1))
+    else
+      sf=$((sf + 1)); echo "shell: the program's manifest is missing or wrong"
+    fi
     # The sound files beside the program, measured (length, level, no click at the loop point,
     # an alarm that decodes and sounds), then made once more: the same bytes.
     if python3 "$ROOT/scripts/check_music.py" --regenerate "$BIN"; then
