@@ -1,8 +1,6 @@
 // Background music and the speaker volume: the speaker pictures switch the main window's
 // looping music, and the volume bar beside them sets the speaker volume and hides itself again
 // a few seconds after it was shown or used.
-#include <algorithm>
-
 #include "app/app.h"
 
 namespace app {
@@ -11,13 +9,12 @@ namespace {
 using namespace main_window;
 
 constexpr int kSpeakers = 4;  // the mixer line of the speaker output
-constexpr int kFullVolume = 65535;
 
 // The bar runs from 1 at the top to 100 at the bottom; 99 is silence. The top positions 1 to 17
-// come out above the volume control's full scale; a mixer refuses such a value and leaves the
-// volume where it was, however quiet, so they give full volume.
+// come out above the usual full scale of 65535: SetVolume brings every value into the range the
+// volume control reports, so they give its full volume.
 int VolumeAt(int position) {
-  return std::min(int(AbsValue(position - 99.0) * 800), kFullVolume);
+  return int(AbsValue(position - 99.0) * 800);
 }
 
 void SetVolumeFromBar() {

@@ -72,8 +72,9 @@ class SysVolumeObject {
 
   // 1 both controls opened, 0 neither, -2 only the volume control, -1 only the mute control.
   int OpenVolumeLine(int32_t kind);
-  // One value per channel from {left, right}, in that order, passed on beyond the control's
-  // range unchanged. 1 when the mixer took them, else 0 (also when no volume control is open).
+  // One value per channel from {left, right}, in that order, each brought into the control's
+  // range as the mixer reports it. 1 when the mixer took them, else 0 (also when no volume
+  // control is open).
   int SetVolume(int32_t left, int32_t right);
   void CloseControls();
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "library_commands/commands.h"
@@ -174,10 +175,15 @@ int SysVolumeObject::SetVolume(int32_t left, int32_t right) {
   if (!volume_.open()) return 0;
   const DWORD channels = volume_.channels;
   std::vector<MIXERCONTROLDETAILS_UNSIGNED> values(channels > 0 ? channels : 1);
+  // A mixer refuses a value outside the control's range and leaves the volume where it was,
+  // however quiet; the nearest end of the range is what the caller meant. The range is the
+  // control's own: not every mixer counts from 0 to 65535.
+  const auto in_range = [this](int32_t v) {
+    const int64_t low = volume_.minimum, high = std::max(volume_.maximum, volume_.minimum);
+    return static_cast<DWORD>(std::clamp<int64_t>(v, low, high));
+  };
   // Lines with more than two channels give the others the right value.
-  for (size_t i = 0; i < values.size(); ++i) {
-    values[i].dwValue = static_cast<DWORD>(i == 0 ? left : right);
-  }
+  for (size_t i = 0; i < values.size(); ++i) values[i].dwValue = in_range(i == 0 ? left : right);
   MIXERCONTROLDETAILS details{};
   details.cbStruct = sizeof details;
   details.dwControlID = volume_.id;

@@ -198,14 +198,20 @@ TEST_F(Volume, SetVolumeReachesTheSpeakersLine) {
   if (v.size() >= 2 && v[1] != 0) {
     EXPECT_NEAR(v[1], 64000, 1) << "right value to the second channel";
   }
-  // Positions 1 to 17 of the volume bar give values above 65535; they are passed on as they
-  // are and the mixer decides. Record what it did.
-  const int above = CallSet(kUnitId, 78400, 78400);
-  RecordProperty("above_range_result", above);
-  if (above == 1) {
+  // A value beyond the control's range gives the nearest end of the range the mixer reports
+  // (positions 1 to 17 of the volume bar give values above 65535), never a refusal that would
+  // leave the volume as it was.
+  const SysVolumeObject::Control& c = unit_->volume();
+  RecordProperty("range", std::to_string(c.minimum) + ".." + std::to_string(c.maximum));
+  const struct {
+    int32_t value;
+    DWORD want;
+  } ends[] = {{78400, c.maximum}, {-800, c.minimum}, {INT32_MAX, c.maximum}, {1000, 1000}};
+  for (const auto& e : ends) {
+    EXPECT_EQ(CallSet(kUnitId, e.value, e.value), 1) << e.value << " is taken";
     v = ReadVolume(*unit_);
     ASSERT_FALSE(v.empty());
-    RecordProperty("above_range_read_back", static_cast<int>(v[0]));
+    EXPECT_NEAR(v[0], e.want, 1) << e.value << " comes to the nearest end of the range";
   }
 }
 
