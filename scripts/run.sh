@@ -1,27 +1,29 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the program under Wine.
-#   With a usable $DISPLAY: the program runs there until you close it.
-#   Without one: it runs on a private Xvfb for a few seconds (RUN_SECONDS, default 6), a
-#   screenshot is saved to the path printed at the end, and everything is ended.
-# The program runs in build/run/, which keeps its dede.ini between runs.
+#   With a usable $DISPLAY: the program runs there until you close it, in build/run/, which
+#   keeps its dede.ini between runs.
+#   Without one: on a private Xvfb the program makes its first start in a fresh folder of its
+#   own, build/run/first-look/ (emptied at each run, never a teacher's file): its two first-start
+#   boxes are answered, a sample class list of ten names is put into the dede.ini it made, a roll
+#   call is started and stopped, each step is told on the terminal and pictured in that folder,
+#   and everything is ended.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ROLLCALL_BUILD:-$ROOT/build}
-RUN_SECONDS=${RUN_SECONDS:-6}
 
 bash "$ROOT/scripts/setup.sh"
 bash "$ROOT/scripts/build.sh" win32
 
 EXE=$BUILD/win32/bin/rollcall.exe
 [ -f "$EXE" ] || { echo "no program was built at $EXE" >&2; exit 1; }
-RUNDIR=$BUILD/run
-mkdir -p "$RUNDIR"
-cp "$EXE" "$RUNDIR/"
 
 # shellcheck source=scripts/wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
 wine_env_init "$BUILD"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  RUNDIR=$BUILD/run
+  mkdir -p "$RUNDIR"
+  cp "$EXE" "$RUNDIR/"
   export ROLLCALL_USE_DISPLAY=1
   wine_up
   echo "starting rollcall.exe on $DISPLAY (close its window to end)"
@@ -32,19 +34,18 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   exit $rc
 fi
 
+RUNDIR=$BUILD/run/first-look
+rm -rf "$RUNDIR"
+mkdir -p "$RUNDIR"
+cp "$EXE" "$RUNDIR/"
 wine_up
-(cd "$RUNDIR" && exec wine rollcall.exe) >"$RUNDIR/wine.log" 2>&1 &
-prog=$!
-sleep "$RUN_SECONDS"
-SHOT=$RUNDIR/screenshot.png
-import -window root "$SHOT"
-if kill -0 "$prog" 2>/dev/null; then
-  state="still running"
-else
-  wait "$prog"
-  state="ended with exit code $?"
-fi
-kill "$prog" 2>/dev/null || true
+echo "no display: rollcall.exe makes its first start on a private X server in $RUNDIR"
+set +e
+ROLLCALL_FIRST_LOOK_DIR=$RUNDIR timeout --kill-after=5 120 \
+  wine "$BUILD/win32/bin/first_look.exe" 2>"$RUNDIR/wine.log"
+rc=$?
+set -e
 wine_down
-echo "the program was $state after ${RUN_SECONDS}s"
-echo "screenshot: $SHOT"
+for shot in "$RUNDIR"/*.png; do if [ -f "$shot" ]; then echo "screenshot: $shot"; fi; done
+[ $rc -eq 0 ] || echo "the first look ended with exit code $rc (Wine's messages: $RUNDIR/wine.log)"
+exit $rc

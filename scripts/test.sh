@@ -191,6 +191,16 @@ if [ $NEED_WINE = 1 ]; then
     else
       sf=$((sf + 1)); echo "shell: the program's manifest is missing or wrong"
     fi
+    # scripts/run.sh's first look without a display: the first start's two boxes answered, a
+    # sample class list, a roll call started and stopped, each step pictured.
+    look=$RESULTS/first-look
+    rm -rf "$look" && mkdir -p "$look" && cp "$BIN/rollcall.exe" "$look/"
+    ROLLCALL_FIRST_LOOK_DIR=$look wine_run 120 "$BIN/first_look.exe" >"$look/first-look.log" 2>&1
+    if [ $? -eq 0 ] && [ "$(ls "$look"/*.png 2>/dev/null | wc -l)" -eq 4 ]; then
+      sp=$((sp + 1))
+    else
+      sf=$((sf + 1)); echo "shell: the first look failed:"; tr -d '\r' <"$look/first-look.log" | tail -n 5
+    fi
     # The sound files beside the program, measured (length, level, no click at the loop point,
     # an alarm that decodes and sounds), then made once more: the same bytes.
     if python3 "$ROOT/scripts/check_music.py" --regenerate "$BIN"; then
