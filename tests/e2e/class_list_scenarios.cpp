@@ -176,23 +176,35 @@ TEST(ClassListScenario, TheFirstStartWritesTheDefaultFileAndAsksOnce) {
   EXPECT_TRUE(Ends(proc, window));
 }
 
+// An older file, and a file a teacher emptied and saved with only its byte-order mark left: the
+// notice at the first start only, the marker at the end in the file's own encoding and mark.
 TEST(ClassListScenario, AnOlderFileGetsTheNoticeOnceAndTheMarkerAtItsEnd) {
-  TempDir dir;
   const std::string older =
       "[■提示：]\r\n提示信息=人名与人名之间不能有空缺。\r\n"
       "[全班人名：]\r\n1=张三\r\n2=李四\r\n3=\r\n"
       "[广告：]\r\n内容=欢迎\r\n";
-  dir.Write("dede.ini", older);
-  for (int start = 1; start <= 2; ++start) {
-    Process proc(dir, "rollcall.exe");
-    if (start == 1) {
-      EXPECT_EQ(NextBox(proc), std::string("V6.0使用须知（首次运行） | ") + kNotice);
+  const struct {
+    const char* name;
+    std::string file, after;
+  } files[] = {
+      {"older GBK file", older, older + kMarker},
+      {"UTF-8 mark alone", "\xEF\xBB\xBF", "\xEF\xBB\xBF" + Utf8(kMarker)},
+      {"UTF-16 mark alone", "\xFF\xFE", "\xFF\xFE" + Utf16(kMarker)},
+  };
+  for (const auto& f : files) {
+    TempDir dir;
+    dir.Write("dede.ini", f.file);
+    for (int start = 1; start <= 2; ++start) {
+      Process proc(dir, "rollcall.exe");
+      if (start == 1) {
+        EXPECT_EQ(NextBox(proc), std::string("V6.0使用须知（首次运行） | ") + kNotice) << f.name;
+      }
+      HWND window = proc.WaitWindow(kTitle, 20000);
+      ASSERT_NE(window, nullptr) << f.name;
+      EXPECT_FALSE(proc.HasMessageBox()) << f.name << ", start " << start;
+      EXPECT_EQ(dir.Read("dede.ini"), f.after) << f.name << ", start " << start;
+      EXPECT_TRUE(Ends(proc, window));
     }
-    HWND window = proc.WaitWindow(kTitle, 20000);
-    ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(proc.HasMessageBox()) << "start " << start;
-    EXPECT_EQ(dir.Read("dede.ini"), older + kMarker) << "start " << start;
-    EXPECT_TRUE(Ends(proc, window));
   }
 }
 
