@@ -24,6 +24,16 @@ std::string FetchPublishedVersion();
 void EnsureSkinLibrary();
 void ApplySkin(int n);
 
+// Once the main window is made, the timers that would poll react instead (roll_call.cpp,
+// side_panel.cpp, clock_banner.cpp).
+void StopAnswerTimerKeeper();
+void StopPanelTabKeeper();
+void WatchMainWindowView();
+// The banner is held while nobody can see the main window and goes on when it is seen again:
+// looked at now; the second only when the banner is held (cheap enough for any tick).
+void FollowMainWindowView();
+void ResumeBannerWhenSeen();
+
 // Music and volume (music_volume.cpp): the speaker volume from the volume bar, at start.
 void InitVolume();
 

@@ -168,6 +168,10 @@ void Window::set_background_music(const Bytes& music) const {
   Write(*this, props::window::kBackgroundMusic, uint32_t(reinterpret_cast<uintptr_t>(block)));
 }
 
+bool Window::in_view() const {
+  return Core(&rc::WindowInView, {UnitReference(*this)}).lo != 0;
+}
+
 int Timer::interval() const {
   return ReadInt(*this, props::timer::kInterval);
 }
@@ -320,6 +324,10 @@ int BytesLength(const Bytes& bytes) {
 
 DateTime GetNow() {
   return DateTime{rc::SlotDouble(Core(&rc::GetNow, {}))};
+}
+
+int GetNowMillisecond() {
+  return int32_t(Core(&rc::GetNowMillisecond, {}).lo);
 }
 
 void LoadWindow(const Window& window, bool modal) {

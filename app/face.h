@@ -92,6 +92,8 @@ class Window : public Unit {
   void set_always_on_top(bool on_top) const;
   // Stops what the window plays and plays the new music (WAV or MIDI data; empty: nothing).
   void set_background_music(const Bytes& music) const;
+  // Someone could see it: shown, not minimised and not wholly covered by other windows.
+  bool in_view() const;
 };
 
 class Timer : public Unit {
@@ -218,6 +220,9 @@ double AbsValue(double value);
 uint32_t MakeColor(int red, int green, int blue);
 int BytesLength(const Bytes& bytes);
 DateTime GetNow();
+// How far the system clock is into its current second, 0-999 ms: GetNow changes at 1000 minus
+// this.
+int GetNowMillisecond();
 
 // Windows and sound.
 void LoadWindow(const Window& window, bool modal);

@@ -87,7 +87,7 @@ void ToggleRollCall() {
         进度条1.set_position(0);
       }
     }
-    时钟4.set_interval(1000);
+    if (透明标签2.caption() != kTimerOff) 时钟4.set_interval(1000);
     按钮1.set_disabled(true);
     时钟_限制快速点击.set_interval(250);
   }
@@ -165,13 +165,19 @@ void OnAnswerTimerKeeperTick(Event&) {
   时钟4.set_interval(0);
 }
 
+// The keeper stopped the countdown a millisecond after it started while the switch was off; a
+// stop now starts none then (ToggleRollCall), and turning the switch off stops a running one.
+// The switch's state is the caption beside it.
+void StopAnswerTimerKeeper() {
+  时钟5.set_interval(0);
+}
+
 void OnAnswerTimerSwitchClick(Event&) {
   if (透明标签2.caption() == kTimerOff) {
-    时钟5.set_interval(0);
     透明标签2.set_caption(kTimerOn);
     透明标签2.set_text_colour(kGreen);
   } else {
-    时钟5.set_interval(1);
+    时钟4.set_interval(0);
     透明标签2.set_caption(kTimerOff);
     透明标签2.set_text_colour(kDarkRed);
   }

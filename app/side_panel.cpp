@@ -18,7 +18,18 @@ struct Arrows {
 const Arrows kOpenArrows = {"》》    》》    》》", "》》    》》"};
 const Arrows kCloseArrows = {"《《    《《    《《", "《《    《《"};
 
+// The tab keeps to the right edge: moved with every change of the width.
+void SetWidth(int width) {
+  kWindow.set_width(width);
+  按钮4.set_left(kWindow.width() - 33);
+}
+
 }  // namespace
+
+void StopPanelTabKeeper() {
+  时钟7.set_interval(0);
+  按钮4.set_left(kWindow.width() - 33);
+}
 
 void OnPanelTabClick(Event&) {
   标签6.set_visible(true);
@@ -33,7 +44,7 @@ void OnPanelTabClick(Event&) {
 
 void OnPanelWidenTick(Event&) {
   if (kWindow.width() < kExpandedWidth) {
-    kWindow.set_width(kWindow.width() + 2);
+    SetWidth(kWindow.width() + 2);
     return;
   }
   时钟8.set_interval(0);
@@ -44,7 +55,7 @@ void OnPanelWidenTick(Event&) {
 void OnPanelNarrowTick(Event&) {
   if (kWindow.width() > kCollapsedWidth) {
     分组框4.set_visible(false);
-    kWindow.set_width(kWindow.width() - 2);
+    SetWidth(kWindow.width() - 2);
     return;
   }
   时钟9.set_interval(0);
@@ -56,6 +67,7 @@ void OnPanelTabKeeperTick(Event&) {
 }
 
 void OnPanelArrowBlinkTick(Event&) {
+  ResumeBannerWhenSeen();
   const Arrows& arrows = kWindow.width() == kCollapsedWidth ? kOpenArrows : kCloseArrows;
   按钮4.set_caption(按钮4.caption() == arrows.a ? arrows.b : arrows.a);
 }

@@ -13,6 +13,9 @@ void OnMainWindowCreated(Event&) {
   EnsureClassListFile();
   ShowFirstRunNotice();
   InitVolume();
+  StopAnswerTimerKeeper();
+  StopPanelTabKeeper();
+  WatchMainWindowView();
 }
 
 }  // namespace app

@@ -23,6 +23,8 @@ void BytesLength(ResultRecord* result, int argc, ArgRecord* args);  // byte bloc
 
 // Current local time (datetime.cpp).
 void GetNow(ResultRecord* result, int argc, ArgRecord* args);  // -> date-time
+// -> integer 0-999: the milliseconds into the current second of the system clock
+void GetNowMillisecond(ResultRecord* result, int argc, ArgRecord* args);
 
 // Files and settings (Windows).
 void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args);
@@ -40,6 +42,9 @@ void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args);
 void MsgBox(ResultRecord* result, int argc, ArgRecord* args);
 void LoadWindow(ResultRecord* result, int argc, ArgRecord* args);
 void DestroyUnit(ResultRecord* result, int argc, ArgRecord* args);
+// window reference -> logical: the window can be seen, that is shown, not minimised and not
+// wholly covered by other windows
+void WindowInView(ResultRecord* result, int argc, ArgRecord* args);
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
 

@@ -1,6 +1,7 @@
 #include "commands/datetime.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -96,6 +97,14 @@ void GetNow(ResultRecord* result, int /*argc*/, ArgRecord* /*args*/) {
   const DateTimeParts parts{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                             local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
   SetSlotDouble(result, MakeDateTime(parts));
+}
+
+// The clock's own reading, not a second rounded from it: what GetNow will show next is due at
+// 1000 minus this.
+void GetNowMillisecond(ResultRecord* result, int /*argc*/, ArgRecord* /*args*/) {
+  const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
+  const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch).count();
+  result->lo = uint32_t(((ms % 1000) + 1000) % 1000);
 }
 
 }  // namespace rc

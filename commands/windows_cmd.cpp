@@ -17,6 +17,63 @@ UnitObject* RequireObject(uint32_t window_id, uint32_t unit_id) {
   return CommandHost::RequireObject(window_id, unit_id);
 }
 
+// A region that deletes itself.
+struct Region {
+  HRGN handle;
+  explicit Region(const RECT& r) : handle(CreateRectRgnIndirect(&r)) {}
+  ~Region() {
+    if (handle != nullptr) DeleteObject(handle);
+  }
+  Region(const Region&) = delete;
+  Region& operator=(const Region&) = delete;
+};
+
+// A window that is shown but not drawn: a suspended app or one on another virtual desktop is
+// cloaked by the compositor and covers nothing. Asked of dwmapi when the system has it.
+bool Cloaked(HWND hwnd) {
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const GetAttribute get = [] {
+    HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+    return dwm != nullptr
+               ? reinterpret_cast<GetAttribute>(GetProcAddress(dwm, "DwmGetWindowAttribute"))
+               : nullptr;
+  }();
+  constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+  DWORD cloaked = 0;
+  return get != nullptr && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) &&
+         cloaked != 0;
+}
+
+// Without a compositor the system clips a covered window's device context to nothing; with one
+// every window keeps its whole surface, so the windows above it in the stacking order are
+// taken from its rectangle too. Only opaque ones count: a layered or click-through window may
+// let the window show through.
+bool WhollyCovered(HWND hwnd) {
+  if (HDC dc = GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS)) {
+    RECT box;
+    const int kind = GetClipBox(dc, &box);
+    ReleaseDC(hwnd, dc);
+    if (kind == NULLREGION) return true;
+  }
+  RECT own;
+  if (!GetWindowRect(hwnd, &own)) return false;
+  Region uncovered(own);
+  if (uncovered.handle == nullptr) return false;
+  for (HWND above = GetWindow(hwnd, GW_HWNDPREV); above != nullptr;
+       above = GetWindow(above, GW_HWNDPREV)) {
+    if (!IsWindowVisible(above) || IsIconic(above)) continue;
+    if (GetWindowLongW(above, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
+    RECT r;
+    if (!GetWindowRect(above, &r) || !IntersectRect(&r, &r, &own) || Cloaked(above)) continue;
+    Region cover(r);
+    if (cover.handle == nullptr) return false;
+    if (CombineRgn(uncovered.handle, uncovered.handle, cover.handle, RGN_DIFF) == NULLREGION) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void LoadWindow(ResultRecord* result, int argc, ArgRecord* args) {
@@ -54,6 +111,14 @@ void DestroyUnit(ResultRecord*, int argc, ArgRecord* args) {
   // The unit's type clears its slot when the native window goes (service 2000), after which
   // the unit is no longer found.
   DestroyWindow(object->hwnd());
+}
+
+void WindowInView(ResultRecord* result, int argc, ArgRecord* args) {
+  const ArgRecord* reference = OptionalArg(argc, args, 0);
+  UnitObject* window = reference != nullptr ? FindObject(reference->lo, 0) : nullptr;
+  if (window == nullptr || !window->live()) return;
+  const HWND hwnd = window->hwnd();
+  result->lo = IsWindowVisible(hwnd) && !IsIconic(hwnd) && !WhollyCovered(hwnd);
 }
 
 }  // namespace rc

@@ -234,6 +234,7 @@ TEST_F(AppHandlers, PanelSlidesTwoPixelsATickAndReversesOnAClick) {
   Unit(时钟8, "时钟8");
   Unit(时钟9, "时钟9");
   Unit(kWindow, "window");
+  Unit(按钮4, "按钮4");
   Number(kWindow, 2, 617);
   app::OnPanelTabClick(event_);
   EXPECT_EQ(Done(), (Sequence{"标签6[5]=1", "时钟8[8]=0", "时钟9[8]=0", "时钟8[8]=1"}));
@@ -246,12 +247,14 @@ TEST_F(AppHandlers, PanelSlidesTwoPixelsATickAndReversesOnAClick) {
   EXPECT_EQ(steps, 90) << "89 widening steps, then the step that ends the slide";
   Sequence d = Done();
   EXPECT_EQ(Sequence(d.end() - 3, d.end()), (Sequence{"时钟8[8]=0", "分组框4[5]=1", "标签6[5]=0"}));
+  EXPECT_EQ(Sequence(d.end() - 5, d.end() - 3), (Sequence{"window[2]=795", "按钮4[0]=762"}))
+      << "the tab follows every change of the width to width - 33";
 
   // A click on the expanded window narrows it, and the panel goes at the first step.
   app::OnPanelTabClick(event_);
   app::OnPanelNarrowTick(event_);
   EXPECT_EQ(Done(), (Sequence{"标签6[5]=1", "时钟8[8]=0", "时钟9[8]=0", "时钟9[8]=1",
-                              "分组框4[5]=0", "window[2]=793"}))
+                              "分组框4[5]=0", "window[2]=793", "按钮4[0]=760"}))
       << "the panel hides at the first narrowing step";
 }
 

@@ -254,5 +254,50 @@ TEST_F(CoreWindows, DestroyUnitOfAUnitLeavesItsWindow) {
   EXPECT_NE(Hwnd(kHolder), nullptr) << "and is not closed later either";
 }
 
+// A window is in view while it is shown, not minimised and not wholly covered; only opaque
+// windows above it cover it, and a part left over is enough to be seen.
+TEST_F(CoreWindows, InViewWhileShownNotMinimisedAndNotWhollyCovered) {
+  ASSERT_TRUE(Load(kFirstRef));
+  HWND first = Hwnd(kFirst);
+  RECT r;
+  GetWindowRect(first, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  struct Case {
+    const char* what;
+    std::vector<RECT> covers;  // relative to the window's corner
+    DWORD ex_style;
+    int show;
+    bool in_view;
+  } const cases[] = {
+      {"shown", {}, 0, SW_SHOWNOACTIVATE, true},
+      {"minimised", {}, 0, SW_MINIMIZE, false},
+      {"restored", {}, 0, SW_RESTORE, true},
+      {"hidden", {}, 0, SW_HIDE, false},
+      {"half covered", {{0, 0, w / 2, h}}, 0, SW_SHOWNOACTIVATE, true},
+      {"wholly covered", {{-5, -5, w + 5, h + 5}}, 0, SW_SHOWNOACTIVATE, false},
+      {"covered in two halves", {{-1, -1, w / 2, h + 1}, {w / 2 - 1, -1, w + 1, h + 1}}, 0,
+       SW_SHOWNOACTIVATE, false},
+      {"under a layered window", {{-5, -5, w + 5, h + 5}}, WS_EX_LAYERED, SW_SHOWNOACTIVATE, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<HWND> covers;
+    for (const RECT& cover : c.covers) {
+      covers.push_back(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | c.ex_style, L"STATIC",
+                                       L"", WS_POPUP, r.left + cover.left, r.top + cover.top,
+                                       cover.right - cover.left, cover.bottom - cover.top,
+                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+      if (c.ex_style & WS_EX_LAYERED) SetLayeredWindowAttributes(covers.back(), 0, 128, LWA_ALPHA);
+      ShowWindow(covers.back(), SW_SHOWNOACTIVATE);
+    }
+    ShowWindow(first, c.show);
+    Pump();
+    EXPECT_EQ(Call(WindowInView, {kFirstRef}).lo != 0, c.in_view) << c.what;
+    for (HWND cover : covers) DestroyWindow(cover);
+  }
+  Pump();
+  EXPECT_TRUE(Call(WindowInView, {kFirstRef}).lo) << "seen again once the covers are gone";
+  EXPECT_FALSE(Call(WindowInView, {kSecondRef}).lo) << "a window not loaded is not in view";
+}
+
 }  // namespace
 }  // namespace rc
