@@ -17,8 +17,8 @@ using namespace main_window;
 // little early, or GetNow's coarser clock read a little late, still finds the new second.
 constexpr int kClockLateMs = 20;
 
-bool g_watching = false;      // from the end of the window's creation on
-int g_held_banner_ms = 0;     // the banner's interval while it is held; 0 while it runs
+bool g_watching = false;   // from the end of the window's creation on
+int g_held_banner_ms = 0;  // the banner's interval while it is held; 0 while it runs
 
 }  // namespace
 

@@ -34,14 +34,13 @@ bool Cloaked(HWND hwnd) {
   using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
   static const GetAttribute get = [] {
     HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-    return dwm != nullptr
-               ? reinterpret_cast<GetAttribute>(GetProcAddress(dwm, "DwmGetWindowAttribute"))
-               : nullptr;
+    return dwm != nullptr ? reinterpret_cast<GetAttribute>(reinterpret_cast<void*>(
+                                GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                          : nullptr;
   }();
   constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
   DWORD cloaked = 0;
-  return get != nullptr && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) &&
-         cloaked != 0;
+  return get != nullptr && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
 // Without a compositor the system clips a covered window's device context to nothing; with one

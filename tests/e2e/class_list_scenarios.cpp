@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -267,3 +268,82 @@ TEST(ClassListScenario, AWesternCodePageAndAChineseFolderWriteTheSameFile) {
 }
 
 }  // namespace
+
+// The clock turns with the wall clock's second, each second once and within 100 ms of its
+// change; the banner rests while nobody can see the window (minimised, hidden, wholly covered)
+// and goes on from where it stood once it is seen again, the clock right the moment it shows.
+TEST(ClassListScenario, TheClockTurnsWithTheSecondAndTheBannerRestsWhileUnseen) {
+  TempDir dir;
+  dir.Write("dede.ini", DefaultFile("no"));
+  Process proc(dir, "rollcall.exe");
+  HWND window = proc.WaitWindow(kTitle, 20000);
+  ASSERT_NE(window, nullptr);
+  HWND clock = FindChildAt(FindChildAt(window, "Button", 336, 336), "Label", 2, 8);
+  ASSERT_TRUE(WaitUntil([&] { return !WindowText(clock).empty(); }));
+
+  auto seconds = [](const SYSTEMTIME& t) {
+    FILETIME f;
+    SystemTimeToFileTime(&t, &f);
+    return int64_t((uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 10000000);
+  };
+  std::string last = WindowText(clock);
+  int64_t last_second = 0;
+  int turns = 0;
+  for (const DWORD end = GetTickCount() + 10000; GetTickCount() < end; ::Sleep(2)) {
+    const std::string text = WindowText(clock);
+    SYSTEMTIME seen;
+    GetLocalTime(&seen);
+    if (text == last) continue;
+    ++turns;
+    EXPECT_EQ(text, ClockText(seen)) << "shows the second it is, never one early or late";
+    EXPECT_LE(seen.wMilliseconds, 100) << text << ": within 100 ms of the second's change";
+    if (last_second != 0) {
+      EXPECT_EQ(seconds(seen) - last_second, 1) << text << ": none skipped";
+    }
+    last = text;
+    last_second = seconds(seen);
+  }
+  EXPECT_GE(turns, 9) << "every second of the 10 s";
+
+  HWND banner = Banner(window);
+  RECT r;
+  GetWindowRect(window, &r);
+  HWND cover = nullptr;
+  struct Unseen {
+    const char* how;
+    std::function<void()> hide, show;
+  } const unseen[] = {
+      {"minimised", [&] { ShowWindow(window, SW_MINIMIZE); },
+       [&] { ShowWindow(window, SW_RESTORE); }},
+      {"hidden", [&] { ShowWindow(window, SW_HIDE); }, [&] { ShowWindow(window, SW_SHOW); }},
+      {"covered",
+       [&] {
+         cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP,
+                                 r.left - 5, r.top - 5, r.right - r.left + 10,
+                                 r.bottom - r.top + 10, nullptr, nullptr, nullptr, nullptr);
+         ShowWindow(cover, SW_SHOWNOACTIVATE);
+       },
+       [&] { DestroyWindow(cover); }},
+  };
+  for (const Unseen& u : unseen) {
+    u.hide();
+    harness::Sleep(1500);  // noticed within a second
+    const int stood = LeftInParent(banner);
+    harness::Sleep(700);
+    EXPECT_EQ(LeftInParent(banner), stood) << u.how << ": the banner rests";
+    u.show();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          SYSTEMTIME now;
+          GetLocalTime(&now);
+          return WindowText(clock) == ClockText(now);
+        },
+        150))
+        << u.how << ": the clock is right at once";
+    EXPECT_TRUE(WaitUntil([&] { return LeftInParent(banner) != stood; }, 2000)) << u.how;
+    // One pass of the banner is 691 places, from 270 to -420.
+    const int moved = (stood - LeftInParent(banner) + 691) % 691;
+    EXPECT_TRUE(moved >= 1 && moved <= 30) << u.how << ": goes on from where it stood, " << moved;
+  }
+  EXPECT_TRUE(Ends(proc, window));
+}

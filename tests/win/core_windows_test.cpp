@@ -275,8 +275,11 @@ TEST_F(CoreWindows, InViewWhileShownNotMinimisedAndNotWhollyCovered) {
       {"hidden", {}, 0, SW_HIDE, false},
       {"half covered", {{0, 0, w / 2, h}}, 0, SW_SHOWNOACTIVATE, true},
       {"wholly covered", {{-5, -5, w + 5, h + 5}}, 0, SW_SHOWNOACTIVATE, false},
-      {"covered in two halves", {{-1, -1, w / 2, h + 1}, {w / 2 - 1, -1, w + 1, h + 1}}, 0,
-       SW_SHOWNOACTIVATE, false},
+      {"covered in two halves",
+       {{-1, -1, w / 2, h + 1}, {w / 2 - 1, -1, w + 1, h + 1}},
+       0,
+       SW_SHOWNOACTIVATE,
+       false},
       {"under a layered window", {{-5, -5, w + 5, h + 5}}, WS_EX_LAYERED, SW_SHOWNOACTIVATE, true},
   };
   for (const Case& c : cases) {
@@ -284,8 +287,8 @@ TEST_F(CoreWindows, InViewWhileShownNotMinimisedAndNotWhollyCovered) {
     for (const RECT& cover : c.covers) {
       covers.push_back(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | c.ex_style, L"STATIC",
                                        L"", WS_POPUP, r.left + cover.left, r.top + cover.top,
-                                       cover.right - cover.left, cover.bottom - cover.top,
-                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+                                       cover.right - cover.left, cover.bottom - cover.top, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr));
       if (c.ex_style & WS_EX_LAYERED) SetLayeredWindowAttributes(covers.back(), 0, 128, LWA_ALPHA);
       ShowWindow(covers.back(), SW_SHOWNOACTIVATE);
     }
