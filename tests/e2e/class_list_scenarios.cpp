@@ -279,18 +279,18 @@ TEST(ClassListScenario, TheClockTurnsWithTheSecondAndTheBannerRestsWhileUnseen) 
   HWND window = proc.WaitWindow(kTitle, 20000);
   ASSERT_NE(window, nullptr);
   HWND clock = FindChildAt(FindChildAt(window, "Button", 336, 336), "Label", 2, 8);
-  ASSERT_TRUE(WaitUntil([&] { return !WindowText(clock).empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !ChangingText(clock).empty(); }));
 
   auto seconds = [](const SYSTEMTIME& t) {
     FILETIME f;
     SystemTimeToFileTime(&t, &f);
     return int64_t((uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 10000000);
   };
-  std::string last = WindowText(clock);
+  std::string last = ChangingText(clock);
   int64_t last_second = 0;
   int turns = 0;
   for (const DWORD end = GetTickCount() + 10000; GetTickCount() < end; ::Sleep(2)) {
-    const std::string text = WindowText(clock);
+    const std::string text = ChangingText(clock);
     SYSTEMTIME seen;
     GetLocalTime(&seen);
     if (text == last) continue;
@@ -336,7 +336,7 @@ TEST(ClassListScenario, TheClockTurnsWithTheSecondAndTheBannerRestsWhileUnseen) 
         [&] {
           SYSTEMTIME now;
           GetLocalTime(&now);
-          return WindowText(clock) == ClockText(now);
+          return ChangingText(clock) == ClockText(now);
         },
         150))
         << u.how << ": the clock is right at once";
