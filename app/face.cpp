@@ -272,6 +272,14 @@ bool SetFileAttr(const std::string& path, int attributes) {
   return Core(&rc::SetFileAttr, {Text(path), Int(attributes)}).lo != 0;
 }
 
+bool RenameFile(const std::string& from, const std::string& to) {
+  return Core(&rc::RenameFile, {Text(from), Text(to)}).lo != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  return Core(&rc::RemoveFile, {Text(path)}).lo != 0;
+}
+
 int MsgBox(const std::string& text, int flags, const std::string& caption) {
   return int32_t(Core(&rc::MsgBox, {Text(text), Int(flags), Text(caption)}).lo);
 }

@@ -203,6 +203,9 @@ bool FileExists(const std::string& path);
 Bytes ReadFileBytes(const std::string& path);
 bool WriteBytesToFile(const std::string& path, const Bytes& bytes);
 bool SetFileAttr(const std::string& path, int attributes);
+// Renames a file; false when `to` exists already (it is never replaced).
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
 
 // Message boxes: the answer (kAnswerYes, ...). Without a caption the default caption shows.
 int MsgBox(const std::string& text, int flags, const std::string& caption);

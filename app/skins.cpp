@@ -12,24 +12,36 @@ constexpr uint32_t kAttachSkin = 0;  // the DLL command SkinH_AttachRes
 constexpr int kHidden = 2;
 constexpr int kSkinCount = 33;
 
+// Puts the library into `dir` whole or not at all: written under a temporary name and renamed
+// into place, so that a write cut short (a full stick) leaves no library that this and every
+// later start would load and fail on. True when a library lies there afterwards; one that
+// appeared meanwhile (another start) is kept as it is.
+bool PlaceLibrary(const std::string& dir, const Bytes& image, int attributes) {
+  const std::string path = dir + "\\SkinH_EL.dll";
+  const std::string temporary = path + ".tmp";
+  if (WriteBytesToFile(temporary, image)) {
+    if (attributes != 0) SetFileAttr(temporary, attributes);
+    if (RenameFile(temporary, path)) return true;
+  }
+  RemoveFile(temporary);
+  return FileExists(path);
+}
+
 }  // namespace
 
 // The library is written beside the program, hidden, when it is missing there. Schools put
 // programs where they cannot be written (Program Files without administrator rights, a
-// write-protected stick, a read-only share): then it goes to the user's own library folder,
-// which the DLL command lookup searches next, instead of every start ending in an error.
+// write-protected stick, a read-only share, a full stick): then it goes to the user's own
+// library folder, which the DLL command lookup searches next, instead of every start ending
+// in an error.
 void EnsureSkinLibrary() {
-  const std::string path = GetProgramDir() + "\\SkinH_EL.dll";
-  if (FileExists(path)) return;
+  const std::string dir = GetProgramDir();
+  if (FileExists(dir + "\\SkinH_EL.dll")) return;
   const Bytes image = CopyBlock(kSkinLibraryImage);
-  if (WriteBytesToFile(path, image)) {
-    SetFileAttr(path, kHidden);
-    return;
-  }
+  if (PlaceLibrary(dir, image, kHidden)) return;
   const std::string user_dir = GetUserLibraryDir();
-  if (user_dir.empty()) return;
-  const std::string user_path = user_dir + "\\SkinH_EL.dll";
-  if (!FileExists(user_path)) WriteBytesToFile(user_path, image);
+  if (user_dir.empty() || FileExists(user_dir + "\\SkinH_EL.dll")) return;
+  PlaceLibrary(user_dir, image, 0);
 }
 
 void ApplySkin(int n) {

@@ -37,6 +37,9 @@ void GetUserLibraryDir(ResultRecord* result, int argc, ArgRecord* args);
 void FileExists(ResultRecord* result, int argc, ArgRecord* args);
 void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args);
 void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args);
+// from, to -> logical; false when `to` exists already.
+void RenameFile(ResultRecord* result, int argc, ArgRecord* args);
+void RemoveFile(ResultRecord* result, int argc, ArgRecord* args);  // path -> logical
 
 // User interface and sound (Windows).
 void MsgBox(ResultRecord* result, int argc, ArgRecord* args);

@@ -117,6 +117,22 @@ void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args) {
   SetBool(result, SetFileAttributesW(Wide(name).c_str(), attributes) != FALSE);
 }
 
+void RenameFile(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* from = TextArg(argc, args, 0);
+  const char* to = TextArg(argc, args, 1);
+  if (IsEmptyText(from) || IsEmptyText(to)) return;
+  // Never over an existing file: whatever lies there was put there by someone else. Written
+  // through, so that the name points at the whole file once the call returns.
+  SetBool(result,
+          MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE);
+}
+
+void RemoveFile(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* name = TextArg(argc, args, 0);
+  if (IsEmptyText(name)) return;
+  SetBool(result, DeleteFileW(Wide(name).c_str()) != FALSE);
+}
+
 void GetProgramDir(ResultRecord* result, int, ArgRecord*) {
   SetSlotPointer(result, CopyText(CommandHost::ProgramDir().c_str()));
 }

@@ -1,13 +1,17 @@
 // The program started from a folder it cannot write to (a read-only mount, prepared by
 // scripts/test.sh's readonly suite, which names it in ROLLCALL_READONLY_DIR): the skin library
 // goes to the user's library folder instead, the class list boxes come as always, and the
-// program runs in its skin with the teacher's names. Without that folder the cases skip.
+// program runs in its skin with the teacher's names. A folder with less room left than the skin
+// library needs (the suite's case "full") gets no cut library: every start runs, the library
+// in the user's folder. Without that folder the cases skip.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "tests/harness/driver.h"
 
@@ -34,6 +38,19 @@ std::string UserLibrary() {
 
 bool Exists(const std::string& gbk_path) {
   return GetFileAttributesW(Utf16(gbk_path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The names of a folder's files, hidden ones too.
+std::set<std::wstring> FilesIn(const std::string& dir) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(Utf16(dir + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return names;
 }
 
 // The program started where it lies, with its folder as the current one.
@@ -92,6 +109,15 @@ struct InPlace {
   }
 };
 
+// The main window's client area shows the start skin's face colour (#eaf0f7).
+void ExpectStartSkin(HWND main) {
+  Image shot = ClientShot(main);
+  ASSERT_FALSE(shot.empty());
+  EXPECT_GT(CountNear(shot, 0, 0, shot.width, shot.height, Rgb(0xEA, 0xF0, 0xF7), 6),
+            shot.width * shot.height / 10)
+      << "the window is drawn in skin 8";
+}
+
 class ReadOnlyFolder : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,15 +130,6 @@ class ReadOnlyFolder : public ::testing::Test {
   // What the folder held before the program started; nothing may be added.
   void ExpectNothingWritten() {
     EXPECT_FALSE(Exists(dir_ + "SkinH_EL.dll")) << "nothing is written beside the program";
-  }
-
-  // The main window's client area shows the start skin's face colour (#eaf0f7).
-  void ExpectStartSkin(HWND main) {
-    Image shot = ClientShot(main);
-    ASSERT_FALSE(shot.empty());
-    EXPECT_GT(CountNear(shot, 0, 0, shot.width, shot.height, Rgb(0xEA, 0xF0, 0xF7), 6),
-              shot.width * shot.height / 10)
-        << "the window is drawn in skin 8";
   }
 
   std::string dir_;
@@ -157,6 +174,52 @@ TEST_F(ReadOnlyFolder, ATeachersClassListIsReadAsAlways) {
   });
   EXPECT_TRUE(seen) << "the names of the class list cycle in the display";
   ExpectNothingWritten();
+}
+
+// Two starts from a folder with less room than the library: the first writes it to the user's
+// folder and leaves nothing cut beside the program, the second finds it there and runs too.
+TEST(FullFolder, NoCutLibraryIsLeftAndEveryStartRuns) {
+  const std::string dir = Env("ROLLCALL_READONLY_DIR");
+  if (dir.empty() || Env("ROLLCALL_READONLY_CASE") != "full") {
+    GTEST_SKIP() << "needs the full folder of the readonly suite";
+  }
+  ULARGE_INTEGER free_bytes{};
+  ASSERT_TRUE(GetDiskFreeSpaceExW(Utf16(dir).c_str(), &free_bytes, nullptr, nullptr));
+  ASSERT_LT(free_bytes.QuadPart, 88576u) << "the folder has less room than the library";
+  DeleteFileW(Utf16(UserLibrary()).c_str());
+
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE("start " + std::to_string(start));
+    InPlace program(dir);
+    ASSERT_NE(program.info.hProcess, nullptr);
+    HWND main = nullptr;
+    std::vector<std::string> boxes;
+    WaitUntil(
+        [&] {
+          if (HWND box = program.Find(nullptr)) {
+            boxes.push_back(WindowText(box) + ": " + WindowText(GetDlgItem(box, 0xFFFF)));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            WaitUntil([&] { return !IsWindow(box); });
+            return false;
+          }
+          return (main = program.Find(kMainTitle)) != nullptr;
+        },
+        20000);
+    for (const std::string& b : boxes) {
+      EXPECT_NE(b.rfind("错误", 0), 0u) << "no fatal box: " << b;
+    }
+    if (main == nullptr) {
+      ADD_FAILURE() << "the program runs";
+      continue;
+    }
+    if (start == 2) {
+      EXPECT_TRUE(boxes.empty()) << "the second start shows no box; seen: " << boxes[0];
+    }
+    EXPECT_TRUE(Exists(UserLibrary())) << "the library lies in the user's folder";
+    ExpectStartSkin(main);
+    EXPECT_EQ(FilesIn(dir), (std::set<std::wstring>{L"dede.ini", L"rollcall.exe"}))
+        << "no cut library and no temporary file beside the program";
+  }
 }
 
 }  // namespace

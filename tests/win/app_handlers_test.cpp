@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ void OnCountdownTick(Event&);
 void OnPanelTabClick(Event&);
 void OnPanelWidenTick(Event&);
 void OnPanelNarrowTick(Event&);
+void EnsureSkinLibrary();
 }  // namespace app
 
 namespace {
@@ -35,6 +37,11 @@ struct FakeRuntime {
   std::map<std::string, std::string> names;  // key -> name of 全班人名：
   std::map<uint32_t, std::string> unit_names;
   Sequence done;
+  // The files the file commands see, the folders where a write stops part-way (leaving what
+  // it wrote), and a file another program puts down at the first write.
+  std::set<std::string> files;
+  std::set<std::string> full;
+  std::string appears;
 };
 FakeRuntime* g_fake = nullptr;
 
@@ -72,6 +79,14 @@ const char* ArgText(const rc::ArgRecord& a) {
   return t != nullptr ? t : "";
 }
 
+// A file of the fake folders C:\class and C:\user as "class/dll" or "user/tmp".
+std::string ShortPath(const rc::ArgRecord& a) {
+  const std::string path = ArgText(a);
+  const std::string folder = path.substr(3, path.find('\\', 3) - 3);
+  return folder +
+         (path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0 ? "/tmp" : "/dll");
+}
+
 rc::ResultRecord FakeCore(rc::CommandFn fn, uint32_t argc, rc::ArgRecord* args) {
   rc::ResultRecord result{0, 0, 0};
   if (fn == &rc::ReadIniItem) {
@@ -82,6 +97,28 @@ rc::ResultRecord FakeCore(rc::CommandFn fn, uint32_t argc, rc::ArgRecord* args) 
     result.lo = 1;
   } else if (fn == &rc::GetProgramDir) {
     rc::SetSlotPointer(&result, rc::CopyText("C:\\class"));
+  } else if (fn == &rc::GetUserLibraryDir) {
+    rc::SetSlotPointer(&result, rc::CopyText("C:\\user"));
+  } else if (fn == &rc::FileExists) {
+    result.lo = g_fake->files.count(ShortPath(args[0]));
+  } else if (fn == &rc::WriteBytesToFile) {
+    const std::string path = ShortPath(args[0]);
+    const bool cut = g_fake->full.count(path.substr(0, path.find('/'))) != 0;
+    g_fake->files.insert(path);
+    if (!g_fake->appears.empty()) g_fake->files.insert(g_fake->appears);
+    g_fake->appears.clear();
+    g_fake->done.push_back("write " + path + (cut ? " (cut)" : ""));
+    result.lo = !cut;
+  } else if (fn == &rc::SetFileAttr) {
+    g_fake->done.push_back("attr " + ShortPath(args[0]) + " " + std::to_string(args[1].lo));
+  } else if (fn == &rc::RenameFile) {
+    const std::string from = ShortPath(args[0]), to = ShortPath(args[1]);
+    result.lo = g_fake->files.count(from) && g_fake->files.insert(to).second;
+    if (result.lo) g_fake->files.erase(from);
+    g_fake->done.push_back("rename " + from + (result.lo ? "" : " (refused)"));
+  } else if (fn == &rc::RemoveFile) {
+    result.lo = g_fake->files.erase(ShortPath(args[0]));
+    g_fake->done.push_back("remove " + ShortPath(args[0]));
   } else if (fn == &rc::SeedRandom || fn == &rc::RandomInt) {
     result.lo = 2;  // the draw itself is the generator's business
   } else {
@@ -259,3 +296,40 @@ TEST_F(AppHandlers, PanelSlidesTwoPixelsATickAndReversesOnAClick) {
 }
 
 }  // namespace
+
+// The skin library reaches a folder whole or not at all: written under a temporary name and
+// renamed into place; a write cut short is removed and the user's folder tried as for a
+// folder that cannot be written; a library already there, or put there meanwhile, is kept.
+TEST_F(AppHandlers, SkinLibraryIsPlacedWholeOrNotAtAll) {
+  struct Case {
+    const char* name;
+    std::set<std::string> before, full;
+    const char* appears;  // put down by another start meanwhile
+    const char* steps;
+    std::set<std::string> after;
+  } cases[] = {
+      // clang-format off
+      {"already there", {"class/dll"}, {}, "", "", {"class/dll"}},
+      {"writable", {}, {}, "", "write class/tmp, attr class/tmp 2, rename class/tmp", {"class/dll"}},
+      {"full", {}, {"class"}, "",
+       "write class/tmp (cut), remove class/tmp, write user/tmp, rename user/tmp", {"user/dll"}},
+      {"full, the user's there", {"user/dll"}, {"class"}, "",
+       "write class/tmp (cut), remove class/tmp", {"user/dll"}},
+      {"both full", {}, {"class", "user"}, "",
+       "write class/tmp (cut), remove class/tmp, write user/tmp (cut), remove user/tmp", {}},
+      {"another start's", {}, {}, "class/dll",
+       "write class/tmp, attr class/tmp 2, rename class/tmp (refused), remove class/tmp",
+       {"class/dll"}},
+      // clang-format on
+  };
+  for (const Case& c : cases) {
+    fake_.files = c.before;
+    fake_.full = c.full;
+    fake_.appears = c.appears;
+    app::EnsureSkinLibrary();
+    std::string steps;
+    for (const std::string& step : Done()) steps += (steps.empty() ? "" : ", ") + step;
+    EXPECT_EQ(steps, c.steps) << c.name;
+    EXPECT_EQ(fake_.files, c.after) << c.name << ": no cut or temporary file is left behind";
+  }
+}

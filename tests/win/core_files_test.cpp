@@ -185,5 +185,24 @@ TEST(CoreSetFileAttr, OnlyReadOnlyHiddenSystemAndArchiveAreSet) {
       << "a missing file is false";
 }
 
+// A rename never replaces a file (someone else's stays as it is) and keeps a hidden file's
+// attributes; a removal takes a hidden file too.
+TEST(CoreRenameAndRemoveFile, NeverOverAnExistingFile) {
+  test::ScratchDir dir;
+  const std::string temp = dir.Path("lib.dll.tmp"), lib = dir.Path("lib.dll");
+  ASSERT_TRUE(test::WriteRaw(temp, "mine"));
+  ASSERT_TRUE(test::WriteRaw(lib, "theirs"));
+  SetFileAttributesW(Wide(temp).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(Call(RenameFile, {TextValue(temp), TextValue(lib)}).lo, 0u);
+  EXPECT_EQ(test::ReadRaw(lib), "theirs") << "an existing file is never replaced";
+  EXPECT_EQ(Call(RemoveFile, {TextValue(lib)}).lo, 1u);
+  EXPECT_EQ(Call(RenameFile, {TextValue(temp), TextValue(lib)}).lo, 1u) << "renamed into place";
+  EXPECT_EQ(test::ReadRaw(lib), "mine");
+  EXPECT_TRUE(GetFileAttributesW(Wide(lib).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(Call(RemoveFile, {TextValue(temp)}).lo, 0u) << "a missing file is false";
+  EXPECT_EQ(Call(RemoveFile, {TextValue(lib)}).lo, 1u) << "a hidden file is removed";
+  EXPECT_EQ(dir.Count(), 0);
+}
+
 }  // namespace
 }  // namespace rc
