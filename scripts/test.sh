@@ -8,8 +8,9 @@
 #   e2e      end-to-end scenarios that start real programs and drive their windows, under Wine
 #   shell    checks of the Wine environment itself, of the sound files and of the floors
 #            the sources include along
-#   readonly the program started from read-only folders (its own Wine session in a private
-#            mount namespace): the skin library goes to the user's folder, nothing is written
+#   readonly the program started from read-only folders and from a full one (its own Wine
+#            session in a private mount namespace): the skin library goes to the user's folder,
+#            nothing is written to a read-only one, nothing cut is left in a full one
 #   robust   bad input and faults (class list files, sound files, the skin library, update
 #            servers that misbehave) and random pictures, on the program under Wine in a network
 #            namespace (scripts/robust_suite.sh); with --long (or ROBUST_LONG=1) also the
