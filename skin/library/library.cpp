@@ -40,7 +40,16 @@ constexpr wchar_t kPropUpper[] = L"SkinH.upper";
 constexpr wchar_t kPropState[] = L"SkinH.state";
 
 // State word: the kind of window in the low bits, then what the mouse does over it.
-enum Kind : uintptr_t { kOther = 1, kButton, kEdit, kScroll, kProgress, kUpDown, kDialog };
+enum Kind : uintptr_t {
+  kOther = 1,
+  kButton,
+  kEdit,
+  kScroll,
+  kProgress,
+  kUpDown,
+  kDialog,
+  kDivider  // the program's divider bar, a fill of one colour
+};
 constexpr uintptr_t kKindMask = 0xF;
 constexpr uintptr_t kInactive = 1 << 4;  // top-level window drawn inactive
 constexpr uintptr_t kHover = 1 << 5;     // button, scroll bar or up-down under the mouse
@@ -55,14 +64,16 @@ struct Library {
   HHOOK hook;
   bool pinned;
   bool mapping;  // a skin was applied: colours the program took from it are mapped back
-  // Import entries pointed at our GetSysColor and GetSysColorBrush.
+  // Import entries pointed at our GetSysColor, GetSysColorBrush, DrawTextW and ExtTextOutW.
   struct Patch {
     void** slot;
     void* original;
-  } patch[8];
+  } patch[16];
   int patches;
   DWORD(WINAPI* real_sys_colour)(int);
   HBRUSH(WINAPI* real_sys_brush)(int);
+  int(WINAPI* real_draw_text)(HDC, LPCWSTR, int, LPRECT, UINT);
+  BOOL(WINAPI* real_ext_text_out)(HDC, int, int, UINT, const RECT*, LPCWSTR, UINT, const INT*);
   HBRUSH sys_brush[31];  // made on demand for the skin in force
   // Colours the program may hold from earlier skins or the plain look (MapColours).
   COLORREF faces[40];
@@ -242,6 +253,47 @@ HBRUSH WINAPI SkinGetSysColorBrush(int index) {
   return g_lib.real_sys_brush(index);
 }
 
+// The program's own text, drawn where its colour may not stand out from the skin: drawn in a
+// colour that does for the call, and the DC's colour put back, so that the program reads back
+// what it set. Text in the system's text colour takes the skin's where it would not stand out.
+int WINAPI SkinDrawTextW(HDC dc, LPCWSTR text, int n, LPRECT r, UINT format) {
+  if (!g_skin.active || !dc || !r || (format & DT_CALCRECT)) {
+    return g_lib.real_draw_text(dc, text, n, r, format);
+  }
+  const COLORREF set = GetTextColor(dc);
+  const bool large = LargeFont(dc);
+  COLORREF c = ReadableOnPixels(dc, *r, set, large, false);
+  if (c != set && Known(g_lib.texts, g_lib.text_count, set)) {
+    c = ReadableOnPixels(dc, *r, Colour(kText), large, false);
+  }
+  if (c == set) return g_lib.real_draw_text(dc, text, n, r, format);
+  SetTextColor(dc, c);
+  const int result = g_lib.real_draw_text(dc, text, n, r, format);
+  SetTextColor(dc, set);
+  return result;
+}
+
+// The program's divider is a fill of its colour: on the skin's face it is drawn in one that
+// stands out as a graphic does (3 : 1). Its edge, lines of one pixel, stays as it is.
+BOOL WINAPI SkinExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* r, LPCWSTR text, UINT n,
+                            const INT* dx) {
+  if (g_skin.active && (options & ETO_OPAQUE) && n == 0 && r && r->right - r->left > 1 &&
+      r->bottom - r->top > 1) {
+    HWND hwnd = WindowFromDC(dc);
+    if (hwnd && (StateOf(hwnd) & kKindMask) == kDivider) {
+      const COLORREF set = GetBkColor(dc);
+      const COLORREF c = Readable(set, Colour(kFace), true);
+      if (c != set) {
+        SetBkColor(dc, c);
+        const BOOL ok = g_lib.real_ext_text_out(dc, x, y, options, r, text, n, dx);
+        SetBkColor(dc, set);
+        return ok;
+      }
+    }
+  }
+  return g_lib.real_ext_text_out(dc, x, y, options, r, text, n, dx);
+}
+
 void PatchModule(HMODULE module) {
   if (!module || module == g_lib.self) return;
   auto* base = reinterpret_cast<uint8_t*>(module);
@@ -260,8 +312,12 @@ void PatchModule(HMODULE module) {
         with = reinterpret_cast<void*>(&SkinGetSysColor);
       } else if (*slot == reinterpret_cast<void*>(g_lib.real_sys_brush)) {
         with = reinterpret_cast<void*>(&SkinGetSysColorBrush);
+      } else if (*slot == reinterpret_cast<void*>(g_lib.real_draw_text)) {
+        with = reinterpret_cast<void*>(&SkinDrawTextW);
+      } else if (*slot == reinterpret_cast<void*>(g_lib.real_ext_text_out)) {
+        with = reinterpret_cast<void*>(&SkinExtTextOutW);
       }
-      if (!with || g_lib.patches == 8) continue;
+      if (!with || g_lib.patches == 16) continue;
       DWORD old;
       if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) continue;
       g_lib.patch[g_lib.patches++] = {slot, *slot};
@@ -300,6 +356,7 @@ Kind KindOf(HWND hwnd) {
   if (SameText(cls, PROGRESS_CLASSW)) return kProgress;
   if (SameText(cls, UPDOWN_CLASSW)) return kUpDown;
   if (SameText(cls, L"#32770")) return kDialog;
+  if (SameText(cls, L"SplitterBar")) return kDivider;
   return kOther;
 }
 
@@ -1162,6 +1219,14 @@ HBRUSH MapColours(UINT msg, HDC dc, HBRUSH brush) {
     SetTextColor(dc, skinned ? (edit ? Colour(kEditText) : Colour(kText))
                              : l.real_sys_colour(edit ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
   }
+  if (skinned) {
+    // The control draws its text on this brush: in a colour that stands out from it.
+    LOGBRUSH back;
+    const bool solid_back =
+        result && GetObjectW(result, sizeof back, &back) == sizeof back && back.lbStyle == BS_SOLID;
+    SetTextColor(
+        dc, Readable(GetTextColor(dc), solid_back ? back.lbColor : GetBkColor(dc), LargeFont(dc)));
+  }
   return result;
 }
 
@@ -1212,7 +1277,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         reinterpret_cast<void*>(GetProcAddress(user32, "GetSysColor")));
     g_lib.real_sys_brush = reinterpret_cast<HBRUSH(WINAPI*)(int)>(
         reinterpret_cast<void*>(GetProcAddress(user32, "GetSysColorBrush")));
-    return g_lib.real_sys_colour && g_lib.real_sys_brush;
+    g_lib.real_draw_text = reinterpret_cast<decltype(g_lib.real_draw_text)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "DrawTextW")));
+    g_lib.real_ext_text_out = reinterpret_cast<decltype(g_lib.real_ext_text_out)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), "ExtTextOutW")));
+    return g_lib.real_sys_colour && g_lib.real_sys_brush && g_lib.real_draw_text &&
+           g_lib.real_ext_text_out;
   }
   if (reason == DLL_PROCESS_DETACH) {
     // Windows go with the process; what is shared with the system is given back.

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "skin/contrast.h"
 #include "skin/skin_format.h"
 
 namespace skinlib {
@@ -39,6 +40,21 @@ inline int Metric(skin::SkinMetric m) {
 COLORREF Mix(COLORREF a, COLORREF b, int t);
 // 0..255, how light a colour looks.
 int Lightness(COLORREF c);
+
+// ---- legibility
+//
+// Text (and the few graphics that carry meaning: a progress bar's fill, a divider) whose colour
+// does not stand out from what it is drawn on is drawn in the nearest colour of the same hue
+// that does; colours that already stand out are drawn as they are.
+
+// The colour to draw `c` in on `back`: 4.5 : 1, or 3 : 1 when `large`.
+COLORREF Readable(COLORREF c, COLORREF back, bool large);
+// The same on what is already painted in `r` of the DC. `body`: a button's body, the darkest
+// colour down its middle (its texture at its darkest); otherwise the colour that most of r
+// shows. `c` when nothing can be sampled.
+COLORREF ReadableOnPixels(HDC dc, const RECT& r, COLORREF c, bool large, bool body);
+// The DC's font is large text: 18 points and more.
+bool LargeFont(HDC dc);
 
 // ---- RAII for what painting makes and selects
 

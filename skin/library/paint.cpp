@@ -22,6 +22,63 @@ int Lightness(COLORREF c) {
 
 namespace {
 
+Rgb ToRgb(COLORREF c) {
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+}  // namespace
+
+COLORREF Readable(COLORREF c, COLORREF back, bool large) {
+  const Rgb r = ReadableOn(ToRgb(c), ToRgb(back), large ? kLargeTextRatio : kTextRatio);
+  return RGB(r.r, r.g, r.b);
+}
+
+COLORREF ReadableOnPixels(HDC dc, const RECT& area, COLORREF c, bool large, bool body) {
+  RECT clip, r;
+  if (GetClipBox(dc, &clip) == ERROR || !IntersectRect(&r, &area, &clip)) return c;
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return c;
+  // A body: a column down the middle, and its darkest colour (a glass body's highlight is
+  // left to the skin). Otherwise a grid across the rectangle, and the colour most of it shows: a
+  // label's rectangle may reach over its neighbours.
+  constexpr int kSteps = 6;
+  COLORREF seen[(kSteps + 1) * (kSteps + 1)];
+  int times[(kSteps + 1) * (kSteps + 1)];
+  int kinds = 0;
+  for (int i = 0; i <= kSteps; ++i) {
+    for (int j = 0; j <= kSteps; ++j) {
+      if (body && i != kSteps / 2) continue;
+      const COLORREF p = GetPixel(dc, r.left + (w - 1) * i / kSteps, r.top + (h - 1) * j / kSteps);
+      if (p == CLR_INVALID) continue;
+      int k = 0;
+      while (k < kinds && seen[k] != p) ++k;
+      if (k == kinds) {
+        seen[kinds] = p;
+        times[kinds++] = 0;
+      }
+      ++times[k];
+    }
+  }
+  if (kinds == 0) return c;
+  int pick = 0;
+  for (int k = 1; k < kinds; ++k) {
+    const bool darker = Luminance(ToRgb(seen[k])) < Luminance(ToRgb(seen[pick]));
+    if (body ? darker : times[k] > times[pick]) pick = k;
+  }
+  return Readable(c, seen[pick], large);
+}
+
+bool LargeFont(HDC dc) {
+  TEXTMETRICW tm;
+  if (!GetTextMetricsW(dc, &tm)) return false;
+  // Points from the em height at the DC's resolution.
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  const int em = tm.tmHeight - tm.tmInternalLeading;
+  return (dpi > 0 ? em * 72 / dpi : em) >= 18;
+}
+
+namespace {
+
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
@@ -468,6 +525,9 @@ void ButtonContent(HWND hwnd, HDC dc, RECT r, COLORREF text_colour) {
   Text text(hwnd);
   Selected font(dc, FontOf(hwnd));
   SetBkMode(dc, TRANSPARENT);
+  // Disabled captions are meant to recede.
+  if (IsWindowEnabled(hwnd))
+    text_colour = ReadableOnPixels(dc, r, text_colour, LargeFont(dc), true);
   SetTextColor(dc, text_colour);
   UINT format = DT_CENTER;
   if ((style & BS_CENTER) == BS_LEFT) format = DT_LEFT;
@@ -857,6 +917,7 @@ void PaintProgress(HWND hwnd, HDC dc) {
   if (back == CLR_DEFAULT) back = Colour(kTrack);
   COLORREF bar = COLORREF(SendMessageW(hwnd, PBM_GETBARCOLOR, 0, 0));
   if (bar == CLR_DEFAULT) bar = Colour(kAccent);
+  bar = Readable(bar, back, true);
   Fill(m, all, back);
   PBRANGE range = {0, 0};
   SendMessageW(hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
