@@ -1,5 +1,6 @@
-// Legibility maths of the skin library: WCAG's ratios, and the nearest colour of the same hue
-// that reaches one, which never touches a colour that reaches it already.
+// Legibility maths of the skin library: the nearest colour of the same hue that reaches a
+// contrast ratio, which never touches a colour that reaches it already. (The ratios themselves
+// are measured on the program's screenshots by the e2e skin contrast scenario.)
 #include <gtest/gtest.h>
 
 #include "skin/contrast.h"
@@ -7,24 +8,6 @@
 namespace {
 
 using namespace skin;
-
-TEST(SkinContrast, RatiosAreWcags) {
-  const struct {
-    Rgb a, b;
-    int hundredths;
-  } cases[] = {
-      {{0, 0, 0}, {255, 255, 255}, 2100},       // the most there is
-      {{255, 255, 255}, {0, 0, 0}, 2100},       // either way round
-      {{119, 119, 119}, {255, 255, 255}, 447},  // the grey just short of 4.5
-      {{0, 0, 255}, {43, 45, 49}, 160},         // pure blue on a dark face
-      {{0, 0, 128}, {238, 243, 249}, 1435},    {{10, 20, 30}, {10, 20, 30}, 100},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ContrastRatio(c.a, c.b), c.hundredths)
-        << int(c.a.r) << "," << int(c.a.g) << "," << int(c.a.b) << " on " << int(c.b.r) << ","
-        << int(c.b.g) << "," << int(c.b.b);
-  }
-}
 
 TEST(SkinContrast, TheNearestColourOfTheSameHueThatReachesTheRatio) {
   const struct {
