@@ -43,27 +43,26 @@ bool Cloaked(HWND hwnd) {
   return get != nullptr && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
-// Without a compositor the system clips a covered window's device context to nothing; with one
-// every window keeps its whole surface, so the windows above it in the stacking order are
-// taken from its rectangle too. Only opaque ones count: a layered or click-through window may
-// let the window show through.
+// The windows above it in the stacking order are taken from its rectangle. The clip box of its
+// device context would tell only without a compositor: with one every window keeps its whole
+// surface, and Wine does not clip a top-level window by the ones above it either (its clip box
+// is the whole window however covered). Only opaque windows count: a layered or click-through
+// one may let the window show through.
 bool WhollyCovered(HWND hwnd) {
-  if (HDC dc = GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS)) {
-    RECT box;
-    const int kind = GetClipBox(dc, &box);
-    ReleaseDC(hwnd, dc);
-    if (kind == NULLREGION) return true;
-  }
   RECT own;
   if (!GetWindowRect(hwnd, &own)) return false;
   Region uncovered(own);
   if (uncovered.handle == nullptr) return false;
+  // Under Wine every call about another window is a request to the window server: the cheap
+  // tests that rule most windows out (hidden, elsewhere) come first.
   for (HWND above = GetWindow(hwnd, GW_HWNDPREV); above != nullptr;
        above = GetWindow(above, GW_HWNDPREV)) {
-    if (!IsWindowVisible(above) || IsIconic(above)) continue;
-    if (GetWindowLongW(above, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
+    const LONG style = GetWindowLongW(above, GWL_STYLE);
+    if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0) continue;
     RECT r;
-    if (!GetWindowRect(above, &r) || !IntersectRect(&r, &r, &own) || Cloaked(above)) continue;
+    if (!GetWindowRect(above, &r) || !IntersectRect(&r, &r, &own)) continue;
+    if (GetWindowLongW(above, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
+    if (Cloaked(above)) continue;
     Region cover(r);
     if (cover.handle == nullptr) return false;
     if (CombineRgn(uncovered.handle, uncovered.handle, cover.handle, RGN_DIFF) == NULLREGION) {

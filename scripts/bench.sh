@@ -9,17 +9,22 @@
 #                 cycle running; reference: the same window and timers written straight on Win32
 #   per tick      CPU per banner step and per name-cycle tick, derived from the idle runs; the
 #                 area each banner step repaints, from a hook inside the program
+#   unseen        the program minimised and wholly covered: CPU and the timer messages its
+#                 thread takes (counted by a hook inside it), beside each idle row too
 #   memory        working set, private bytes, windows and GDI slots after start and after a
 #                 lesson of cycling, banner, clock and panel slides
 #   size          the program file and its parts, test build and release build
 # Timings are never judged here: the table states each goal and whether it was met.
 # Usage: scripts/bench.sh [--runs N] [--seconds S] [--memory-minutes M | --full]
 #                         [--no-build] [--no-release] [--out FILE] [--before FILE]
+#                         [--before-rev REV]
 #   --runs N            repetitions of each timed figure (default 5; the median is reported)
 #   --seconds S         length of each CPU measurement (default 30)
 #   --memory-minutes M  length of the lesson of the memory run (default 2; --full: 10)
 #   --no-build          use what is built; --no-release skips the release build (size only)
 #   --before FILE       the results.tsv of an earlier run: the table gets a before-and-after part
+#   --before-rev REV    the program built from git revision REV runs in the same idle rounds as
+#                       this one, beside the same reference: before and after in one run
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ROLLCALL_BUILD:-$ROOT/build}
@@ -30,6 +35,7 @@ DO_BUILD=1
 DO_RELEASE=1
 OUT=$ROOT/docs/benchmarks.md
 BEFORE=""
+BEFORE_REV=""
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) RUNS=$2; shift 2 ;;
@@ -40,7 +46,8 @@ while [ $# -gt 0 ]; do
     --no-release) DO_RELEASE=0; shift ;;
     --out) OUT=$2; shift 2 ;;
     --before) BEFORE=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
-    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
+    --before-rev) BEFORE_REV=$2; shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -65,6 +72,27 @@ if [ $DO_BUILD = 1 ]; then
     bash "$ROOT/scripts/build.sh" win32-release >>"$WORK/build.log" 2>&1 ||
       { tail -n 40 "$WORK/build.log"; exit 1; }
   fi
+fi
+# The program as it was at BEFORE_REV, built beside this one with the same options (its sources
+# exported from git, the dependency cache shared).
+if [ -n "$BEFORE_REV" ]; then
+  log "building the program at $BEFORE_REV"
+  src=$WORK/before-src
+  rm -rf "$src" && mkdir -p "$src"
+  git -C "$ROOT" archive "$BEFORE_REV" | tar -x -C "$src" || { echo "no revision $BEFORE_REV" >&2; exit 1; }
+  ln -s "$ROOT/.cache" "$src/.cache"
+  cached() { sed -n "s/^$1:[A-Z]*=//p" "$BUILD/win32/CMakeCache.txt"; }
+  cmake -S "$src" -B "$src/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DROLLCALL_FORMC="$(cached ROLLCALL_FORMC)" \
+    -DROLLCALL_UPDATE_SERVER="$(cached ROLLCALL_UPDATE_SERVER)" \
+    -DROLLCALL_DOWNLOAD_URL="$(cached ROLLCALL_DOWNLOAD_URL)" \
+    -DROLLCALL_SHARE_URL="$(cached ROLLCALL_SHARE_URL)" -DROLLCALL_GROUP_URL="$(cached ROLLCALL_GROUP_URL)" \
+    -DROLLCALL_MAKER_URL="$(cached ROLLCALL_MAKER_URL)" >>"$WORK/build.log" 2>&1 &&
+    cmake --build "$src/build/win32" --target rollcall >>"$WORK/build.log" 2>&1 ||
+    { tail -n 40 "$WORK/build.log"; exit 1; }
+  mkdir -p "$WORK/programs/before"
+  i686-w64-mingw32-objcopy --strip-debug "$src/build/win32/bin/rollcall.exe" \
+    "$WORK/programs/before/rollcall.exe" || exit 1
 fi
 for f in rollcall.exe bench_driver.exe bench_reference.exe bench_paint_spy.dll; do
   [ -f "$BIN/$f" ] || { echo "missing $BIN/$f (run without --no-build)" >&2; exit 1; }
@@ -102,12 +130,13 @@ sizes() {  # label, exe, form data .bin
 # update server is ours alone and "nothing listens" means nothing.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 export ROOT BUILD WORK BIN RUNS SECONDS_IDLE MEMORY_SECONDS RESULTS
-export SEED_W PROG_W REF_W SPY_W DRIVER
+export SEED_W PROG_W REF_W SPY_W DRIVER BEFORE_W=""
 SEED_W=$(winpath "$WORK/seed")
 PROG_W=$(winpath "$WORK/programs/rollcall.exe")
 REF_W=$(winpath "$WORK/programs/bench_reference.exe")
 SPY_W=$(winpath "$BIN/bench_paint_spy.dll")
 DRIVER=$BIN/bench_driver.exe
+[ -n "$BEFORE_REV" ] && BEFORE_W=$(winpath "$WORK/programs/before/rollcall.exe")
 
 session() {
   set -uo pipefail
@@ -182,7 +211,8 @@ http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
   step startup_server 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) server
   unserve
   step startup_noserver 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) noserver
-  step idle $((RUNS * (SECONDS_IDLE + 60) + 60)) idle "$PROG_W" "$REF_W" "$SEED_W" "$RUNS" "$SECONDS_IDLE"
+  step idle $((RUNS * (SECONDS_IDLE + 90) + 60)) idle "$PROG_W" "$REF_W" "$SEED_W" "$RUNS" \
+    "$SECONDS_IDLE" "$SPY_W" ${BEFORE_W:+"$BEFORE_W" "$SEED_W"}
   step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
   step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
     "$MEMORY_SECONDS"
@@ -202,6 +232,7 @@ elapsed=$(($(date +%s) - started))
 
 python3 "$ROOT/tests/bench/report.py" --results "$RESULTS" --sizes "$WORK/sizes.tsv" \
   --runs "$RUNS" --seconds "$SECONDS_IDLE" --memory-minutes "$MEMORY_MINUTES" \
-  --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
+  --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} ${BEFORE_REV:+--before-rev "$BEFORE_REV"} \
+  >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
 log "wrote $OUT (timed part: ${elapsed} s)"
 exit $rc

@@ -8,9 +8,11 @@
 //       into the class list, and a copy with an empty banner text is kept as dede_nobanner.ini
 //   bench_driver startup PROGRAM REFERENCE SEED_DIR RUNS LABEL
 //       process start to the main window shown and idle, program and bare reference in turns
-//   bench_driver idle PROGRAM REFERENCE SEED_DIR RUNS SECONDS
+//   bench_driver idle PROGRAM REFERENCE SEED_DIR RUNS SECONDS SPY_DLL [BEFORE BEFORE_SEED]
 //       CPU time over SECONDS of both, idle and with the name cycle running, each also with the
-//       banner stopped; the subjects of one round run at the same time
+//       banner stopped, and the program minimised and covered; then the timer messages the
+//       program's thread takes, counted by a hook; with BEFORE, a build of the program from
+//       before a change in the same rounds; the subjects of one round run at the same time
 //   bench_driver memory PROGRAM REFERENCE SEED_DIR SPY_DLL INSTANCES SECONDS
 //       memory and object counts after start and after SECONDS of cycling, banner, clock and
 //       panel slides, INSTANCES of each side by side
@@ -365,7 +367,10 @@ class BannerCounter {
   explicit BannerCounter(HWND label) : label_(label), last_(Left()) {}
   void Poll() {
     const int now = Left();
-    steps_ += ((last_ - now) % 691 + 691) % 691;
+    // The shorter way round the cycle: a reading a pixel behind the one before (the label
+    // read while it moves) is a step back, not a whole pass forward.
+    const int ahead = ((last_ - now) % 691 + 691) % 691;
+    steps_ += ahead > 345 ? ahead - 691 : ahead;
     last_ = now;
   }
   int steps() const { return steps_; }
@@ -382,117 +387,18 @@ class BannerCounter {
   int steps_ = 0;
 };
 
-struct TimedSubject {
-  std::unique_ptr<Running> running;
-  bool cycle = false;
-  double cpu0 = 0;
-  LONG ticks0[8] = {};
-  std::unique_ptr<BannerCounter> banner;
-};
-
-constexpr int kReferenceTimers[] = {1, 2, 3, 5, 6, 7};
-constexpr const char* kTimerNames[] = {"cycle_50ms", "clock_1ms",     "banner_5ms",
-                                       "keeper_1ms", "blinker_500ms", "tab_1ms"};
-
-LONG ReferenceTicks(HWND window, int timer) {
-  DWORD_PTR ticks = 0;
-  SendMessageTimeoutW(window, kQueryTicks, WPARAM(timer), 0, SMTO_NORMAL, 5000, &ticks);
-  return LONG(ticks);
-}
-
-using Round = std::vector<std::pair<Subject, bool>>;  // subjects, and whether they cycle
-
-void TimedRounds(const std::function<Round()>& make_round, int runs, int seconds) {
-  for (int run = 1; run <= runs; ++run) {
-    std::vector<TimedSubject> round;
-    auto add = [&](Subject s, bool cycle) {
-      TimedSubject t;
-      t.running = std::make_unique<Running>(s);
-      t.cycle = cycle;
-      round.push_back(std::move(t));
-    };
-    for (const auto& [subject, cycle] : make_round()) add(subject, cycle);
-    for (TimedSubject& t : round) t.running->Start();
-    for (TimedSubject& t : round) {
-      if (t.cycle && !ClickAndWait(*t.running, kStartCaption, kStopCaption)) {
-        Fail(t.running->subject().name + ": the name cycle does not start");
-      }
-      if (t.running->UnixPid() == 0) Fail(t.running->subject().name + ": no Unix process");
-    }
-    ::Sleep(2000);  // start-up work done, the banner settled
-    for (TimedSubject& t : round) {
-      HWND banner = BannerOf(t.running->window());
-      if (banner != nullptr) t.banner = std::make_unique<BannerCounter>(banner);
-      if (!t.running->subject().program) {
-        for (int i = 0; i < 6; ++i) {
-          t.ticks0[i] = ReferenceTicks(t.running->window(), kReferenceTimers[i]);
-        }
-      }
-      t.cpu0 = t.running->CpuSeconds();
-    }
-    const double t0 = Now();
-    while (Now() - t0 < seconds) {
-      ::Sleep(40);
-      for (TimedSubject& t : round) {
-        if (t.banner) t.banner->Poll();
-      }
-    }
-    const double wall = Now() - t0;
-    for (TimedSubject& t : round) {
-      const double cpu = t.running->CpuSeconds() - t.cpu0;
-      const std::string& name = t.running->subject().name;
-      Figure("cpu", name, run, cpu * 1000 / wall, "ms/s");
-      if (t.banner) Figure("banner_steps", name, run, t.banner->steps() / wall, "/s");
-      if (!t.running->subject().program) {
-        for (int i = 0; i < 6; ++i) {
-          const LONG ticks = ReferenceTicks(t.running->window(), kReferenceTimers[i]) - t.ticks0[i];
-          Figure((std::string("ticks_") + kTimerNames[i]).c_str(), name, run, ticks / wall, "/s");
-        }
-      }
-    }
-  }
-}
-
-void IdleRuns(const std::string& program, const std::string& reference, const std::string& seed,
-              int runs, int seconds) {
-  TimedRounds(
-      [&] {
-        return Round{
-            {ProgramSubject("program", program, seed), false},
-            {ProgramSubject("program_cycle", program, seed), true},
-            {ProgramSubject("program_nobanner", program, seed, false), false},
-            {ProgramSubject("program_nobanner_cycle", program, seed, false), true},
-            {ReferenceSubject("reference", reference, seed), false},
-            {ReferenceSubject("reference_cycle", reference, seed), true},
-            {ReferenceSubject("reference_nobanner", reference, seed, "", false), false},
-            {ReferenceSubject("reference_nobanner_cycle", reference, seed, "", false), true}};
-      },
-      runs, seconds);
-}
-
-void AbRuns(const std::string& a, const std::string& seed_a, const std::string& b,
-            const std::string& seed_b, int runs, int seconds) {
-  TimedRounds(
-      [&] {
-        return Round{{ProgramSubject("a", a, seed_a), false},
-                     {ProgramSubject("b", b, seed_b), false},
-                     {ProgramSubject("a_cycle", a, seed_a), true},
-                     {ProgramSubject("b_cycle", b, seed_b), true}};
-      },
-      runs, seconds);
-}
-
 // ---- Hook inside the program -----------------------------------------------------------
 
 // The spy DLL set as a message hook on a subject's user-interface thread, and its report.
 class Spy {
  public:
-  Spy(const std::string& dll, const Running& r) {
+  // The hook procedure: SpyGetMessage records everything, SpyCountTimers timer messages only.
+  Spy(const std::string& dll, const Running& r, const std::string& hook = "SpyGetMessage") {
     module_ = LoadLibraryA(dll.c_str());
     if (module_ == nullptr) Fail("cannot load " + dll);
-    void* address = reinterpret_cast<void*>(GetProcAddress(module_, "SpyGetMessage@12"));
+    void* address = reinterpret_cast<void*>(GetProcAddress(module_, (hook + "@12").c_str()));
     if (address == nullptr)
-      address = reinterpret_cast<void*>(GetProcAddress(module_, "SpyGetMessage"));
+      address = reinterpret_cast<void*>(GetProcAddress(module_, hook.c_str()));
     if (address == nullptr) Fail(dll + " has no hook procedure");
     auto proc = reinterpret_cast<HOOKPROC>(address);
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, proc, module_, r.thread());
@@ -539,6 +445,180 @@ class Spy {
   const bench::SpyReport* report_ = nullptr;
   HWND window_ = nullptr;
 };
+
+// Where a subject's main window is while it is measured: shown (a corner of it at least
+// uncovered), minimised, or wholly covered by a window of the driver's.
+enum class Seen { kShown, kMinimised, kCovered };
+
+struct TimedSubject {
+  std::unique_ptr<Running> running;
+  bool cycle = false;
+  Seen seen = Seen::kShown;
+  HWND cover = nullptr;
+  std::unique_ptr<Spy> spy;
+  double cpu0 = 0;
+  LONG ticks0[8] = {};
+  std::unique_ptr<BannerCounter> banner;
+};
+
+constexpr int kReferenceTimers[] = {1, 2, 3, 5, 6, 7};
+constexpr const char* kTimerNames[] = {"cycle_50ms", "clock_1ms",     "banner_5ms",
+                                       "keeper_1ms", "blinker_500ms", "tab_1ms"};
+
+LONG ReferenceTicks(HWND window, int timer) {
+  DWORD_PTR ticks = 0;
+  SendMessageTimeoutW(window, kQueryTicks, WPARAM(timer), 0, SMTO_NORMAL, 5000, &ticks);
+  return LONG(ticks);
+}
+
+struct RoundSubject {
+  Subject subject;
+  bool cycle;  // the name cycle runs
+  Seen seen;
+};
+using Round = std::vector<RoundSubject>;
+
+// The windows of a round all start at the screen's centre; they are fanned out from the top
+// left corner, each a step beyond the one before and above it, so that a corner of every one
+// shows: a program that rests what nobody sees would otherwise rest under its neighbours.
+void FanOut(std::vector<TimedSubject>& round) {
+  constexpr int kStep = 24;
+  int place = 0;
+  for (TimedSubject& t : round) {
+    SetWindowPos(t.running->window(), HWND_TOP, place * kStep, place * kStep, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+    ++place;
+  }
+  for (TimedSubject& t : round) {
+    if (t.seen == Seen::kMinimised) ShowWindow(t.running->window(), SW_MINIMIZE);
+    if (t.seen != Seen::kCovered) continue;
+    RECT r;
+    GetWindowRect(t.running->window(), &r);
+    t.cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP,
+                              r.left - 2, r.top - 2, r.right - r.left + 4, r.bottom - r.top + 4,
+                              nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(t.cover, SW_SHOWNOACTIVATE);
+  }
+}
+
+void TimedRounds(const std::function<Round()>& make_round, int runs, int seconds,
+                 const std::string& spy_dll) {
+  for (int run = 1; run <= runs; ++run) {
+    std::vector<TimedSubject> round;
+    for (const RoundSubject& rs : make_round()) {
+      TimedSubject t;
+      t.running = std::make_unique<Running>(rs.subject);
+      t.cycle = rs.cycle;
+      t.seen = rs.seen;
+      round.push_back(std::move(t));
+    }
+    for (TimedSubject& t : round) t.running->Start();
+    for (TimedSubject& t : round) {
+      if (t.cycle && !ClickAndWait(*t.running, kStartCaption, kStopCaption)) {
+        Fail(t.running->subject().name + ": the name cycle does not start");
+      }
+      if (t.running->UnixPid() == 0) Fail(t.running->subject().name + ": no Unix process");
+    }
+    FanOut(round);
+    ::Sleep(2000);  // start-up work done, the banner settled, what is unseen noticed
+    for (TimedSubject& t : round) {
+      HWND banner = BannerOf(t.running->window());
+      if (banner != nullptr) t.banner = std::make_unique<BannerCounter>(banner);
+      if (!t.running->subject().program) {
+        for (int i = 0; i < 6; ++i) {
+          t.ticks0[i] = ReferenceTicks(t.running->window(), kReferenceTimers[i]);
+        }
+      }
+      t.cpu0 = t.running->CpuSeconds();
+    }
+    const double t0 = Now();
+    while (Now() - t0 < seconds) {
+      ::Sleep(40);
+      for (TimedSubject& t : round) {
+        if (t.banner) t.banner->Poll();
+      }
+    }
+    const double wall = Now() - t0;
+    for (TimedSubject& t : round) {
+      const double cpu = t.running->CpuSeconds() - t.cpu0;
+      const std::string& name = t.running->subject().name;
+      Figure("cpu", name, run, cpu * 1000 / wall, "ms/s");
+      if (t.banner) Figure("banner_steps", name, run, t.banner->steps() / wall, "/s");
+      if (!t.running->subject().program) {
+        for (int i = 0; i < 6; ++i) {
+          const LONG ticks = ReferenceTicks(t.running->window(), kReferenceTimers[i]) - t.ticks0[i];
+          Figure((std::string("ticks_") + kTimerNames[i]).c_str(), name, run, ticks / wall, "/s");
+        }
+      }
+    }
+    // The program's timer messages, counted by a hook inside it after the CPU time was taken,
+    // so that the hook's own work is not in that figure.
+    if (spy_dll.empty()) continue;
+    for (TimedSubject& t : round) {
+      if (!t.running->subject().program) continue;
+      t.spy = std::make_unique<Spy>(spy_dll, *t.running, "SpyCountTimers");
+      if (!t.spy->Request(bench::kSpyStartRecording)) Fail("the counting hook does not answer");
+    }
+    const double c0 = Now();
+    ::Sleep(DWORD(std::min(seconds, 10)) * 1000);
+    const double counted = Now() - c0;
+    for (TimedSubject& t : round) {
+      if (!t.spy) continue;
+      Figure("timer_messages", t.running->subject().name, run,
+             t.spy->report().timer_messages / counted, "/s");
+    }
+    for (TimedSubject& t : round) {
+      if (t.cover != nullptr) DestroyWindow(t.cover);
+    }
+  }
+}
+
+// With a program built before a change (BEFORE, its own seed folder), its subjects run in the
+// same rounds as the program's, beside the same reference: "before_program" and so on.
+void IdleRuns(const std::string& program, const std::string& reference, const std::string& seed,
+              int runs, int seconds, const std::string& spy_dll, const std::string& before,
+              const std::string& before_seed) {
+  TimedRounds(
+      [&] {
+        Round round;
+        auto programs = [&](const std::string& prefix, const std::string& exe,
+                            const std::string& folder) {
+          round.push_back({ProgramSubject(prefix + "program", exe, folder), false, Seen::kShown});
+          round.push_back(
+              {ProgramSubject(prefix + "program_cycle", exe, folder), true, Seen::kShown});
+          round.push_back({ProgramSubject(prefix + "program_nobanner", exe, folder, false), false,
+                           Seen::kShown});
+          round.push_back({ProgramSubject(prefix + "program_nobanner_cycle", exe, folder, false),
+                           true, Seen::kShown});
+          round.push_back(
+              {ProgramSubject(prefix + "program_minimised", exe, folder), false, Seen::kMinimised});
+          round.push_back(
+              {ProgramSubject(prefix + "program_covered", exe, folder), false, Seen::kCovered});
+        };
+        programs("", program, seed);
+        if (!before.empty()) programs("before_", before, before_seed);
+        round.push_back({ReferenceSubject("reference", reference, seed), false, Seen::kShown});
+        round.push_back({ReferenceSubject("reference_cycle", reference, seed), true, Seen::kShown});
+        round.push_back({ReferenceSubject("reference_nobanner", reference, seed, "", false), false,
+                         Seen::kShown});
+        round.push_back({ReferenceSubject("reference_nobanner_cycle", reference, seed, "", false),
+                         true, Seen::kShown});
+        return round;
+      },
+      runs, seconds, spy_dll);
+}
+
+void AbRuns(const std::string& a, const std::string& seed_a, const std::string& b,
+            const std::string& seed_b, int runs, int seconds) {
+  TimedRounds(
+      [&] {
+        return Round{{ProgramSubject("a", a, seed_a), false, Seen::kShown},
+                     {ProgramSubject("b", b, seed_b), false, Seen::kShown},
+                     {ProgramSubject("a_cycle", a, seed_a), true, Seen::kShown},
+                     {ProgramSubject("b_cycle", b, seed_b), true, Seen::kShown}};
+      },
+      runs, seconds, "");
+}
 
 // The program's timers by their place in the form.
 const char* TimerName(int x, int y) {
@@ -731,8 +811,9 @@ int main(int argc, char** argv) {
     Prime(argv[2], argv[3]);
   } else if (command == "startup" && argc == 7) {
     StartupRuns(argv[2], argv[3], argv[4], Arg(argv, 5), argv[6]);
-  } else if (command == "idle" && argc == 7) {
-    IdleRuns(argv[2], argv[3], argv[4], Arg(argv, 5), Arg(argv, 6));
+  } else if (command == "idle" && (argc == 8 || argc == 10)) {
+    IdleRuns(argv[2], argv[3], argv[4], Arg(argv, 5), Arg(argv, 6), argv[7],
+             argc == 10 ? argv[8] : "", argc == 10 ? argv[9] : "");
   } else if (command == "memory" && argc == 8) {
     MemoryRuns(argv[2], argv[3], argv[4], argv[5], Arg(argv, 6), Arg(argv, 7));
   } else if (command == "ab" && argc == 8) {

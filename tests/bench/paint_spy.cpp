@@ -3,6 +3,9 @@
 // what each banner step repaints (as tests/win/drawn_repaint_bench_test.cpp does for a scene:
 // every window is subclassed and its erase, paint and frame messages are added up), and counts
 // objects from inside on request. Results go to the shared SpyReport of spy_report.h.
+//
+// SpyCountTimers is the light hook: it only counts the timer messages the thread takes, with
+// no window subclassed, so that the program it counts does no more work than a tick's.
 #include <windows.h>
 
 #include <map>
@@ -28,7 +31,8 @@ struct Spy {
   RECT old_rect{};
   bool in_step = false;
   bool recording = false;
-  int depth = 0;  // nesting of window procedures, to time only the outermost calls
+  bool light = false;  // timer messages only
+  int depth = 0;       // nesting of window procedures, to time only the outermost calls
   std::map<HWND, int> timer_slot;
 };
 Spy* the_spy = nullptr;
@@ -199,9 +203,10 @@ void CountObjects() {
   rep.handle_count = GetProcessHandleCount(GetCurrentProcess(), &handles) ? int32_t(handles) : -1;
 }
 
-bool Start() {
+bool Start(bool light) {
   auto* s = new Spy;
   the_spy = s;
+  s->light = light;
   char name[64];
   bench::SpyMappingName(GetCurrentProcessId(), name);
   s->mapping =
@@ -211,8 +216,10 @@ bool Start() {
       MapViewOfFile(s->mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SpyReport)));
   if (s->report == nullptr) return false;
   s->touched = CreateRectRgn(0, 0, 0, 0);
-  EnumThreadWindows(GetCurrentThreadId(), HookTop, 0);
-  FindNeighbours();
+  if (!light) {
+    EnumThreadWindows(GetCurrentThreadId(), HookTop, 0);
+    FindNeighbours();
+  }
   s->report->windows_hooked = int32_t(s->procs.size());
   InterlockedExchange(&s->report->ready, 1);
   return true;
@@ -227,9 +234,10 @@ void OnMessage(const MSG& msg) {
       rep.touched_area = rep.max_touched = rep.allowed_area = rep.outside_area = 0;
       rep.label_area = 0;
       rep.step_micros = 0;
+      rep.timer_messages = 0;
       s.timer_slot.clear();
       s.in_step = false;
-      s.recording = s.banner != nullptr;
+      s.recording = s.light || s.banner != nullptr;
     } else if (msg.wParam == bench::kSpyCountObjects) {
       CountObjects();
     }
@@ -237,23 +245,33 @@ void OnMessage(const MSG& msg) {
     return;
   }
   if (msg.message != WM_TIMER || !s.recording) return;
+  ++s.report->timer_messages;
   CountTick(msg.hwnd);
+  if (s.light) return;
   if (msg.hwnd == s.banner_timer) {
     CloseStep();
     OpenStep();
   }
 }
 
-}  // namespace
-
-extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM wp, LPARAM lp) {
+LRESULT OnHook(int code, WPARAM wp, LPARAM lp, bool light) {
   if (code == HC_ACTION && wp == PM_REMOVE) {
-    if (the_spy == nullptr && !the_spy_failed) the_spy_failed = !Start();
+    if (the_spy == nullptr && !the_spy_failed) the_spy_failed = !Start(light);
     if (!the_spy_failed && the_spy != nullptr) {
       OnMessage(*reinterpret_cast<const MSG*>(lp));
     }
   }
   return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyGetMessage(int code, WPARAM wp, LPARAM lp) {
+  return OnHook(code, wp, lp, false);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCountTimers(int code, WPARAM wp, LPARAM lp) {
+  return OnHook(code, wp, lp, true);
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {

@@ -45,6 +45,8 @@ struct SpyReport {
   int32_t gdi_free_slots;
   int32_t gdi_slot_limit;
   int32_t handle_count;
+  // Every timer message the thread took while recording, whatever window it was for.
+  int32_t timer_messages;
 };
 
 inline void SpyMappingName(DWORD pid, char (&name)[64]) {
