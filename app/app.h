@@ -30,9 +30,9 @@ void StopAnswerTimerKeeper();
 void StopPanelTabKeeper();
 void WatchMainWindowView();
 // The banner is held while nobody can see the main window and goes on when it is seen again:
-// looked at now; the second only when the banner is held (cheap enough for any tick).
+// looked at by the clock once a second (finding the windows above the main window costs a
+// request to the window server for each under Wine).
 void FollowMainWindowView();
-void ResumeBannerWhenSeen();
 
 // Music and volume (music_volume.cpp): the speaker volume from the volume bar, at start.
 void InitVolume();

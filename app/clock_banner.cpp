@@ -3,7 +3,8 @@
 //
 // Neither polls: the clock wakes once a second, just after the second changes, and the banner
 // is held while nobody can see the main window (minimised, hidden behind the countdown window
-// or wholly covered) and goes on from where it stood when the window is seen again.
+// or wholly covered) and goes on from where it stood when the clock finds the window seen
+// again.
 #include <utility>
 
 #include "app/app.h"
@@ -62,10 +63,6 @@ void FollowMainWindowView() {
     g_held_banner_ms = 时钟3.interval();
     时钟3.set_interval(0);
   }
-}
-
-void ResumeBannerWhenSeen() {
-  if (g_held_banner_ms != 0) FollowMainWindowView();
 }
 
 }  // namespace app

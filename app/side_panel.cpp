@@ -67,7 +67,6 @@ void OnPanelTabKeeperTick(Event&) {
 }
 
 void OnPanelArrowBlinkTick(Event&) {
-  ResumeBannerWhenSeen();
   const Arrows& arrows = kWindow.width() == kCollapsedWidth ? kOpenArrows : kCloseArrows;
   按钮4.set_caption(按钮4.caption() == arrows.a ? arrows.b : arrows.a);
 }

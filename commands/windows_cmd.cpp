@@ -2,6 +2,8 @@
 // word and the unit id (the window's own unit for the window itself) in its high word.
 #include <windows.h>
 
+#include <vector>
+
 #include "commands/core_commands.h"
 #include "runtime/command_host.h"
 
@@ -43,6 +45,22 @@ bool Cloaked(HWND hwnd) {
   return get != nullptr && SUCCEEDED(get(hwnd, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
+// The top-level windows above one, from the top of the stacking order down.
+struct WindowsAbove {
+  HWND window;
+  std::vector<HWND> above;
+  bool found;
+};
+BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM lp) {
+  auto* list = reinterpret_cast<WindowsAbove*>(lp);
+  if (hwnd == list->window) {
+    list->found = true;
+    return FALSE;
+  }
+  list->above.push_back(hwnd);
+  return TRUE;
+}
+
 // The windows above it in the stacking order are taken from its rectangle. The clip box of its
 // device context would tell only without a compositor: with one every window keeps its whole
 // surface, and Wine does not clip a top-level window by the ones above it either (its clip box
@@ -53,10 +71,13 @@ bool WhollyCovered(HWND hwnd) {
   if (!GetWindowRect(hwnd, &own)) return false;
   Region uncovered(own);
   if (uncovered.handle == nullptr) return false;
-  // Under Wine every call about another window is a request to the window server: the cheap
-  // tests that rule most windows out (hidden, elsewhere) come first.
-  for (HWND above = GetWindow(hwnd, GW_HWNDPREV); above != nullptr;
-       above = GetWindow(above, GW_HWNDPREV)) {
+  // Under Wine every call about another window is a request to the window server: the list
+  // comes in one (where walking it would take one a window), and the cheap tests that rule
+  // most windows out (hidden, elsewhere) come first.
+  WindowsAbove list{hwnd, {}, false};
+  EnumWindows(CollectAbove, reinterpret_cast<LPARAM>(&list));
+  if (!list.found) return false;  // not a top-level window of this desktop
+  for (HWND above : list.above) {
     const LONG style = GetWindowLongW(above, GWL_STYLE);
     if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0) continue;
     RECT r;

@@ -446,6 +446,24 @@ class Spy {
   HWND window_ = nullptr;
 };
 
+// The program's timers by their place in the form.
+const char* TimerName(int x, int y) {
+  struct Place {
+    int x, y;
+    const char* name;
+  };
+  static const Place kPlaces[] = {
+      {520, 8, "cycle_50ms"},  {144, -16, "clock_1ms"},   {176, 0, "banner_5ms"},
+      {136, 40, "keeper_1ms"}, {584, 8, "blinker_500ms"}, {792, 8, "tab_1ms"},
+      {792, 48, "widen_1ms"},  {792, 88, "narrow_1ms"},   {480, 216, "guard"},
+      {112, 72, "countdown"},
+  };
+  for (const Place& p : kPlaces) {
+    if (p.x == x && p.y == y) return p.name;
+  }
+  return nullptr;
+}
+
 // Where a subject's main window is while it is measured: shown (a corner of it at least
 // uncovered), minimised, or wholly covered by a window of the driver's.
 enum class Seen { kShown, kMinimised, kCovered };
@@ -564,8 +582,14 @@ void TimedRounds(const std::function<Round()>& make_round, int runs, int seconds
     const double counted = Now() - c0;
     for (TimedSubject& t : round) {
       if (!t.spy) continue;
-      Figure("timer_messages", t.running->subject().name, run,
-             t.spy->report().timer_messages / counted, "/s");
+      const bench::SpyReport& rep = t.spy->report();
+      Figure("timer_messages", t.running->subject().name, run, rep.timer_messages / counted, "/s");
+      // Which timers they were: those of the form by name, any other window's as "other".
+      for (int i = 0; i < rep.timer_count; ++i) {
+        const char* name = TimerName(rep.timers[i].x, rep.timers[i].y);
+        Figure((std::string("counted_ticks_") + (name != nullptr ? name : "other")).c_str(),
+               t.running->subject().name, run, rep.timers[i].ticks / counted, "/s");
+      }
     }
     for (TimedSubject& t : round) {
       if (t.cover != nullptr) DestroyWindow(t.cover);
@@ -618,24 +642,6 @@ void AbRuns(const std::string& a, const std::string& seed_a, const std::string& 
                      {ProgramSubject("b_cycle", b, seed_b), true, Seen::kShown}};
       },
       runs, seconds, "");
-}
-
-// The program's timers by their place in the form.
-const char* TimerName(int x, int y) {
-  struct Place {
-    int x, y;
-    const char* name;
-  };
-  static const Place kPlaces[] = {
-      {520, 8, "cycle_50ms"},  {144, -16, "clock_1ms"},   {176, 0, "banner_5ms"},
-      {136, 40, "keeper_1ms"}, {584, 8, "blinker_500ms"}, {792, 8, "tab_1ms"},
-      {792, 48, "widen_1ms"},  {792, 88, "narrow_1ms"},   {480, 216, "guard"},
-      {112, 72, "countdown"},
-  };
-  for (const Place& p : kPlaces) {
-    if (p.x == x && p.y == y) return p.name;
-  }
-  return nullptr;
 }
 
 void TickFigures(const bench::SpyReport& rep, const std::string& subject, int seconds) {
