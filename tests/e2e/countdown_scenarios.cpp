@@ -370,6 +370,8 @@ TEST(CountdownScenario, OddTimesNeverRunOutAndASilencedAlarmStaysQuiet) {
       {"05", "0", 1, "4：60.0"},     // a leading zero is harmless
       {"00", "0", 602, "-2：60.0"},  // "-1" is not "0": past zero, never up
       {"0", "0.5", 11, "0：-1.5.9"}, {"abc", "0", 1, "-1：60.0"},
+      {"-", "0", 1, "-1：60.0"},  // a lone "-" is the number 0, yet not the text "0"
+      {"0", "-5", 1, "0：-6.9"},  // a negative time only moves away from zero
   };
   for (const Case& k : cases) {
     Countdown c;
