@@ -7,6 +7,7 @@
 #include "commands/core_commands.h"
 #include "forms/props/button.h"
 #include "forms/props/edit_box.h"
+#include "forms/props/group_box.h"
 #include "forms/props/label.h"
 #include "forms/props/process_bar.h"
 #include "forms/props/radio_box.h"
@@ -170,6 +171,13 @@ void Window::set_background_music(const Bytes& music) const {
 
 bool Window::in_view() const {
   return Core(&rc::WindowInView, {UnitReference(*this)}).lo != 0;
+}
+
+std::string GroupBox::caption() const {
+  return ReadText(*this, props::group_box::kCaption);
+}
+void GroupBox::set_caption(const std::string& caption) const {
+  WriteText(*this, props::group_box::kCaption, caption);
 }
 
 int Timer::interval() const {
@@ -381,6 +389,53 @@ void ExitProgram(int code) {
   g_entry->ExitProgram(code);
   for (;;) {
   }
+}
+
+namespace {
+
+// A runtime byte block holding the UTF-16 LE units of the text.
+Bytes Utf16Block(const std::u16string& text) {
+  const uint32_t header[2] = {1, uint32_t(text.size() * 2)};
+  auto* block = static_cast<uint8_t*>(g_entry->AllocMem(8 + text.size() * 2));
+  std::memcpy(block, header, 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    block[8 + 2 * i] = uint8_t(text[i] & 0xFF);
+    block[8 + 2 * i + 1] = uint8_t(text[i] >> 8);
+  }
+  return Bytes(block);
+}
+
+}  // namespace
+
+std::vector<std::string> ListIniSections(const std::string& path) {
+  const std::string all = TextResult(Core(&rc::ListIniSections, {Text(path)}));
+  std::vector<std::string> names;
+  for (size_t from = 0, lf; (lf = all.find('\n', from)) != std::string::npos; from = lf + 1) {
+    names.push_back(all.substr(from, lf - from));
+  }
+  return names;
+}
+
+bool AddIniSection(const std::string& path, const std::string& section,
+                   const std::vector<std::u16string>& lines) {
+  std::u16string all;
+  for (const std::u16string& line : lines) all += line + u'\n';
+  const Bytes block = Utf16Block(all);
+  return Core(&rc::AddIniSection, {Text(path), Text(section), Block(block)}).lo != 0;
+}
+
+std::u16string ReadClipboardText() {
+  const Bytes bytes = BlockResult(Core(&rc::ReadClipboardText, {}));
+  std::u16string text;
+  for (uint32_t i = 0; i + 1 < bytes.size(); i += 2) {
+    text.push_back(char16_t(bytes.data()[i] | bytes.data()[i + 1] << 8));
+  }
+  return text;
+}
+
+std::string GbkFromUtf16(const std::u16string& text) {
+  const Bytes block = Utf16Block(text);
+  return TextResult(Core(&rc::GbkFromUtf16, {Block(block)}));
 }
 
 }  // namespace app

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "base/routines.h"
 
@@ -165,6 +166,8 @@ class PicBox : public Unit {
 class GroupBox : public Unit {
  public:
   using Unit::Unit;
+  std::string caption() const;
+  void set_caption(const std::string& caption) const;
 };
 
 class SuperBtn : public Unit {
@@ -241,6 +244,19 @@ int SetVolume(const SysVolume& unit, int left, int right);
 
 // The DLL command `number` of the program header, called with 32-bit arguments.
 void CallDllCommand(uint32_t number, std::initializer_list<uint32_t> args);
+
+// Classes in the class list file and names pasted from a spreadsheet. UTF-16 texts keep the
+// characters GBK cannot hold.
+// The names of the settings file's sections in file order.
+std::vector<std::string> ListIniSections(const std::string& path);
+// A new section at the end of the file, its keys from lines "key=value"; false, writing
+// nothing, when it is there already or the file cannot be written.
+bool AddIniSection(const std::string& path, const std::string& section,
+                   const std::vector<std::u16string>& lines);
+// The clipboard's text; empty when it holds none.
+std::u16string ReadClipboardText();
+// GBK, each character it cannot hold as "?".
+std::string GbkFromUtf16(const std::u16string& text);
 
 // Ends the program with this exit code; does not return.
 [[noreturn]] void ExitProgram(int code);

@@ -2,9 +2,11 @@
 // cycle shows a random pupil every 50 ms; after a stop an optional answer countdown runs down
 // the chosen time limit while the main window shows. All state lives in unit properties, except
 // NameCount and the round of the fair mode.
+#include <algorithm>
 #include <vector>
 
 #include "app/app.h"
+#include "app/classes.h"
 #include "app/fair_round.h"
 
 namespace app {
@@ -12,7 +14,6 @@ namespace {
 
 using namespace main_window;
 
-const char kNamesSection[] = "全班人名：";
 const char kSettingsSection[] = "点名设置：";
 const char kNoRepeatKey[] = "不重复";
 const char kStartCaption[] = "轻触开始点名";
@@ -22,11 +23,13 @@ const char kTimerOn[] = "计时器已启动！";
 constexpr uint32_t kGreen = 32768;
 constexpr uint32_t kDarkRed = 128;
 
-// The number of names the last click of 按钮1 found: 2 to 50 once a roll call has started.
+// The number of names the last click of 按钮1 found: 2 to 50 once a roll call has started (to
+// 500 in a class of its own section), and that class.
 int NameCount = 0;
+std::string Class;
 
 std::string ReadName(int k) {
-  return ReadIniItem(ClassListPath(), kNamesSection, std::to_string(k));
+  return ReadIniItem(ClassListPath(), ClassSection(Class), std::to_string(k));
 }
 
 // The fair mode, which the teacher switches on in the file ("点名设置：", "不重复" = "1" or
@@ -101,7 +104,13 @@ void OnLimitClick(const Limit& limit) {
 
 }  // namespace
 
+void StopNameCycle() {
+  if (时钟1.interval() != 0) ToggleRollCall();
+}
+
 void OnRollButtonClick(Event&) {
+  Class = ClassInUse();
+  ShowClassInUse(Class);
   if (ReadName(1).empty()) {
     MsgBox("您还没有加入人名（人名和人名之间不能有空缺，否则空缺以下的人名单不会随机点到。）",
            kBoxWarning, "程序规则说明：");
@@ -112,14 +121,15 @@ void OnRollButtonClick(Event&) {
     透明标签1.set_caption(ReadName(1));
     return;
   }
-  for (int k = 3; k <= 50; ++k) {
+  const int limit = ClassLimit(Class);
+  for (int k = 3; k <= limit; ++k) {
     if (ReadName(k).empty()) {
       NameCount = k - 1;
       ToggleRollCall();
       return;
     }
   }
-  NameCount = 50;
+  NameCount = limit;
   ToggleRollCall();
 }
 
@@ -135,7 +145,7 @@ void OnNameCycleTick(Event&) {
   // The picked number is kept as the hidden label's caption, and the display follows that
   // caption: exactly one k matches it, and that key is read from the file now.
   const std::string picked = 标签_随机.caption();
-  for (int k = 1; k <= 50; ++k) {
+  for (int k = 1; k <= std::max(50, NameCount); ++k) {
     if (picked == std::to_string(k)) {
       透明标签1.set_visible(true);
       透明标签1.set_caption(ReadName(k));

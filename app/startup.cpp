@@ -2,6 +2,7 @@
 // The timers with intervals in the form data are already running, and keep ticking while the
 // message boxes below are open.
 #include "app/app.h"
+#include "app/classes.h"
 
 namespace app {
 
@@ -12,6 +13,7 @@ void OnMainWindowCreated(Event&) {
   ApplySkin(8);
   EnsureClassListFile();
   ShowFirstRunNotice();
+  ShowClassInUse(ClassInUse());
   InitVolume();
   StopAnswerTimerKeeper();
   StopPanelTabKeeper();

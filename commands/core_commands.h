@@ -30,6 +30,12 @@ void GetNowMillisecond(ResultRecord* result, int argc, ArgRecord* args);
 void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args);
 void ReadIniItem(ResultRecord* result, int argc, ArgRecord* args);
 void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args);
+// path -> text: the names of the file's sections in file order, each followed by LF
+void ListIniSections(ResultRecord* result, int argc, ArgRecord* args);
+// path, section, byte block of UTF-16 LE lines "key=value" each ended by LF -> logical: the new
+// section at the end of the file, every byte before it kept; false, writing nothing, when the
+// section is there already or the file cannot be written
+void AddIniSection(ResultRecord* result, int argc, ArgRecord* args);
 void GetProgramDir(ResultRecord* result, int argc, ArgRecord* args);
 // -> the user's folder for the libraries of a program whose own folder cannot be written
 // (created; the DLL command lookup searches it after the program's folder); empty if none.
@@ -50,5 +56,12 @@ void DestroyUnit(ResultRecord* result, int argc, ArgRecord* args);
 void WindowInView(ResultRecord* result, int argc, ArgRecord* args);
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
+
+// The clipboard and text (clipboard.cpp, Windows).
+// -> byte block: the clipboard's text as UTF-16 LE units (its Unicode text, else its text in
+// the system's code page), without the terminating zero; empty when it holds no text
+void ReadClipboardText(ResultRecord* result, int argc, ArgRecord* args);
+// byte block of UTF-16 LE units -> text: the same in GBK, "?" for each character GBK cannot hold
+void GbkFromUtf16(ResultRecord* result, int argc, ArgRecord* args);
 
 }  // namespace rc

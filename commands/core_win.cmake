@@ -1,6 +1,7 @@
 # The core commands that need the Windows API and the runtime: files, the settings file, the
 # message box, windows and music. Windows only.
 add_library(rollcall_core_commands_win STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/clipboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/msgbox.cpp

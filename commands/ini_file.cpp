@@ -6,7 +6,9 @@
 // through code page 936, whatever the system's own.
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "base/text_w.h"
 #include "commands/command_args.h"
@@ -121,13 +123,15 @@ bool WriteChanges(HANDLE h, const std::string& was, const std::string& now) {
   return SetEndOfFile(h) != FALSE;
 }
 
-bool WriteIni(const std::wstring& path, std::string_view section,
-              std::optional<std::string_view> key, std::optional<std::string_view> value) {
+// One change of the file's bytes (ini::WriteValue or ini::AddSection).
+using Edit = std::function<ini::WriteOutcome(std::string* bytes)>;
+
+bool EditIni(const std::wstring& path, const Edit& edit) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Deleting from a file that is not there, or a refused write, must not create it.
     std::string nothing;
-    const ini::WriteOutcome outcome = ini::WriteValue(&nothing, section, key, value, kConverter);
+    const ini::WriteOutcome outcome = edit(&nothing);
     if (outcome != ini::WriteOutcome::kChanged) return outcome == ini::WriteOutcome::kUnchanged;
   }
   // Read and write through one handle that nobody else may write meanwhile. A file marked
@@ -145,7 +149,7 @@ bool WriteIni(const std::wstring& path, std::string_view section,
   std::string was;
   if (h == INVALID_HANDLE_VALUE || !ReadWhole(h, &was)) return false;
   std::string now = was;
-  switch (ini::WriteValue(&now, section, key, value, kConverter)) {
+  switch (edit(&now)) {
     case ini::WriteOutcome::kUnchanged:
       return true;
     case ini::WriteOutcome::kRefused:
@@ -155,6 +159,13 @@ bool WriteIni(const std::wstring& path, std::string_view section,
   }
   // A file that may be read but not written keeps what it has: true only if nothing changes.
   return writable && WriteChanges(h, was, now);
+}
+
+bool WriteIni(const std::wstring& path, std::string_view section,
+              std::optional<std::string_view> key, std::optional<std::string_view> value) {
+  return EditIni(path, [&](std::string* bytes) {
+    return ini::WriteValue(bytes, section, key, value, kConverter);
+  });
 }
 
 uint64_t FromFileTime(const FILETIME& t) {
@@ -242,6 +253,48 @@ void WriteIniItem(ResultRecord* result, int argc, ArgRecord* args) {
   cached.path.clear();
   const bool ok =
       WriteIni(IniPath(file), section != nullptr ? section : "", Optional(key), Optional(value));
+  result->lo = ok ? 1u : 0u;
+}
+
+void ListIniSections(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* file = TextArg(argc, args, 0);
+  if (IsEmptyText(file)) return;
+  const std::string* bytes = SettingsFileBytes(IniPath(file));
+  if (bytes == nullptr) return;
+  std::string names;
+  for (const std::string& name : ini::SectionNames(*bytes, kConverter)) names += name + "\n";
+  if (!names.empty()) SetSlotPointer(result, CopyText(names.c_str()));
+}
+
+void AddIniSection(ResultRecord* result, int argc, ArgRecord* args) {
+  const char* file = TextArg(argc, args, 0);
+  const char* section = TextArg(argc, args, 1);
+  if (IsEmptyText(file) || IsEmptyText(section)) return;
+  // The keys: UTF-16 LE lines "key=value", each ended by LF.
+  std::vector<ini::NewKey> keys;
+  const ArgRecord* lines = OptionalArg(argc, args, 2);
+  const void* block = lines != nullptr && lines->tag == kTagBytes ? SlotPointer(*lines) : nullptr;
+  if (block != nullptr) {
+    const auto* data = static_cast<const uint8_t*>(ByteBlockData(block));
+    const uint32_t size = ByteBlockLength(block);
+    std::u16string line;
+    for (uint32_t i = 0; i + 1 < size; i += 2) {
+      const char16_t u = char16_t(data[i] | data[i + 1] << 8);
+      if (u != u'\n') {
+        line.push_back(u);
+        continue;
+      }
+      const size_t eq = line.find(u'=');
+      if (eq != std::u16string::npos) {
+        keys.push_back({kConverter.ToGbk(line.substr(0, eq)), line.substr(eq + 1)});
+      }
+      line.clear();
+    }
+  }
+  cached.path.clear();
+  const bool ok = EditIni(IniPath(file), [&](std::string* bytes) {
+    return ini::AddSection(bytes, section, keys, kConverter);
+  });
   result->lo = ok ? 1u : 0u;
 }
 

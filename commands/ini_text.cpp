@@ -506,6 +506,61 @@ WriteOutcome WriteValue(std::string* file, std::string_view section,
   return splice(line.next, line.next, added);
 }
 
+std::vector<std::string> SectionNames(std::string_view file, const GbkConverter& converter) {
+  const Document doc(file, converter);
+  std::vector<std::string> names;
+  for (const Line& line : doc.lines()) {
+    const Entry e = ParseLine(line.text);
+    if (e.kind != Entry::kSection) continue;
+    bool known = false;
+    for (const std::string& n : names) known = known || SameName(n, e.name);
+    if (!known) names.emplace_back(e.name);
+  }
+  return names;
+}
+
+WriteOutcome AddSection(std::string* file, std::string_view section,
+                        const std::vector<NewKey>& keys, const GbkConverter& converter) {
+  if (Trim(section).empty() || HasLineBreak(section)) return WriteOutcome::kRefused;
+  for (const NewKey& k : keys) {
+    if (Trim(k.key).empty() || HasLineBreak(k.key) ||
+        k.value.find_first_of(u"\r\n") != std::u16string::npos) {
+      return WriteOutcome::kRefused;
+    }
+  }
+  const Document doc(*file, converter);
+  if (doc.FindSection(Trim(section)) != kNone) return WriteOutcome::kRefused;
+  const std::string eol = doc.LineEnd();
+  std::string added = doc.Encode("[" + std::string(Trim(section)) + "]") + eol;
+  for (const NewKey& k : keys) {
+    added += doc.Encode(std::string(Trim(k.key)) + "=");
+    switch (doc.encoding()) {
+      case Encoding::kGbk:
+        added += Utf16ToGbk(k.value, converter);
+        break;
+      case Encoding::kUtf8:
+      case Encoding::kUtf8Bom:
+        added += Utf16ToUtf8(k.value);
+        break;
+      case Encoding::kUtf16Le:
+      case Encoding::kUtf16Be:
+        for (char16_t u : k.value) {
+          const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+          added.push_back(doc.encoding() == Encoding::kUtf16Le ? lo : hi);
+          added.push_back(doc.encoding() == Encoding::kUtf16Le ? hi : lo);
+        }
+        break;
+    }
+    added += eol;
+  }
+  const std::vector<Line>& lines = doc.lines();
+  // A last line without a line end gets one before the new section; a UTF-16 file's odd last
+  // byte stays where it is, after the new text.
+  if (!lines.empty() && lines.back().next == lines.back().end) added = eol + added;
+  file->insert(doc.content_end(), added);
+  return WriteOutcome::kChanged;
+}
+
 bool CopyStillHolds(const FileStamp& then, uint64_t read_at, const FileStamp& now) {
   return then == now && then.written < read_at && read_at - then.written > kStampUncertainty;
 }

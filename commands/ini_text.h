@@ -26,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rc::ini {
 
@@ -73,6 +74,22 @@ enum class WriteOutcome { kUnchanged, kChanged, kRefused };
 WriteOutcome WriteValue(std::string* file, std::string_view section,
                         std::optional<std::string_view> key, std::optional<std::string_view> value,
                         const GbkConverter& converter);
+
+// The names of the file's sections in file order, each once (a section that stands twice counts
+// where it first stands).
+std::vector<std::string> SectionNames(std::string_view file, const GbkConverter& converter);
+
+// Adds a new section at the end of the file with these keys and values, the values given in
+// UTF-16: a UTF-8 or UTF-16 file keeps every character of them, a GBK file gets "?" for one it
+// cannot hold. Every byte of the file stays as it was; a last line without a line end gets the
+// file's own first. Refused, changing nothing: a section of that name already there, a name
+// that could not be read back, and a value holding a line break.
+struct NewKey {
+  std::string key;  // GBK
+  std::u16string value;
+};
+WriteOutcome AddSection(std::string* file, std::string_view section,
+                        const std::vector<NewKey>& keys, const GbkConverter& converter);
 
 // What a file's directory entry tells of its content: its size and its times, in the system's
 // 100 ns steps.
