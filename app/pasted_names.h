@@ -36,8 +36,8 @@ struct Cell {
 };
 
 // Every cell of the block in reading order (row by row, left to right), without the blanks
-// around it; empty cells are kept. A line break inside a quoted cell becomes a blank, since a
-// name stands on one line of the class list file.
+// around it; empty cells are kept. A line break or tab inside a quoted cell becomes a blank,
+// since a name stands on one line of the class list file.
 inline std::vector<Cell> SplitCells(std::u16string_view text) {
   std::vector<Cell> cells;
   Cell cell;
@@ -56,9 +56,11 @@ inline std::vector<Cell> SplitCells(std::u16string_view text) {
       // A quoted cell runs to the quotation mark that is not doubled.
       size_t j = i + 1;
       for (; j < text.size(); ++j) {
-        if (text[j] != u'"') {
-          const bool brk = text[j] == u'\r' || text[j] == u'\n';
-          cell.text.push_back(brk ? u' ' : text[j]);
+        if (text[j] == u'\r' || text[j] == u'\n') {
+          if (text[j] == u'\r' && j + 1 < text.size() && text[j + 1] == u'\n') ++j;
+          cell.text.push_back(u' ');
+        } else if (text[j] != u'"') {
+          cell.text.push_back(text[j] == u'\t' ? u' ' : text[j]);
         } else if (j + 1 < text.size() && text[j + 1] == u'"') {
           cell.text.push_back(u'"');
           ++j;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/core/ini_test_gbk.h"
 
@@ -206,6 +207,52 @@ TEST(IniText, CharactersGbkCannotHoldReadAsOneQuestionMarkEach) {
       << "a line the write does not touch keeps what GBK cannot hold";
   const std::string utf16 = std::string("\xff\xfe[\0s\0]\0\n\0k\0=\0\x42\xd8\x41\0", 18);
   EXPECT_EQ(Read(utf16, "s", "k"), "?A") << "a stray surrogate";
+}
+
+// A class added from a pasted list: every old byte stays, the new section follows in the file's
+// encoding and line ends, and a character GBK cannot hold stays whole where the file can hold it.
+TEST(IniText, AnAddedSectionKeepsEveryOldByte) {
+  const std::string old = "[全班人名：]\r\n1=张三\r\n[点名设置：]\r\n不重复=1";
+  // "王" U+738B, "𠮷" U+20BB7 (a surrogate pair), "ӛ" U+04DB: only the first is in GBK.
+  const std::u16string rare = u"\x738B\xD842\xDFB7\x04DB";
+  const std::vector<NewKey> keys = {{"1", u"李四"}, {"2", rare}};
+  for (Encoding e : {Encoding::kGbk, Encoding::kUtf8, Encoding::kUtf8Bom, Encoding::kUtf16Le,
+                     Encoding::kUtf16Be}) {
+    for (const char* eol : {"\r\n", "\n"}) {
+      const std::string what = "encoding " + std::to_string(int(e)) + ", line end size " +
+                               std::to_string(std::string(eol).size());
+      const std::string bytes = EncodeText(Replace(old, "\r\n", eol), e, true, Gbk());
+      std::string file = bytes;
+      ASSERT_EQ(AddSection(&file, "全班人名：高一(3)班", keys, Gbk()), WriteOutcome::kChanged)
+          << what;
+      EXPECT_EQ(file.substr(0, bytes.size()), bytes) << what << ": every old byte stays";
+      EXPECT_EQ(DetectEncoding(file), e) << what;
+      const std::string tail = file.substr(bytes.size());
+      EXPECT_EQ(EncodeText(Read(file, "全班人名：高一(3)班", "1"), e, false, Gbk()),
+                EncodeText("李四", e, false, Gbk()))
+          << what;
+      EXPECT_EQ(tail.substr(0, EncodeText(eol, e, false, Gbk()).size()),
+                EncodeText(eol, e, false, Gbk()))
+          << what << ": the cut last line gets the file's line end first";
+      const bool keeps = e != Encoding::kGbk;
+      const std::string rare_bytes =
+          e == Encoding::kUtf16Le   ? std::string("\x8b\x73\x42\xd8\xb7\xdf\xdb\x04", 8)
+          : e == Encoding::kUtf16Be ? std::string("\x73\x8b\xd8\x42\xdf\xb7\x04\xdb", 8)
+                                    : std::string("\xe7\x8e\x8b\xf0\xa0\xae\xb7\xd3\x9b");
+      EXPECT_EQ(tail.find(rare_bytes) != std::string::npos, keeps)
+          << what << ": a UTF-8 or UTF-16 file keeps what GBK cannot hold";
+      EXPECT_EQ(Read(file, "全班人名：高一(3)班", "2"), "王??") << what;
+      EXPECT_EQ(Read(file, "点名设置：", "不重复"), "1") << what;
+      const std::vector<std::string> sections = {"全班人名：", "点名设置：", "全班人名：高一(3)班"};
+      EXPECT_EQ(SectionNames(file, Gbk()), sections) << what << ": in file order";
+      const std::string added = file;
+      EXPECT_EQ(AddSection(&file, "全班人名：高一(3)班", keys, Gbk()), WriteOutcome::kRefused)
+          << what << ": a class that is there already is not added again";
+      EXPECT_EQ(AddSection(&file, "x", {{"1", u"a\nb"}}, Gbk()), WriteOutcome::kRefused)
+          << what << ": a value holding a line break";
+      EXPECT_EQ(file, added) << what;
+    }
+  }
 }
 
 // The copy of the file kept between reads: an edit must be seen at once, also one that keeps the
