@@ -15,6 +15,9 @@ const char kSettingsSection[] = "点名设置：";
 const char kClassKey[] = "当前班级";
 const char kGroupCaption[] = "被点人名";
 
+// The class whose name the caption shows: the form's caption is the original class's.
+std::string ShownClass;
+
 }  // namespace
 
 std::string ClassInUse() {
@@ -41,8 +44,9 @@ std::vector<std::string> ClassNames() {
 }
 
 void ShowClassInUse(const std::string& name) {
-  const std::string caption = name.empty() ? kGroupCaption : kGroupCaption + ("：" + name);
-  if (分组框1.caption() != caption) 分组框1.set_caption(caption);
+  if (name == ShownClass) return;
+  ShownClass = name;
+  分组框1.set_caption(name.empty() ? kGroupCaption : kGroupCaption + ("：" + name));
 }
 
 void UseClass(const std::string& name) {
