@@ -4,8 +4,10 @@
 namespace app::config {
 
 // Scheme, host and port of the maker's web server: the version file, the download list and
-// the home page live there.
-inline constexpr char kUpdateServer[] = ROLLCALL_UPDATE_SERVER;
+// the home page live there. Empty in a build without one: the update check then asks nobody.
+// Defined in update_server.cpp alone, so that a second program can be linked from the same
+// objects with another address.
+extern const char kUpdateServer[];
 // The installer of the newest release and its share page, on a file-sharing service.
 inline constexpr char kDownloadUrl[] = ROLLCALL_DOWNLOAD_URL;
 inline constexpr char kShareUrl[] = ROLLCALL_SHARE_URL;

@@ -362,8 +362,12 @@ void StopMusic() {
   Core(&rc::StopMusic, {});
 }
 
-Bytes FetchWebPage(const std::string& address) {
-  return BlockResult(Library(&rc::FetchWebPage, kInternetLibrary, {Text(address)}));
+Bytes FetchWebPage(const std::string& address, int* status) {
+  int32_t answered = 0;
+  Bytes body = BlockResult(Library(&rc::FetchWebPageWithStatus, kInternetLibrary,
+                                   {Text(address), rc::PointerValue(&answered, rc::kTagAddress)}));
+  *status = answered;
+  return body;
 }
 
 void OpenWebPage(const std::string& address) {

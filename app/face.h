@@ -237,7 +237,8 @@ void PlayMusic(int times, const std::string& file);
 void StopMusic();
 
 // The network, the browser and the speaker volume.
-Bytes FetchWebPage(const std::string& address);
+// The bytes read and, in *status, the HTTP status of the answer (0 when none came).
+Bytes FetchWebPage(const std::string& address, int* status);
 void OpenWebPage(const std::string& address);
 int OpenVolumeLine(const SysVolume& unit, int kind);
 int SetVolume(const SysVolume& unit, int left, int right);

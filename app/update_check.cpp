@@ -18,7 +18,13 @@ std::string ServerAddress(const char* path) {
 }  // namespace
 
 std::string FetchPublishedVersion() {
-  return ToText(FetchWebPage(ServerAddress("/vavedivoderizor/随机点名器版本.txt")));
+  if (config::kUpdateServer[0] == '\0') return std::string();
+  int status = 0;
+  const Bytes page = FetchWebPage(ServerAddress("/vavedivoderizor/随机点名器版本.txt"), &status);
+  // An error page (a missing file, a failing server, a proxy's refusal) is no version: taken as
+  // one, it would offer an update, and declining the offer ends the program.
+  if (status >= 400) return std::string();
+  return ToText(page);
 }
 
 void OnUpdateButtonClick(Event&) {

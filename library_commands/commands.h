@@ -16,6 +16,10 @@ namespace rc {
 // Internet library (3). FetchWebPage(address: text) -> byte block: everything read, the HTTP
 // status not looked at; empty when nothing could be read. Blocks the calling thread.
 void FetchWebPage(ResultRecord* result, int argc, ArgRecord* args);
+// FetchWebPageWithStatus(address: text, status: address of a 32-bit integer) -> byte block: as
+// FetchWebPage, and the HTTP status of the answer read (after redirections) is stored at the
+// second argument; 0 when no answer came by the deadline.
+void FetchWebPageWithStatus(ResultRecord* result, int argc, ArgRecord* args);
 
 // Application-interface library (4). OpenWebPage([address: text]): hands the address (without
 // one, kDefaultWebAddress) to the user's browser; reports nothing.

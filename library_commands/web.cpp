@@ -155,6 +155,7 @@ struct FetchJob {
   bool done = false;
   bool abandoned = false;
   std::vector<unsigned char> out;
+  DWORD status = 0;  // of the answer read, once its head has come
 
   // Adds read bytes; false once the caller has gone.
   bool Add(const unsigned char* bytes, size_t n) {
@@ -167,6 +168,16 @@ struct FetchJob {
     std::lock_guard<std::mutex> lock(m);
     return abandoned;
   }
+  void SetStatus(DWORD value) {
+    std::lock_guard<std::mutex> lock(m);
+    if (!abandoned) status = value;
+  }
+};
+
+// What a fetch read by its deadline.
+struct Answer {
+  std::vector<unsigned char> body;
+  DWORD status = 0;
 };
 
 bool IsRedirection(DWORD status) {
@@ -199,6 +210,7 @@ struct Sent {
   InternetHandle connection;
   InternetHandle request;
   std::string redirect;  // where a redirection that is to be followed points
+  DWORD status = 0;
 };
 
 // Makes the request for one address; false when nothing was answered.
@@ -241,12 +253,12 @@ bool Send(const std::string& address, HINTERNET internet, bool follow, Sent* out
   char headers[] = "Accept: */*\r\n\r\n";
   if (!HttpSendRequestA(out->request.get(), headers, sizeof headers - 1, nullptr, 0)) return false;
 
-  DWORD status = 0;
-  DWORD status_size = sizeof status;
-  if (follow &&
-      HttpQueryInfoA(out->request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                     &status_size, nullptr) &&
-      IsRedirection(status)) {
+  DWORD status_size = sizeof out->status;
+  if (!HttpQueryInfoA(out->request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                      &out->status, &status_size, nullptr)) {
+    out->status = 0;
+  }
+  if (follow && IsRedirection(out->status)) {
     out->redirect = RedirectTarget(out->request.get(), address);
   }
   return true;
@@ -265,6 +277,7 @@ void Fetch(std::string address, HINTERNET internet, FetchJob* job) {
     address = CutAtFragment(sent.redirect);
   }
   HINTERNET request = sent.request.get();
+  job->SetStatus(sent.status);
 
   // A body is as long as its length says, even where the library would read on.
   size_t limit = kWebReadCap;
@@ -294,7 +307,7 @@ void Fetch(std::string address, HINTERNET internet, FetchJob* job) {
 // Fetch on a worker, waited for at most kWebDeadlineMs: a server that trickles its answer
 // keeps every single read within the timeouts and would hold the window for as long as it
 // likes. What was read by the deadline is the result, as after a failed read.
-std::vector<unsigned char> FetchWithDeadline(const std::string& address) {
+Answer FetchWithDeadline(const std::string& address) {
   HINTERNET internet = InternetSession();
   if (internet == nullptr) return {};
   auto job = std::make_shared<FetchJob>();
@@ -311,7 +324,18 @@ std::vector<unsigned char> FetchWithDeadline(const std::string& address) {
   std::unique_lock<std::mutex> lock(job->m);
   job->cv.wait_for(lock, std::chrono::milliseconds(kWebDeadlineMs), [&] { return job->done; });
   job->abandoned = true;
-  return std::move(job->out);
+  return {std::move(job->out), job->status};
+}
+
+// The command's result: the bytes read as a byte block; the empty block without an address.
+Answer FetchInto(ResultRecord* result, int argc, ArgRecord* args) {
+  const ArgRecord* arg = OptionalArg(argc, args, 0);
+  const char* address = arg != nullptr ? static_cast<const char*>(SlotPointer(*arg)) : nullptr;
+  if (address == nullptr || *address == '\0') return {};
+  Answer answer = FetchWithDeadline(address);
+  SetSlotPointer(result,
+                 BytesToByteBlock(answer.body.data(), static_cast<ptrdiff_t>(answer.body.size())));
+  return answer;
 }
 
 }  // namespace
@@ -334,11 +358,14 @@ std::string EscapeRequestPath(const std::string& gbk_path) {
 }
 
 void FetchWebPage(ResultRecord* result, int argc, ArgRecord* args) {
-  const ArgRecord* arg = OptionalArg(argc, args, 0);
-  const char* address = arg != nullptr ? static_cast<const char*>(SlotPointer(*arg)) : nullptr;
-  if (address == nullptr || *address == '\0') return;
-  const std::vector<unsigned char> bytes = FetchWithDeadline(address);
-  SetSlotPointer(result, BytesToByteBlock(bytes.data(), static_cast<ptrdiff_t>(bytes.size())));
+  FetchInto(result, argc, args);
+}
+
+void FetchWebPageWithStatus(ResultRecord* result, int argc, ArgRecord* args) {
+  const Answer answer = FetchInto(result, argc, args);
+  const ArgRecord* out = OptionalArg(argc, args, 1);
+  int32_t* status = out != nullptr ? static_cast<int32_t*>(SlotPointer(*out)) : nullptr;
+  if (status != nullptr) *status = static_cast<int32_t>(answer.status);
 }
 
 void OpenWebPage(ResultRecord*, int argc, ArgRecord* args) {

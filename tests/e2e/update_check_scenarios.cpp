@@ -1,14 +1,16 @@
 // The update check on the real program against a web server inside the test, on the loopback
 // port the test build gives the program (scripts/build.sh, ROLLCALL_TEST_PORT): the version
 // fetched at start, the "latest" box, the offer for a version text that differs by a line
-// break, its Yes that hands four pages to the browser, the error box of a server that is down,
-// and an error page taken as a new version whose No ends the program.
+// break, its Yes that hands four pages to the browser, the error box of a server that is down or
+// answers with an error status, and a portal's page taken as a new version whose No ends the
+// program; and the program built without an update address, which asks nobody.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -28,6 +30,8 @@ constexpr char kMainTitle[] = "MOX随机点名器 v6.0（课上专用）";
 constexpr char kIni[] = "[Running State]\r\nFirst run=no\r\n";
 constexpr char kVersionPath[] = "/vavedivoderizor/随机点名器版本.txt";
 constexpr char kNotFound[] = "<html><body>404 Not Found</body></html>";
+constexpr char kPortalPage[] = "<html><head><title>Wi-Fi login</title></head></html>";
+constexpr char kNoConnection[] = "遇到错误！无法连接服务器！ | 请稍后再试！";
 
 // The port scripts/build.sh built the program for.
 uint16_t TestPort() {
@@ -47,7 +51,7 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
   return out;
 }
 
-// The maker's server: the version file when there is one, a 404 page for everything else.
+// The maker's server: the version file as it is served, a 404 page for everything else.
 class UpdateServer {
  public:
   UpdateServer() : server_([this](SOCKET s) { Handle(s); }) {}
@@ -57,33 +61,49 @@ class UpdateServer {
   // Down: connections are refused.
   void Stop() { server_.Stop(); }
 
-  // The version file's content; none: the file is missing.
-  void Publish(const std::string& version) {
+  // The version file's answer: its status line and body.
+  void Serve(const std::string& status, const std::string& body) {
     std::lock_guard<std::mutex> lock(m_);
-    version_ = version;
-    published_ = true;
+    status_ = status;
+    body_ = body;
   }
-  void Withdraw() {
+  void Publish(const std::string& version) { Serve("200 OK", version); }
+  // Every connection held without an answer, as by a server that hangs.
+  void Hang() {
     std::lock_guard<std::mutex> lock(m_);
-    published_ = false;
+    hang_ = true;
   }
   // The paths asked for, percent-decoded (UTF-8).
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> lock(m_);
     return requests_;
   }
+  int Connections() {
+    std::lock_guard<std::mutex> lock(m_);
+    return connections_;
+  }
 
  private:
   void Handle(SOCKET s) {
+    bool hang;
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      ++connections_;
+      hang = hang_;
+    }
+    if (hang) {
+      server_.WaitClientClose(s, 30000);
+      return;
+    }
     const std::string path = RequestPath(server_.ReadHead(s));
     if (path.empty()) return;
     std::string status = "404 Not Found", body = kNotFound;
     {
       std::lock_guard<std::mutex> lock(m_);
       requests_.push_back(path);
-      if (published_ && path == Recode(kVersionPath, 936, CP_UTF8)) {
-        status = "200 OK";
-        body = version_;
+      if (path == Recode(kVersionPath, 936, CP_UTF8)) {
+        status = status_;
+        body = body_;
       }
     }
     server_.Send(s, "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
@@ -94,8 +114,9 @@ class UpdateServer {
   }
 
   std::mutex m_;
-  std::string version_;
-  bool published_ = false;
+  std::string status_ = "404 Not Found", body_ = kNotFound;
+  bool hang_ = false;
+  int connections_ = 0;
   std::vector<std::string> requests_;
   LoopbackServer server_;  // last: stopped first, while the rest still stands
 };
@@ -132,10 +153,14 @@ struct Program {
   std::unique_ptr<Process> proc;
   HWND main = nullptr, button = nullptr, own = nullptr, checked = nullptr, at_start = nullptr;
 
-  Program() {
+  double start_seconds = 0;  // from the process start to the main window shown
+
+  explicit Program(const char* exe = "rollcall.exe") {
     dir.Write("dede.ini", kIni);
-    proc = std::make_unique<Process>(dir, "rollcall.exe");
+    const DWORD started = GetTickCount();
+    proc = std::make_unique<Process>(dir, exe);
     main = proc->WaitWindow(kMainTitle, 20000);
+    start_seconds = (GetTickCount() - started) / 1000.0;
     if (main == nullptr) return;
     button = FindChildAt(main, "Button", 8, 342);
     // The hidden labels: the own version, the version the button fetched, the one fetched at
@@ -157,7 +182,8 @@ std::string Says(const MessageBoxInfo& box) {
   return box.text + " | " + box.caption;
 }
 
-TEST(UpdateCheckScenario, LatestThenOfferAcceptedThenServerDownThenErrorPageDeclined) {
+TEST(UpdateCheckScenario,
+     LatestThenOfferAcceptedThenServerDownThenErrorStatusesThenPortalDeclined) {
   UpdateServer server;
   ASSERT_TRUE(server.Start()) << "the test port " << TestPort() << " stays taken";
   server.Publish("6.0");
@@ -206,22 +232,62 @@ TEST(UpdateCheckScenario, LatestThenOfferAcceptedThenServerDownThenErrorPageDecl
   // The server down: the error box; the fetched text is empty.
   server.Stop();
   box = p.Check();
-  EXPECT_EQ(Says(box), "遇到错误！无法连接服务器！ | 请稍后再试！");
+  EXPECT_EQ(Says(box), kNoConnection);
   EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
   Answer(box, IDOK);
   EXPECT_EQ(WindowText(p.checked), "");
 
-  // The server up without the file: its error page is taken as the version, so the offer
-  // comes; No ends the program at once with exit code 0.
+  // Up again but answering with an error status: no version, however the page reads.
   ASSERT_TRUE(server.Start());
-  server.Withdraw();
+  for (const char* status : {"400 Bad Request", "404 Not Found", "500 Internal Server Error"}) {
+    SCOPED_TRACE(status);
+    server.Serve(status, std::string("<html><body>") + status + "</body></html>");
+    box = p.Check();
+    EXPECT_EQ(Says(box), kNoConnection) << "an answer of status 400 or above is no connection";
+    Answer(box, IDOK);
+    EXPECT_EQ(WindowText(p.checked), "");
+  }
+
+  // A portal's login page comes with status 200: only the status is judged, so the page is taken
+  // as the version and the offer comes; No ends the program at once with exit code 0.
+  server.Serve("200 OK", kPortalPage);
   box = p.Check();
   EXPECT_EQ(Says(box), "发现新版本！是否下载更新包？ | 发现新版！更新否？");
-  EXPECT_EQ(WindowText(p.checked), kNotFound);
+  EXPECT_EQ(WindowText(p.checked), kPortalPage);
   Answer(box, IDNO);
   DWORD code = 1;
   EXPECT_TRUE(p.proc->WaitExit(3000, &code)) << "No ends the program";
   EXPECT_EQ(code, 0u);
+}
+
+TEST(UpdateCheckScenario, ErrorStatusAtStartAndABuildWithoutAddress) {
+  UpdateServer server;
+  ASSERT_TRUE(server.Start()) << "the test port " << TestPort() << " stays taken";
+  {
+    // The version file missing at start: asked for, and nothing taken from the error page.
+    Program p;
+    ASSERT_TRUE(p.found());
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(WindowText(p.at_start), "") << "an error page is no version";
+  }
+
+  // Without an address the program asks nobody: a server that hangs would hold its start and
+  // the button for seconds, and sees no connection.
+  server.Hang();
+  const int before = server.Connections();
+  Program p("rollcall_no_address.exe");
+  ASSERT_TRUE(p.found());
+  EXPECT_EQ(WindowText(p.at_start), "");
+  const DWORD clicked = GetTickCount();
+  MessageBoxInfo box = p.Check();
+  const double check_seconds = (GetTickCount() - clicked) / 1000.0;
+  EXPECT_EQ(Says(box), kNoConnection);
+  EXPECT_LT(check_seconds, 2.0) << "the box comes at once";
+  Answer(box, IDOK);
+  EXPECT_EQ(WindowText(p.checked), "");
+  EXPECT_EQ(server.Connections(), before) << "a build without an address makes no request";
+  std::printf("without an address: window after %.1f s, box after %.1f s\n", p.start_seconds,
+              check_seconds);
 }
 
 }  // namespace

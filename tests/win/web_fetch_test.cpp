@@ -1,4 +1,5 @@
-// FetchWebPage against a loopback HTTP server that runs inside the test on a free port.
+// FetchWebPage and its variant with the status against a loopback HTTP server that runs inside the
+// test on a free port.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -101,14 +102,19 @@ struct Fetched {
   bool empty_block = true;
   std::string bytes;
   double seconds = 0;
+  int32_t status = -1;  // FetchWebPageWithStatus only
 };
 
-Fetched Fetch(const std::string& url) {
-  ArgRecord arg = PointerValue(url.c_str(), kTagText);
+Fetched Fetch(const std::string& url, bool with_status = false) {
+  Fetched f;
+  ArgRecord args[] = {PointerValue(url.c_str(), kTagText), PointerValue(&f.status, kTagAddress)};
   ResultRecord result{};
   const auto start = std::chrono::steady_clock::now();
-  FetchWebPage(&result, 1, &arg);
-  Fetched f;
+  if (with_status) {
+    FetchWebPageWithStatus(&result, 2, args);
+  } else {
+    FetchWebPage(&result, 1, args);
+  }
   f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   void* block = SlotPointer(result);
   f.empty_block = block == nullptr;
@@ -130,6 +136,7 @@ struct FetchCase {
   std::string url_rest;  // appended to http://127.0.0.1:port, GBK as the program has it
   std::string expected_body;
   std::string expected_target;  // the request target on the wire
+  int32_t expected_status = 200;
 };
 
 std::string Repeat(size_t n) {
@@ -148,6 +155,9 @@ std::vector<FetchCase> FetchCases() {
   unsized.body = Repeat(30000);  // three reads of the chunk used without a length
   Reply large;
   large.body = Repeat(250000);  // a length above the largest chunk: several reads
+  Reply failing;
+  failing.status = "500 Internal Server Error";
+  failing.body = "<html>the server failed</html>";
   return {
       {"plain file", "/version.txt", plain, "/version.txt", plain.body, "/version.txt"},
       {"Chinese file name", u8"/vavedivoderizor/随机点名器版本.txt", version,
@@ -158,25 +168,32 @@ std::vector<FetchCase> FetchCases() {
       {"no Content-Length", "/unsized.txt", unsized, "/unsized.txt", unsized.body, "/unsized.txt"},
       {"body above the largest chunk", "/large.bin", large, "/large.bin", large.body, "/large.bin"},
       {"missing file gives the error body", "/other.txt", plain, "/missing.txt",
-       "<html><body>404: no such file</body></html>", "/missing.txt"},
+       "<html><body>404: no such file</body></html>", "/missing.txt", 404},
+      {"server error gives its page", "/v.txt", failing, "/v.txt", failing.body, "/v.txt", 500},
   };
 }
 
 TEST(WebFetch, AnswersOfALoopbackServer) {
   for (const FetchCase& c : FetchCases()) {
-    SCOPED_TRACE(c.name);
-    FileServer server;
-    server.Serve(c.served_path, c.reply);
-    const Fetched f = Fetch(server.Url(c.url_rest));
-    EXPECT_EQ(f.bytes, c.expected_body) << "the fetch returns the whole body, status unread";
-    EXPECT_FALSE(f.empty_block);
-    const std::vector<std::string> requests = server.Requests();
-    ASSERT_EQ(requests.size(), 1u) << "one request per fetch";
-    EXPECT_EQ(RequestLine(requests[0]), "GET " + c.expected_target + " HTTP/1.0")
-        << "GET over HTTP/1.0, fragment never sent, non-ASCII as percent-encoded UTF-8";
-    EXPECT_NE(requests[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"
-                               "\r\n"),
-              std::string::npos);
+    for (bool with_status : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (with_status ? ", with status" : ""));
+      FileServer server;
+      server.Serve(c.served_path, c.reply);
+      const Fetched f = Fetch(server.Url(c.url_rest), with_status);
+      EXPECT_EQ(f.bytes, c.expected_body)
+          << "the fetch returns the whole body, whatever the status";
+      EXPECT_FALSE(f.empty_block);
+      EXPECT_EQ(f.status, with_status ? c.expected_status : -1)
+          << "the variant tells the answer's status; the plain fetch writes nowhere";
+      const std::vector<std::string> requests = server.Requests();
+      ASSERT_EQ(requests.size(), 1u) << "one request per fetch";
+      EXPECT_EQ(RequestLine(requests[0]), "GET " + c.expected_target + " HTTP/1.0")
+          << "GET over HTTP/1.0, fragment never sent, non-ASCII as percent-encoded UTF-8";
+      EXPECT_NE(
+          requests[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"
+                           "\r\n"),
+          std::string::npos);
+    }
   }
 }
 
@@ -197,8 +214,9 @@ TEST(WebFetch, UnreachablePortReturnsEmptyQuickly) {
     FileServer probe;  // a port that was free a moment ago and is closed again
     port = probe.port();
   }
-  const Fetched f = Fetch("http://127.0.0.1:" + std::to_string(port) + "/x.txt");
+  const Fetched f = Fetch("http://127.0.0.1:" + std::to_string(port) + "/x.txt", true);
   EXPECT_TRUE(f.empty_block);
+  EXPECT_EQ(f.status, 0) << "no answer, no status";
   EXPECT_LT(f.seconds, 3.0) << "a refused connection must not hold the window";
 }
 
