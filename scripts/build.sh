@@ -5,7 +5,9 @@
 #   fuzz        libFuzzer targets (clang)
 #   win32       the program and the Windows tests (i686 mingw, static)
 #   win32-release  the program as teachers get it (scripts/package.sh): optimised, stripped,
-#               with the built-in addresses at their defaults; only the program and its sounds
+#               with the built-in addresses at their defaults (no update server) or, with
+#               ROLLCALL_RELEASE_UPDATE_SERVER set, that update server; only the program and its
+#               sounds
 # Usage: scripts/build.sh [config...]   (default: the first four)
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -45,6 +47,10 @@ build_one() {
         -DROLLCALL_MAKER_URL="www.example.com"
       ;;
     win32-release)
+      local server=(-UROLLCALL_UPDATE_SERVER)
+      if [ -n "${ROLLCALL_RELEASE_UPDATE_SERVER:-}" ]; then
+        server=(-DROLLCALL_UPDATE_SERVER="$ROLLCALL_RELEASE_UPDATE_SERVER")
+      fi
       # Removing the address entries first brings back their defaults in CMakeLists.txt, even in
       # a tree once configured otherwise. -O2 as in the tested build (GCC 12 warns falsely about
       # vector inserts at -O3, which -Werror would turn into a failed release). No link time
@@ -52,7 +58,7 @@ build_one() {
       # sources give the same bytes.
       configure win32-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
         -DROLLCALL_FORMC="$BUILD/native/tools/formc/formc" \
-        -UROLLCALL_UPDATE_SERVER -UROLLCALL_DOWNLOAD_URL -UROLLCALL_SHARE_URL \
+        "${server[@]}" -UROLLCALL_DOWNLOAD_URL -UROLLCALL_SHARE_URL \
         -UROLLCALL_GROUP_URL -UROLLCALL_MAKER_URL \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \

@@ -6,6 +6,7 @@
                                          WORK/examples in each encoding the guide promises;
                                          prints "ok NAME" or "FAIL NAME: why" per check, then
                                          "server HOST PORT" of the built-in update address
+                                         ("server none" when the package has none)
   check_package.py serve PORT LOG        a stand-in for the maker's server on 127.0.0.1:PORT:
                                          answers the version file with "6.0", logs each request
 """
@@ -45,7 +46,7 @@ def pe_facts(exe, at=0):
 
 def default_update_server(root):
     with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as f:
-        m = re.search(r'set\(ROLLCALL_UPDATE_SERVER\s+"([^"]+)"\s+CACHE', f.read())
+        m = re.search(r'set\(ROLLCALL_UPDATE_SERVER\s+"([^"]*)"\s+CACHE', f.read())
     return m.group(1) if m else ""
 
 
@@ -131,6 +132,9 @@ def run_check(zip_path, root, work):
     with open(os.path.join(examples, "names.txt"), "wb") as f:
         f.write("".join(n + "\r\n" for n in names).encode("gbk"))
 
+    if not server:
+        print("server none")
+        return all(results)
     url = urllib.parse.urlsplit(server)
     check("update-server-http", url.scheme == "http" and url.hostname, server)
     print(f"server {url.hostname} {url.port or 80}")

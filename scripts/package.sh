@@ -3,33 +3,47 @@
 #   使用说明.txt     the guide, made from docs/使用说明.md (GBK, CRLF: any Notepad opens it)
 #   rollcall.exe     the release build (scripts/build.sh win32-release: optimised, stripped)
 #   v5.15njyls.wav   the background music, and v5.15gxj.mp3 the countdown alarm
-# The program creates dede.ini and SkinH_EL.dll itself, so neither is packed.
+# The program creates dede.ini and SkinH_EL.dll itself, so neither is packed. Without
+# --update-server the program has no update address: it never goes on the network, and
+# "检查更新" always says it cannot reach the server. With one (scheme, host and port, e.g.
+# http://www.example.com:8080) it asks that server for its version file.
+# Like scripts/run.sh, it first installs what is missing (scripts/setup.sh), so that it works
+# first thing on a fresh clone.
 # The zip is reproducible: fixed entry order, dates taken from the last commit (or
 # SOURCE_DATE_EPOCH), fixed attributes and compression. Names are stored as UTF-8 with the
 # UTF-8 flag set, which Windows' own "extract all" honours.
-# Usage: scripts/package.sh [--no-build] [--out DIR]   (DIR default: dist/, or $ROLLCALL_DIST)
+# Usage: scripts/package.sh [--no-build] [--no-setup] [--out DIR] [--update-server ADDRESS]
+#   DIR default: dist/, or $ROLLCALL_DIST; --no-setup: the caller has run scripts/setup.sh
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ROLLCALL_BUILD:-$ROOT/build}
 OUT=${ROLLCALL_DIST:-$ROOT/dist}
 do_build=1
+do_setup=1
+server=""
 while [ $# -gt 0 ]; do
   case $1 in
     --no-build) do_build=0; shift ;;
+    --no-setup) do_setup=0; shift ;;
     --out) OUT=$2; shift 2 ;;
-    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
+    --update-server) server=$2; shift 2 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
 
 if [ $do_build = 1 ]; then
-  # The release build runs the host form compiler; an up-to-date one costs nothing here.
-  if [ -f "$BUILD/native/build.ninja" ]; then
-    cmake --build "$BUILD/native" --target formc >/dev/null
-  else
-    bash "$ROOT/scripts/build.sh" native
+  [ $do_setup = 0 ] || bash "$ROOT/scripts/setup.sh"
+  # The release build runs the host form compiler, and needs nothing else of the native build;
+  # an up-to-date one costs nothing here.
+  if [ ! -f "$BUILD/native/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  bash "$ROOT/scripts/build.sh" win32-release
+  cmake --build "$BUILD/native" --target formc >/dev/null
+  ROLLCALL_RELEASE_UPDATE_SERVER=$server bash "$ROOT/scripts/build.sh" win32-release
+elif [ -n "$server" ]; then
+  echo "package: --update-server needs a build (without --no-build)" >&2
+  exit 2
 fi
 
 BIN=$BUILD/win32-release/bin
