@@ -73,9 +73,20 @@ std::string Preview(const paste::Names& got, bool gbk_file) {
   return text + "\r\n\r\n要用这些人名新建一个班级吗？";
 }
 
+// The file's sections match without regard to the case of ASCII letters.
 bool IsClass(const std::vector<std::string>& classes, const std::string& name) {
+  const auto lower = [](std::string s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+      if (static_cast<unsigned char>(s[i]) >= 0x81) {
+        ++i;  // the second byte of a character may look like a letter
+      } else if (s[i] >= 'A' && s[i] <= 'Z') {
+        s[i] = char(s[i] - 'A' + 'a');
+      }
+    }
+    return s;
+  };
   for (const std::string& c : classes) {
-    if (c == name) return true;
+    if (lower(c) == lower(name)) return true;
   }
   return false;
 }
