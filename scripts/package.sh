@@ -27,7 +27,7 @@ while [ $# -gt 0 ]; do
     --no-setup) do_setup=0; shift ;;
     --out) OUT=$2; shift 2 ;;
     --update-server) server=$2; shift 2 ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
