@@ -338,7 +338,10 @@ def main():
                      ("blinker_500ms", "arrow blinker 时钟6, 500 ms"),
                      ("cycle_50ms", "name cycle 时钟1, 50 ms")]:
         cyc = t == "cycle_50ms"
-        w(f"| {label} | {cell(F.values('ticks_' + t, 'program_cycle' if cyc else 'program'))} | "
+        prog_ticks = F.values('ticks_' + t, 'program_cycle' if cyc else 'program')
+        prog_cell = cell(prog_ticks) if prog_ticks or t not in ("keeper_1ms", "tab_1ms") else (
+            "0 (stopped once the window is made)")
+        w(f"| {label} | {prog_cell} | "
           f"{cell(F.values('ticks_' + t, 'reference_cycle' if cyc else 'reference'))} |")
     w("")
 
@@ -546,6 +549,18 @@ def main():
       "(2 requests and a copy per step).")
     w("- Together: 74 → 32 requests per banner step (the reference's 32.5), CPU per banner "
       "step about halved (the before-and-after table).")
+    w("")
+    w("A third round, on what the program wakes for at all (the section on wake-ups above): "
+      "the clock label, the answer-timer keeper and the tab keeper polled a hundred times a "
+      "second each to change something once a second or never. The clock now ticks once a "
+      "second, just after the second changes, the keepers are stopped once the window is made "
+      "(a stop starts no countdown while the switch is off, the switch stops a running one, "
+      "the tab moves with each change of the width), and the banner rests while nobody can "
+      "see the window: the clock looks once a second whether the window is shown, not "
+      "minimised and not wholly covered by opaque windows above it (Wine's clip box of a "
+      "covered window is the whole window, so the windows above are listed and taken from "
+      "its rectangle). What remains at idle is the banner's hundred steps, the clock and the "
+      "arrow blinker; minimised or covered, the clock and the blinker.")
     w("")
     w("What is left, and why it is not the program's:")
     w("")
