@@ -216,6 +216,7 @@ http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
   step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
   step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
     "$MEMORY_SECONDS"
+  printf 'N\tload average at the end %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$RESULTS"
   wine_down
 }
 export -f session log
@@ -232,7 +233,7 @@ elapsed=$(($(date +%s) - started))
 
 python3 "$ROOT/tests/bench/report.py" --results "$RESULTS" --sizes "$WORK/sizes.tsv" \
   --runs "$RUNS" --seconds "$SECONDS_IDLE" --memory-minutes "$MEMORY_MINUTES" \
-  --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} ${BEFORE_REV:+--before-rev "$BEFORE_REV"} \
+  --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} ${BEFORE_REV:+--before-rev "\`$BEFORE_REV\`"} \
   >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
 log "wrote $OUT (timed part: ${elapsed} s)"
 exit $rc

@@ -4,6 +4,7 @@
 // real; the settings file, message boxes and windows are played by the fake.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -17,6 +18,7 @@
 
 namespace app {
 void OnRollButtonClick(Event&);
+void OnAnswerTimerSwitchClick(Event&);
 void OnAnswerCountdownTick(Event&);
 void OnCountdownTick(Event&);
 void OnPanelTabClick(Event&);
@@ -201,6 +203,19 @@ TEST_F(AppHandlers, RollButtonStartsAndStopsTheCycleInOrder) {
   app::OnRollButtonClick(event_);
   EXPECT_EQ(Done(), (Sequence{"MsgBox \"只发现了一个名单\"", "透明标签1[8]=\"甲\""}))
       << "one name: the box, then that name, and no timer touched";
+
+  // The switch off: a stop starts no countdown, and turning the switch off stops one.
+  Unit(透明标签2, "透明标签2");
+  Text(透明标签2, 8, "计时器已关闭！");
+  fake_.names = {{"1", "甲"}, {"2", "乙"}, {"3", "丙"}};
+  app::OnRollButtonClick(event_);
+  app::OnRollButtonClick(event_);
+  const Sequence stop = Done();
+  EXPECT_EQ(std::count(stop.begin(), stop.end(), "时钟4[8]=1000"), 0) << "no countdown";
+  app::OnAnswerTimerSwitchClick(event_);
+  EXPECT_EQ(Done().front(), "透明标签2[8]=\"计时器已启动！\"");
+  app::OnAnswerTimerSwitchClick(event_);
+  EXPECT_EQ(Done().front(), "时钟4[8]=0") << "turned off, a running countdown stops at once";
 }
 
 // The answer countdown runs the display down to "0", shows it for one more second, then
