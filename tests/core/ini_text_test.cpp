@@ -38,6 +38,8 @@ TEST(IniText, ReadsAsTheProfileFunctionsDo) {
       "[全班人名：]\r\n"
       "1=\"李 四\" \x1a\r\n"
       "2\r\n"
+      "3= \t \r\n"
+      "4=\xa1\xa1\r\n"
       " [ Running State ]这里不算\r\n"
       "\tFirst Run = no \r\n"
       "[no bracket\r\n"
@@ -49,6 +51,8 @@ TEST(IniText, ReadsAsTheProfileFunctionsDo) {
   } cases[] = {
       {"全班人名：", "1", "李 四", "blanks go, then one pair of quotation marks"},
       {"全班人名：", "2", "默认", "a key without '=' gives the default"},
+      {"全班人名：", "3", "", "a value of blanks only is empty: a gap in the class list"},
+      {"全班人名：", "4", "\xa1\xa1", "a full-width space is no blank: it reads as a name"},
       {" running state\t", "first run ", "no", "blanks around names and ASCII case do not count"},
       {"Running State", "[no bracket", "默认", "a '[' line without ']' is a key line"},
       {"\x81\x5d", "k", "trail", "a ']' that is the second byte of a character is no bracket"},
