@@ -21,8 +21,10 @@ constexpr char kSeenClassList[] =
     "[全班人名：]\r\n1=甲\r\n2=乙\r\n[Running State]\r\nFirst run=no\r\n";
 
 std::string SourcePath(const std::string& relative) {
+  // The source's path as the compiler saw it: absolute, or relative to the build folder (a
+  // compiler cache with a base folder makes it relative).
   std::string path = __FILE__;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  path = path[0] == '/' ? "Z:" + path : BinDir() + "..\\" + path;
   for (char& c : path) c = c == '/' ? '\\' : c;
   return path.substr(0, path.find_last_of('\\')) + "\\..\\..\\" + relative;
 }
