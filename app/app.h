@@ -34,6 +34,13 @@ void WatchMainWindowView();
 // request to the window server for each under Wine).
 void FollowMainWindowView();
 
+// Roll call (roll_call.cpp): the handler of a touch of 按钮1.
+void OnRollButtonClick(Event& event);
+
+// Presenting (presenter.cpp): "置顶" and "快捷键" of the settings file, followed at start and
+// at every tick of the clock.
+void FollowPresenterSettings();
+
 // Music and volume (music_volume.cpp): the speaker volume from the volume bar, at start.
 void InitVolume();
 

@@ -29,6 +29,7 @@ void OnClockTick(Event&) {
   const bool changed = ToText(GetNow()) != 标签1.caption();
   if (changed) 标签1.set_caption(ToText(GetNow()));
   FollowMainWindowView();
+  if (g_watching) FollowPresenterSettings();
   // The text changes every second, so a tick that found no change came early: the change is
   // either just ahead or just past (the second GetNow reads lags the clock by a few ms).
   const int ms = GetNowMillisecond();

@@ -180,6 +180,13 @@ void GroupBox::set_caption(const std::string& caption) const {
   WriteText(*this, props::group_box::kCaption, caption);
 }
 
+std::string Window::set_hot_key(const std::string& key_name) const {
+  return TextResult(Core(&rc::SetHotKey, {UnitReference(*this), Text(key_name)}));
+}
+void Window::lower_behind_foreground() const {
+  Core(&rc::LowerBehindForeground, {UnitReference(*this)});
+}
+
 int Timer::interval() const {
   return ReadInt(*this, props::timer::kInterval);
 }

@@ -95,6 +95,12 @@ class Window : public Unit {
   void set_background_music(const Bytes& music) const;
   // Someone could see it: shown, not minimised and not wholly covered by other windows.
   bool in_view() const;
+  // The key named (a name of the settings file, such as "F9" or "Ctrl+Alt+R") held for the
+  // whole system: its presses raise the window's hot key event. The empty name releases it.
+  // Empty when done, else why it could not be (GBK, for the user).
+  std::string set_hot_key(const std::string& key_name) const;
+  // Right behind another program's window that has the foreground; else where it is.
+  void lower_behind_foreground() const;
 };
 
 class Timer : public Unit {

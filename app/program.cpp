@@ -23,7 +23,7 @@ const char* const kDllExports[] = {"SkinH_AttachRes"};
 rc::ProgramHeader g_header = {
     3,           // build kind
     0,           // reserved
-    0x00010332,  // last id of the form data
+    0x00010333,  // last id of the form data
     reinterpret_cast<uintptr_t>(app::kRoutines),
     nullptr,  // constant data: the read-only data section, filled in at start
     0,

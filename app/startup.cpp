@@ -18,6 +18,7 @@ void OnMainWindowCreated(Event&) {
   StopAnswerTimerKeeper();
   StopPanelTabKeeper();
   WatchMainWindowView();
+  FollowPresenterSettings();
 }
 
 }  // namespace app

@@ -54,6 +54,12 @@ void DestroyUnit(ResultRecord* result, int argc, ArgRecord* args);
 // window reference -> logical: the window can be seen, that is shown, not minimised and not
 // wholly covered by other windows
 void WindowInView(ResultRecord* result, int argc, ArgRecord* args);
+// window reference, key name text -> text: the key registered for the whole system, its presses
+// coming to the window as WM_HOTKEY; the empty name releases it. The result is empty when
+// done, else why not (the name cannot be read, the key is taken).
+void SetHotKey(ResultRecord* result, int argc, ArgRecord* args);
+// window reference: the window goes right behind the foreground window of another program.
+void LowerBehindForeground(ResultRecord* result, int argc, ArgRecord* args);
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
 

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "commands/command_args.h"
 #include "commands/core_commands.h"
+#include "commands/key_name.h"
 #include "runtime/command_host.h"
 
 namespace rc {
@@ -93,7 +95,64 @@ bool WhollyCovered(HWND hwnd) {
   return false;
 }
 
+// The one system-wide key a window holds (its WM_HOTKEY comes with this id).
+constexpr int kHotKeyId = 1;
+struct HeldKey {
+  HWND hwnd = nullptr;
+  uint32_t modifiers = 0, key = 0;
+};
+HeldKey g_held;
+
+void ReleaseHeldKey() {
+  if (g_held.hwnd != nullptr) UnregisterHotKey(g_held.hwnd, kHotKeyId);
+  g_held = HeldKey{};
+}
+
 }  // namespace
+
+void SetHotKey(ResultRecord* result, int argc, ArgRecord* args) {
+  const ArgRecord* reference = OptionalArg(argc, args, 0);
+  UnitObject* window = reference != nullptr ? FindObject(reference->lo, 0) : nullptr;
+  if (window == nullptr || !window->live()) return;
+  const char* name = TextArg(argc, args, 1);
+  if (IsEmptyText(name)) {
+    ReleaseHeldKey();
+    return;
+  }
+  const KeyName key = ParseKeyName(name);
+  if (!key.ok) {
+    ReleaseHeldKey();
+    SetSlotPointer(result, CopyText(key.reason.c_str()));
+    return;
+  }
+  if (g_held.hwnd == window->hwnd() && g_held.modifiers == key.modifiers && g_held.key == key.key) {
+    return;
+  }
+  ReleaseHeldKey();
+  // Held down, a key repeats; one press is one touch.
+  constexpr UINT kNoRepeat = 0x4000;
+  if (!RegisterHotKey(window->hwnd(), kHotKeyId, key.modifiers | kNoRepeat, key.key) &&
+      !RegisterHotKey(window->hwnd(), kHotKeyId, key.modifiers, key.key)) {
+    SetSlotPointer(result, CopyText(GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED
+                                        ? "另一个程序已经占用了这个键"
+                                        : "系统不让程序使用这个键"));
+    return;
+  }
+  g_held = HeldKey{window->hwnd(), key.modifiers, key.key};
+}
+
+void LowerBehindForeground(ResultRecord*, int argc, ArgRecord* args) {
+  const ArgRecord* reference = OptionalArg(argc, args, 0);
+  UnitObject* window = reference != nullptr ? FindObject(reference->lo, 0) : nullptr;
+  if (window == nullptr || !window->live()) return;
+  const HWND hwnd = window->hwnd();
+  HWND front = GetForegroundWindow();
+  if (front == nullptr || front == hwnd || IsChild(hwnd, front)) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(front, &pid);
+  if (pid == GetCurrentProcessId()) return;  // one of the program's own windows is in front
+  SetWindowPos(hwnd, front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
 void LoadWindow(ResultRecord* result, int argc, ArgRecord* args) {
   const ArgRecord* window = OptionalArg(argc, args, 0);

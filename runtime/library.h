@@ -149,6 +149,7 @@ enum : int32_t {
   kEventWindowMoved = 3,
   kEventWindowResized = 4,
   kEventWindowIdle = 7,
+  kEventWindowHotKey = 8,  // (id) a key held for the whole system was pressed
 };
 
 // The events of every unit with a native window.

@@ -228,6 +228,9 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KILLFOCUS:
       return 0;
+    case WM_HOTKEY:
+      Raise(kEventWindowHotKey, {uint32_t(wp)});
+      return 0;
     case MM_MCINOTIFY:
       music_.OnNotify(hwnd, wp);
       return 0;

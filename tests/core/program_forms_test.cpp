@@ -77,12 +77,13 @@ const std::map<uint32_t, std::string> kCommon = {
 // One row per unit, in record order.
 // clang-format off
 const WindowTable kMain = {
-    0x52010001, 0x06010000, 0x00008056, 0x19010017, 46,
+    0x52010001, 0x06010000, 0x00008056, 0x19010017, 47,
     {
         {"", kTypeWindow, "", {50, 50, 617, 407}, V,
          "title=MOX随机点名器 v6.0（课上专用）;control_box=1;icon=ico 256x256 png",
-         "0:OnMainWindowCreated"},
+         "0:OnMainWindowCreated,8:OnPresenterKey"},
         {"时钟_限制快速点击", kTypeTimer, "", {480, 216, 32, 40}, 0, "nodata", "0:OnFastClickGuardTick"},
+        {"时钟_置顶", kTypeTimer, "", {448, 216, 32, 40}, 0, "nodata", "0:OnOnTopTick"},
         {"超级按钮1", kTypeSuperBtn, "", {546, 340, 31, 30}, V | T,
          "caption=皮肤;tooltip=更换皮肤;picture1=ico 256x256 png;picture2=ico 256x256 png;"
          "picture3=ico 256x256 png;picture1_colour=default;picture2_colour=default;"
@@ -435,7 +436,7 @@ void CheckWindow(const WindowDefinition& w, const WindowTable& table, std::set<u
     ASSERT_EQ(units.name(i), row.name)
         << "record " << i << " must be " << Who(row) << ": records are in stacking order";
     EXPECT_TRUE(ids->insert(id & 0xFFFFFF).second) << "serial numbers are unique in the program";
-    EXPECT_LE(id & 0xFFFFFF, 0x00010332u) << "no serial number lies above the header's last id";
+    EXPECT_LE(id & 0xFFFFFF, 0x00010333u) << "no serial number lies above the header's last id";
     EXPECT_EQ(IdKind(id), i == 0 ? uint32_t(kKindWindowUnit) : uint32_t(kKindUnit));
     EXPECT_EQ(units.type_code(i), row.type) << Who(row) << " has the wrong type";
 

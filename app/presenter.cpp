@@ -1,0 +1,87 @@
+// Presenting to a class that watches slides: the main window kept above other windows, and a
+// key held for the whole system (a presenter remote's) that touches the big button without
+// taking the keyboard from the slideshow. Both are read from the settings file at start and
+// again once a second, so an edit takes effect while the program runs. Unset, nothing is
+// registered and the window is stacked as ever.
+#include "app/app.h"
+
+namespace app {
+namespace {
+
+using namespace main_window;
+
+const char kSettingsSection[] = "点名设置：";
+const char kOnTopKey[] = "置顶";
+const char kHotKeyKey[] = "快捷键";
+
+// How often the raised window looks whether the names still cycle, and how long it stays on
+// top after they stopped.
+constexpr int kWatchMs = 100;
+constexpr int kStayAfterStopMs = 5000;
+
+bool g_on_top = false;  // "置顶" as last read
+std::string g_key;      // "快捷键" as last read
+bool g_raised = false;  // above all windows because the key touched the button
+
+std::string ReadSetting(const char* key) {
+  return ReadIniItem(ClassListPath(), kSettingsSection, key);
+}
+
+bool Cycling() {
+  return 时钟1.interval() != 0;
+}
+
+}  // namespace
+
+void FollowPresenterSettings() {
+  const std::string on = ReadSetting(kOnTopKey);
+  const bool on_top = on == "1" || on == "是";
+  if (on_top != g_on_top) {
+    g_on_top = on_top;
+    if (!g_raised) kWindow.set_always_on_top(on_top);
+  }
+  const std::string key = ReadSetting(kHotKeyKey);
+  if (key == g_key) return;
+  g_key = key;  // before the box: the clock ticks on inside it and must not say it again
+  const std::string why = kWindow.set_hot_key(key);
+  if (!why.empty()) {
+    MsgBox("“点名设置：”里的快捷键“" + key + "”用不了：" + why +
+               "。\r\n点名器照常运行，只是不用这个快捷键。",
+           kBoxWarning, "快捷键");
+  }
+}
+
+// The key acts as a touch of 按钮1 would: nothing while the button takes no touch (the guard
+// after a start or stop, the main window hidden behind the countdown window, a box open over
+// it).
+void OnPresenterKey(Event& event) {
+  if (按钮1.disabled() || !kWindow.visible() || kWindow.disabled()) return;
+  OnRollButtonClick(event);
+  if (Cycling()) {
+    if (!g_on_top) kWindow.set_always_on_top(true);
+    g_raised = true;
+    时钟_置顶.set_interval(kWatchMs);
+  } else if (g_raised) {
+    时钟_置顶.set_interval(kStayAfterStopMs);
+  }
+}
+
+// While raised: the stop is noticed (whoever stopped the names) and 5 s later the window goes
+// back behind the program that has the keyboard, unless it is to stay on top anyway.
+void OnOnTopTick(Event&) {
+  if (Cycling()) {
+    时钟_置顶.set_interval(kWatchMs);
+    return;
+  }
+  if (时钟_置顶.interval() == kWatchMs) {
+    时钟_置顶.set_interval(kStayAfterStopMs);
+    return;
+  }
+  时钟_置顶.set_interval(0);
+  g_raised = false;
+  if (g_on_top) return;
+  kWindow.set_always_on_top(false);
+  kWindow.lower_behind_foreground();
+}
+
+}  // namespace app
