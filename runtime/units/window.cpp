@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/text_w.h"
 #include "forms/type_data.h"
@@ -299,9 +300,20 @@ void WindowUnit::Close() {
   DestroyWindow(hwnd_);
 }
 
+// Wine restacks a popup window after the windows it owns, and a window put after a tooltip
+// (topmost, owned by the window of its button) stays out of the topmost band: the owned windows
+// are let go while the window moves, and taken back.
 void WindowUnit::SetTopmost(bool on) {
+  std::vector<HWND> owned;
+  if (on) {
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (GetWindow(w, GW_OWNER) == hwnd_) owned.push_back(w);
+    }
+  }
+  for (HWND w : owned) SetWindowLongPtrW(w, GWLP_HWNDPARENT, 0);
   SetWindowPos(hwnd_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (HWND w : owned) SetWindowLongPtrW(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd_));
 }
 
 void WindowUnit::ApplyFrame() {

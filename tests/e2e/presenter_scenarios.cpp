@@ -31,6 +31,14 @@ bool Topmost(HWND w) {
   return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
+// True when `lower` lies below `upper` in the stacking order.
+bool Below(HWND lower, HWND upper) {
+  for (HWND w = GetWindow(upper, GW_HWNDNEXT); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == lower) return true;
+  }
+  return false;
+}
+
 void PressF9() {
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_KEYBOARD;
@@ -97,6 +105,8 @@ TEST(Presenter, KeyTouchesTheButtonWhileTheSlideshowKeepsTheKeyboard) {
 
   PressF9();
   ASSERT_TRUE(p.Shows(kStop)) << "the key starts the names as a touch of 按钮1 does";
+  EXPECT_TRUE(WaitUntil([&] { return Topmost(p.window); }, 300))
+      << "the main window is above all windows while the names cycle";
   PressF9();
   ::Sleep(300);
   EXPECT_EQ(p.Caption(), kStop) << "a press within 750 ms of the start does nothing";
@@ -104,7 +114,14 @@ TEST(Presenter, KeyTouchesTheButtonWhileTheSlideshowKeepsTheKeyboard) {
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(p.button) != 0; }));
   PressF9();
   ASSERT_TRUE(p.Shows(kStart)) << "the next press stops the names";
+  const DWORD stopped = GetTickCount();
   EXPECT_TRUE(show.HasKeyboard());
+  ::Sleep(4500 - (GetTickCount() - stopped));
+  EXPECT_TRUE(Topmost(p.window)) << "on top until 5 s after the stop";
+  EXPECT_TRUE(WaitUntil([&] { return !Topmost(p.window); }, 1500))
+      << "and no longer after those 5 s";
+  EXPECT_TRUE(Below(p.window, show.window)) << "back behind the slideshow, as before";
+  EXPECT_TRUE(show.HasKeyboard()) << "which kept the keyboard throughout";
   SetForegroundWindow(p.window);
   p.dir.Write("dede.ini", ClassList(""));
   ::Sleep(2000);
@@ -123,6 +140,17 @@ TEST(Presenter, WithoutTheKeyNothingIsHeld) {
   EXPECT_EQ(p.Caption(), kStart) << "without 快捷键, F9 does nothing";
   EXPECT_FALSE(Topmost(p.window));
   EXPECT_FALSE(p.proc->HasMessageBox());
+}
+
+TEST(Presenter, OnTopIsKeptAndFollowsTheFile) {
+  Program p(ClassList("置顶=是\r\n"));
+  ASSERT_TRUE(p.window);
+  EXPECT_TRUE(WaitUntil([&] { return Topmost(p.window); }, 2000)) << "置顶=是 keeps it on top";
+  p.dir.Write("dede.ini", ClassList("置顶=0\r\n"));
+  EXPECT_TRUE(WaitUntil([&] { return !Topmost(p.window); }, 3000))
+      << "an edit of 置顶 takes effect without a restart";
+  p.dir.Write("dede.ini", ClassList("置顶=1\r\n"));
+  EXPECT_TRUE(WaitUntil([&] { return Topmost(p.window); }, 3000)) << "and back";
 }
 
 TEST(Presenter, AKeyThatCannotBeHeldIsSaidOnceAtStart) {
