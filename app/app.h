@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/face.h"
 #include "app_forms.h"
@@ -16,6 +17,23 @@ std::string ClassListPath();
 void EnsureClassListFile();
 // The notice for users of an earlier version, once.
 void ShowFirstRunNotice();
+// The class in use as the roll call counts it: names 1, 2, ... up to the first empty one.
+std::vector<std::string> ReadClassList();
+
+// The class record (record_menu.cpp). The roll call asks which pupils the draw leaves out
+// (absent today, and in the fair mode those called in the round), one flag per name of
+// `names`, and tells of every stop and answer.
+std::vector<bool> LeftOutOfDraw(const std::vector<std::string>& names, bool fair);
+void NoteCall(const std::string& name, bool fair);
+void NoteAnswer(bool timed_out);
+// The name display's menu: a feature adds its items after a separator, each with what its
+// choice does. Sections are registered at static initialisation.
+struct MenuEntry {
+  MenuItem item;
+  void (*chosen)() = nullptr;
+};
+using MenuSection = void (*)(std::vector<MenuEntry>* entries);
+void AddNameMenuSection(MenuSection section);
 
 // Update check (update_check.cpp): the published version text, empty when it cannot be had.
 std::string FetchPublishedVersion();

@@ -2,6 +2,7 @@
 // the first-run notice, and the path every read and write uses. The teacher fills in the
 // names; the program never writes one.
 #include "app/app.h"
+#include "app/classes.h"
 #include "app/config.h"
 
 namespace app {
@@ -20,6 +21,18 @@ const char kFirstRunKey[] = "First run";
 
 std::string ClassListPath() {
   return GetProgramDir() + "/dede.ini";
+}
+
+std::vector<std::string> ReadClassList() {
+  std::vector<std::string> names;
+  const std::string in_use = ClassInUse();
+  const std::string section = ClassSection(in_use);
+  for (int k = 1; k <= ClassLimit(in_use); ++k) {
+    std::string name = ReadIniItem(ClassListPath(), section, std::to_string(k));
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
 }
 
 void EnsureClassListFile() {

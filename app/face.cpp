@@ -1,9 +1,12 @@
 #include "app/face.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <vector>
 
 #include "base/program.h"
+#include "base/text_w.h"
 #include "commands/core_commands.h"
 #include "forms/props/button.h"
 #include "forms/props/edit_box.h"
@@ -351,6 +354,43 @@ DateTime GetNow() {
 
 int GetNowMillisecond() {
   return int32_t(Core(&rc::GetNowMillisecond, {}).lo);
+}
+
+bool AppendLineToFile(const std::string& path, const std::string& line, const std::string& head) {
+  return Core(&rc::AppendLineToFile, {Text(path), Text(line), Text(head)}).lo != 0;
+}
+
+std::string Utf8FromGbk(const std::string& gbk) {
+  const std::wstring wide = rc::Wide(gbk);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(size_t(n > 0 ? n : 0), '\0');
+  if (n > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], n, nullptr, nullptr);
+  }
+  return utf8;
+}
+
+std::string GbkFromUtf8(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+  std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], n);
+  return rc::Gbk(wide);
+}
+
+int PopupMenu(const Unit& unit, const std::vector<MenuItem>& items, int x, int y) {
+  std::string lines;
+  for (const MenuItem& item : items) {
+    if (!lines.empty()) lines += '\n';
+    lines += std::string(size_t(item.depth > 0 ? item.depth : 0), '>');
+    if (item.separator) lines += '-';
+    if (item.ticked) lines += 'v';
+    if (item.greyed) lines += 'x';
+    lines += '\t';
+    for (char c : item.text) lines += c == '\n' || c == '\t' ? ' ' : c;
+  }
+  const ArgRecord ref{unit.window_id(), unit.unit_id(), rc::kTagWindowRef};
+  return int32_t(Core(&rc::PopupMenu, {ref, Text(lines), Int(x), Int(y)}).lo);
 }
 
 void LoadWindow(const Window& window, bool modal) {

@@ -236,6 +236,25 @@ DateTime GetNow();
 // this.
 int GetNowMillisecond();
 
+// Appends one line to a file in one flushed write; a new or empty file gets `head` first, a
+// file whose last line was cut a line break first. False when the file cannot be written.
+bool AppendLineToFile(const std::string& path, const std::string& line, const std::string& head);
+// GBK and UTF-8 texts (what GBK cannot hold becomes '?').
+std::string Utf8FromGbk(const std::string& gbk);
+std::string GbkFromUtf8(const std::string& utf8);
+
+// A popup menu's item; `depth` 1 puts it in the submenu of the item at depth 0 before it.
+struct MenuItem {
+  std::string text;  // with its access key: "撤销这次点名(&U)"
+  bool ticked = false;
+  bool greyed = false;
+  bool separator = false;
+  int depth = 0;
+};
+// Opens a popup menu at (x, y) on the screen, or over `unit` when both are -1, and waits for
+// the choice: the number (from 1) of the item in `items`, 0 when none was chosen.
+int PopupMenu(const Unit& unit, const std::vector<MenuItem>& items, int x, int y);
+
 // Windows and sound.
 void LoadWindow(const Window& window, bool modal);
 void DestroyUnit(const Window& window);  // closes the window once its handlers have returned

@@ -1,7 +1,7 @@
 // The roll call: the big button counts the class list and starts or stops the name cycle; the
 // cycle shows a random pupil every 50 ms; after a stop an optional answer countdown runs down
 // the chosen time limit while the main window shows. All state lives in unit properties, except
-// NameCount and the round of the fair mode.
+// NameCount and which pupils the draw leaves out.
 #include <algorithm>
 #include <vector>
 
@@ -33,28 +33,28 @@ std::string ReadName(int k) {
 }
 
 // The fair mode, which the teacher switches on in the file ("点名设置：", "不重复" = "1" or
-// "是"): nobody is called twice before everybody has been. The round is kept for the run only;
-// the file is never written.
+// "是"): nobody is called twice before everybody present has been. The round and today's
+// absences come from the class record; the draw leaves those pupils out.
 bool NoRepeat = false;
-FairRound Round;
+std::vector<bool> LeftOut;
 
-// At every start and stop: the key read afresh, the round held against the class list just
-// counted, and at a stop the pupil shown called. Switched off, the round is forgotten.
+// At every start and stop: the key read afresh and the pupils left out of the draw found
+// again for the class list just counted; at a stop the pupil shown is called, at a start a
+// countdown still running means the last one answered in time.
 void FollowFairMode() {
   const std::string on = ReadIniItem(ClassListPath(), kSettingsSection, kNoRepeatKey);
   NoRepeat = on == "1" || on == "是";
-  if (!NoRepeat) {
-    Round = FairRound();
-    return;
-  }
   std::vector<std::string> names;
   for (int k = 1; k <= NameCount; ++k) names.push_back(ReadName(k));
-  Round.Follow(names);
-  if (时钟1.interval() == 0) return;  // a start calls nobody
+  if (时钟1.interval() == 0) {  // a start calls nobody
+    if (时钟4.interval() != 0) NoteAnswer(false);
+    LeftOut = LeftOutOfDraw(names, NoRepeat);
+    return;
+  }
   // A stop calls the pupil shown: the number the hidden label holds.
   const std::string shown = 标签_随机.caption();
   for (int k = 1; k <= NameCount; ++k) {
-    if (shown == std::to_string(k)) Round.Call(k);
+    if (shown == std::to_string(k)) NoteCall(names[k - 1], NoRepeat);
   }
 }
 
@@ -140,7 +140,10 @@ void OnFastClickGuardTick(Event&) {
 
 void OnNameCycleTick(Event&) {
   SeedRandom();
-  const int n = NoRepeat ? Round.Draw(RandomInt) : RandomInt(1, NameCount);
+  // With nobody left out this is the plain draw from 1 to NameCount; with everybody left out
+  // (the whole class absent) the plain draw still shows someone.
+  int n = int(LeftOut.size()) == NameCount ? DrawAmong(LeftOut, RandomInt) : 0;
+  if (n == 0) n = RandomInt(1, NameCount);
   标签_随机.set_caption(ToText(n));
   // The picked number is kept as the hidden label's caption, and the display follows that
   // caption: exactly one k matches it, and that key is read from the file now.
@@ -165,6 +168,7 @@ void OnAnswerCountdownTick(Event&) {
     return;
   }
   时钟4.set_interval(0);
+  NoteAnswer(true);
   MsgBox("          回答太慢了吧！换下一位吧~~          ", kBoxWarning, " 超时了！！");
   按钮1.set_caption(kStopCaption);
   按钮2.set_disabled(false);

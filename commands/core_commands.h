@@ -42,6 +42,9 @@ void GetProgramDir(ResultRecord* result, int argc, ArgRecord* args);
 void GetUserLibraryDir(ResultRecord* result, int argc, ArgRecord* args);
 void FileExists(ResultRecord* result, int argc, ArgRecord* args);
 void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args);
+// name, line, [head] -> logical: appends the line in one write and flushes it; a new or empty
+// file gets the head first, one whose last line was cut a line break first.
+void AppendLineToFile(ResultRecord* result, int argc, ArgRecord* args);
 void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args);
 // from, to -> logical; false when `to` exists already.
 void RenameFile(ResultRecord* result, int argc, ArgRecord* args);
@@ -60,6 +63,11 @@ void WindowInView(ResultRecord* result, int argc, ArgRecord* args);
 void SetHotKey(ResultRecord* result, int argc, ArgRecord* args);
 // window reference: the window goes right behind the foreground window of another program.
 void LowerBehindForeground(ResultRecord* result, int argc, ArgRecord* args);
+// unit reference, items, x, y -> integer: a popup menu at (x, y) on the screen, or over the unit
+// when both are -1; the number (from 1) of the item chosen, 0 for none. Items are lines of
+// "<depth '>'s><flags>\t<text>", flags "-" separator, "v" ticked, "x" greyed; a line one '>'
+// deeper than the one before it opens that one's submenu.
+void PopupMenu(ResultRecord* result, int argc, ArgRecord* args);
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
 

@@ -150,6 +150,9 @@ enum : int32_t {
   kEventWindowResized = 4,
   kEventWindowIdle = 7,
   kEventWindowHotKey = 8,  // (id) a key held for the whole system was pressed
+  // The menu key, Shift+F10 or a right click in the window: (x, y) on the screen, (-1, -1)
+  // from the keyboard, and the unit of the window's own child under the point (0: none).
+  kEventWindowContextMenu = 100,
 };
 
 // The events of every unit with a native window.

@@ -44,7 +44,7 @@ build_one() {
         -DROLLCALL_DOWNLOAD_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/download/rollcall-setup.exe" \
         -DROLLCALL_SHARE_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/share/" \
         -DROLLCALL_GROUP_URL="http://127.0.0.1:${ROLLCALL_TEST_PORT:-47631}/group" \
-        -DROLLCALL_MAKER_URL="www.example.com"
+        -DROLLCALL_MAKER_URL="www.example.com" -DROLLCALL_TEST_CLOCK=ON
       ;;
     win32-release)
       local server=(-UROLLCALL_UPDATE_SERVER)
@@ -59,7 +59,7 @@ build_one() {
       configure win32-release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
         -DROLLCALL_FORMC="$BUILD/native/tools/formc/formc" \
         "${server[@]}" -UROLLCALL_DOWNLOAD_URL -UROLLCALL_SHARE_URL \
-        -UROLLCALL_GROUP_URL -UROLLCALL_MAKER_URL \
+        -UROLLCALL_GROUP_URL -UROLLCALL_MAKER_URL -DROLLCALL_TEST_CLOCK=OFF \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
         -DCMAKE_EXE_LINKER_FLAGS_RELEASE="-s -Wl,--no-insert-timestamp" \

@@ -241,6 +241,21 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (opened_) Raise(kEventWindowResized);
       break;
+    case WM_CONTEXTMENU: {
+      // A window without a handler for it keeps the system's own answer.
+      const POINT at{int16_t(LOWORD(lp)), int16_t(HIWORD(lp))};
+      uint32_t under = 0;
+      if (lp != -1) {
+        POINT client = at;
+        ScreenToClient(hwnd, &client);
+        HWND child = ChildWindowFromPointEx(hwnd, client, CWP_SKIPINVISIBLE);
+        if (child != nullptr && child != hwnd) {
+          if (UnitObject* unit = Host().FindUnitByHwnd(window_id_, child)) under = unit->unit_id();
+        }
+      }
+      if (Raise(kEventWindowContextMenu, {uint32_t(at.x), uint32_t(at.y), under})) return 0;
+      break;
+    }
     default:
       break;
   }

@@ -67,7 +67,13 @@ struct FairRollCall {
 
   explicit FairRollCall(const std::string& ini) {
     dir.Write("dede.ini", ini);
+    Start();
+  }
+  // The program started (again) in the folder, `days` after today as the class record sees it.
+  void Start(int days = 0) {
+    SetEnvironmentVariableA("ROLLCALL_TEST_DAYS", std::to_string(days).c_str());
     proc = std::make_unique<Process>(dir, "rollcall.exe");
+    SetEnvironmentVariableA("ROLLCALL_TEST_DAYS", nullptr);
     window = proc->WaitWindow(kTitle, 20000);
     if (window == nullptr) return;
     HWND names = FindChildAt(window, "Button", 8, 8);
@@ -131,6 +137,46 @@ struct FairRollCall {
 
   // The pupil's number the hidden label holds for the name shown.
   std::string Number() const { return WindowText(number); }
+
+  // The name display's menu, opened by a right click on the display or by Shift+F10, and an
+  // item chosen by its access key. False when no menu came up.
+  bool Menu(bool by_keyboard, WORD access_key) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> in;
+    auto key = [&](WORD vk, bool up) {
+      INPUT k = {};
+      k.type = INPUT_KEYBOARD;
+      k.ki.wVk = vk;
+      k.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      in.push_back(k);
+    };
+    if (by_keyboard) {
+      key(VK_SHIFT, false);
+      key(VK_F10, false);
+      key(VK_F10, true);
+      key(VK_SHIFT, true);
+    } else {
+      RECT r;
+      GetWindowRect(display, &r);
+      SetCursorPos((r.left + r.right) / 2, r.top + 10);
+      INPUT m[2] = {};
+      m[0].type = m[1].type = INPUT_MOUSE;
+      m[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      m[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      in.assign(m, m + 2);
+    }
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    auto menu_shown = [] {
+      HWND menu = FindWindowA("#32768", nullptr);
+      return menu != nullptr && IsWindowVisible(menu);
+    };
+    if (!WaitUntil(menu_shown, 5000)) return false;
+    in.clear();
+    key(access_key, false);
+    key(access_key, true);
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    return WaitUntil([&] { return !menu_shown(); }, 5000);
+  }
 
   bool Ends() const {
     Close(window);
@@ -197,25 +243,142 @@ TEST(FairRollCallScenario, NobodyTwiceInARoundAndANewRoundForAnEditedList) {
   }
   EXPECT_EQ(Shown(called.begin(), called.end()).size(), 4u) << "four different pupils";
 
-  // One pupil left, and the teacher corrects a name (and writes "是" for "1"): a new round,
-  // in which the pupils called before the edit come up again.
+  // One pupil left, and the teacher corrects a name (and writes "是" for "1"): the round is
+  // kept for the names that stayed, and the corrected name is due as a new pupil.
+  std::string left;
+  for (const std::string& n : names) {
+    if (std::find(called.begin(), called.end(), n) == called.end()) left = n;
+  }
+  Shown due = {"李思"};
+  if (left != "李四") due.insert(left);
   names[1] = "李思";
   ini = ClassList(names, "是");
   ASSERT_TRUE(app.dir.Write("dede.ini", ini));
   called.clear();
-  for (int i = 0; i < 5; ++i) {
+  for (size_t i = 0; i < due.size(); ++i) {
     Shown shown;
     called.push_back(app.Call(&shown, true));
-    EXPECT_TRUE(Within(shown, names)) << "the old name no more";
-    if (i == 0) {
-      EXPECT_GE(shown.size(), 2u) << "not just the one left before the edit";
-    }
+    std::string seen;
+    for (const std::string& n : shown) seen += n + " ";
+    EXPECT_TRUE(Within(shown, Names(due.begin(), due.end())))
+        << "only those still due (" << left << "), not " << seen;
   }
-  EXPECT_EQ(Shown(called.begin(), called.end()), Shown(names.begin(), names.end()));
+  EXPECT_EQ(Shown(called.begin(), called.end()), due);
 
   EXPECT_TRUE(app.Ends());
-  EXPECT_EQ(app.dir.Read("dede.ini"), ini) << "the round is not written down";
-  EXPECT_EQ(FilesIn(app.dir), (std::set<std::string>{"SkinH_EL.dll", "dede.ini", "rollcall.exe"}));
+  EXPECT_EQ(app.dir.Read("dede.ini"), ini) << "the class list is never written";
+  EXPECT_EQ(FilesIn(app.dir),
+            (std::set<std::string>{"SkinH_EL.dll", "dede.ini", "rollcall.exe", "点名记录.csv"}));
+}
+
+// The class record's lines as GBK "name,event" after a check that the file is UTF-8 behind a
+// byte-order mark; the dates apart.
+struct RecordLines {
+  std::vector<std::string> events, dates;
+  bool utf8 = false;
+};
+RecordLines ReadRecord(const TempDir& dir) {
+  RecordLines r;
+  const std::string file = dir.Read("点名记录.csv");
+  if (file.compare(0, 3, "\xEF\xBB\xBF") != 0) return r;
+  const std::string body = file.substr(3);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, body.data(), int(body.size()), nullptr, 0);
+  if (n <= 0) return r;
+  std::wstring wide(size_t(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, body.data(), int(body.size()), &wide[0], n);
+  std::string gbk(wide.size() * 2 + 1, '\0');
+  gbk.resize(size_t(WideCharToMultiByte(936, 0, wide.data(), int(wide.size()), &gbk[0],
+                                        int(gbk.size()), nullptr, nullptr)));
+  r.utf8 = true;
+  size_t at = 0;
+  while (at < gbk.size()) {
+    size_t end = gbk.find("\r\n", at);
+    if (end == std::string::npos) end = gbk.size();
+    const std::string line = gbk.substr(at, end - at);
+    at = end + 2;
+    if (line.size() < 20 || line[19] != ',') continue;  // the titles
+    r.dates.push_back(line.substr(0, 10));
+    r.events.push_back(line.substr(20));
+  }
+  return r;
+}
+
+TEST(FairRollCallScenario, TheRecordKeepsTheRoundAcrossStartsAndDaysWithAbsencesAndTakenBack) {
+  const Names names = {"张三", "李四", "王五", "赵六", "孙七"};
+  FairRollCall app(ClassList(names, "1"));
+  ASSERT_TRUE(app.found());
+  std::vector<std::string> expected;  // the record's lines as they should be
+  Names called;
+  auto due = [&](const Names& out) {
+    Names d;
+    for (const std::string& n : names) {
+      if (std::find(out.begin(), out.end(), n) == out.end()) d.push_back(n);
+    }
+    return d;
+  };
+
+  // Three stops, then a restart: the round goes on from the record.
+  for (int i = 0; i < 3; ++i) {
+    Shown shown;
+    called.push_back(app.Call(&shown, true));
+    expected.push_back(called.back() + ",点名");
+  }
+  ASSERT_TRUE(app.Ends());
+  app.Start();
+  ASSERT_TRUE(app.found());
+  const Names left = due(called);
+  ASSERT_EQ(left.size(), 2u);
+
+  // A stop among the two left, taken back from the menu: that pupil is due again.
+  Shown shown;
+  const std::string mistaken = app.Call(&shown, true);
+  EXPECT_TRUE(Within(shown, left)) << "the round survived the restart";
+  expected.push_back(mistaken + ",点名");
+  ASSERT_TRUE(app.Menu(false, 'U'));
+  EXPECT_EQ(app.Name(), "→ _ ←");
+  expected.push_back(mistaken + ",撤销");
+  shown.clear();
+  const std::string absent = app.Call(&shown, true);
+  EXPECT_EQ(shown, Shown(left.begin(), left.end())) << "the pupil taken back is drawn again";
+  expected.push_back(absent + ",点名");
+
+  // Not here today (Shift+F10): the call goes, and the other one is the last of the round.
+  ASSERT_TRUE(app.Menu(true, 'A'));
+  expected.push_back(absent + ",撤销");
+  expected.push_back(absent + ",缺席");
+  shown.clear();
+  const std::string last = app.Call(&shown, true);
+  EXPECT_EQ(shown, Shown{last});
+  EXPECT_NE(last, absent);
+  expected.push_back(last + ",点名");
+  // The round is complete without the absent pupil; the next one leaves them out too.
+  Names round;
+  for (int i = 0; i < 4; ++i) {
+    shown.clear();
+    round.push_back(app.Call(&shown, true));
+    EXPECT_TRUE(Within(shown, due({absent}))) << "an absent pupil is never drawn";
+    expected.push_back(round.back() + ",点名");
+  }
+  const Names present = due({absent});
+  EXPECT_EQ(Shown(round.begin(), round.end()), Shown(present.begin(), present.end()));
+  ASSERT_TRUE(app.Ends());
+
+  // The next day: the pupil absent yesterday is the one still due.
+  app.Start(1);
+  ASSERT_TRUE(app.found());
+  shown.clear();
+  EXPECT_EQ(app.Call(&shown, true), absent);
+  EXPECT_EQ(shown, Shown{absent});
+  expected.push_back(absent + ",点名");
+  ASSERT_TRUE(app.Ends());
+
+  const RecordLines record = ReadRecord(app.dir);
+  EXPECT_TRUE(record.utf8) << "UTF-8 behind a byte-order mark";
+  EXPECT_EQ(record.events, expected);
+  ASSERT_EQ(record.dates.size(), expected.size());
+  EXPECT_EQ(std::count(record.dates.begin(), record.dates.end(), record.dates.back()), 1)
+      << "the last call on the next day";
 }
 
 TEST(FairRollCallScenario, SwitchedOffPupilsComeUpTwiceAsBefore) {
@@ -240,6 +403,41 @@ TEST(FairRollCallScenario, SwitchedOffPupilsComeUpTwiceAsBefore) {
   EXPECT_GE(groups_with_a_repeat, 1);
   EXPECT_TRUE(app.Ends());
   EXPECT_EQ(app.dir.Read("dede.ini"), ini);
+  EXPECT_FALSE(app.dir.Exists("点名记录.csv")) << "no record without the fair mode or an absence";
+}
+
+}  // namespace
+
+namespace {
+
+// A record whose last line is cut at every byte, with a line spoiled by hand in the middle: the
+// program starts, reads every whole line (the round follows them), leaves the bytes it found
+// as they were and appends its own line on a line of its own.
+TEST(FairRollCallScenario, ACutOrSpoiledRecordKeepsEveryWholeLine) {
+  const Names names = {"甲", "乙", "丙", "丁", "戊"};
+  const std::string head = u8"\xEF\xBB\xBF时间,姓名,事件\r\n";
+  const std::string kept = head + u8"2026-01-05 08:00:00,甲,点名\r\n" +
+                           u8"2026-01-05 08:01:00,乙,点名\r\n" + u8"2026-01-05 8:02,丙,点\r\n" +
+                           u8"2026-01-05 08:02:00,丙,点名\r\n";
+  const std::string last = u8"2026-01-05 08:03:00,丁,点名\r\n";
+  for (size_t cut = 0; cut <= last.size(); ++cut) {
+    const std::string found = kept + last.substr(0, cut);
+    FairRollCall app(ClassList(names, "1"));
+    ASSERT_TRUE(app.dir.Write("点名记录.csv", found));
+    ASSERT_TRUE(app.found()) << cut;
+    Shown shown;
+    const std::string name = app.Call(&shown, true);
+    ASSERT_TRUE(app.Ends());
+    const bool whole = cut >= last.size() - 2;
+    EXPECT_EQ(shown, whole ? Shown{"戊"} : (Shown{"丁", "戊"})) << "cut at " << cut;
+    const std::string after = app.dir.Read("点名记录.csv");
+    ASSERT_EQ(after.compare(0, found.size(), found), 0) << "the bytes found stay: cut at " << cut;
+    const std::string added = after.substr(found.size());
+    const std::string line = added.substr(found.back() == '\n' ? 0 : 2);
+    EXPECT_EQ(added.size() - line.size(), found.back() == '\n' ? 0u : 2u) << cut;
+    EXPECT_EQ(line.size(), 32u) << "one line added: cut at " << cut;
+    EXPECT_EQ(line.substr(19), (name == "戊" ? u8",戊,点名\r\n" : u8",丁,点名\r\n")) << cut;
+  }
 }
 
 }  // namespace
