@@ -154,61 +154,65 @@ void LowerBehindForeground(ResultRecord*, int argc, ArgRecord* args) {
   GetWindowThreadProcessId(front, &pid);
   if (pid == GetCurrentProcessId()) return;  // one of the program's own windows is in front
   SetWindowPos(hwnd, front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  struct MenuLine {
-    int depth = 0;
-    std::string flags, text;
-  };
+}
 
-  std::vector<MenuLine> MenuLines(const char* items) {
-    std::vector<MenuLine> lines;
-    std::string all = items != nullptr ? items : "";
-    size_t at = 0;
-    while (at < all.size()) {
-      size_t end = all.find('\n', at);
-      if (end == std::string::npos) end = all.size();
-      const std::string raw = all.substr(at, end - at);
-      at = end + 1;
-      MenuLine line;
-      size_t i = 0;
-      while (i < raw.size() && raw[i] == '>') ++i;
-      line.depth = int(i);
-      const size_t tab = raw.find('\t', i);
-      line.flags = raw.substr(i, tab == std::string::npos ? std::string::npos : tab - i);
-      if (tab != std::string::npos) line.text = raw.substr(tab + 1);
-      lines.push_back(line);
-    }
-    return lines;
+namespace {
+
+struct MenuLine {
+  int depth = 0;
+  std::string flags, text;
+};
+
+std::vector<MenuLine> MenuLines(const char* items) {
+  std::vector<MenuLine> lines;
+  std::string all = items != nullptr ? items : "";
+  size_t at = 0;
+  while (at < all.size()) {
+    size_t end = all.find('\n', at);
+    if (end == std::string::npos) end = all.size();
+    const std::string raw = all.substr(at, end - at);
+    at = end + 1;
+    MenuLine line;
+    size_t i = 0;
+    while (i < raw.size() && raw[i] == '>') ++i;
+    line.depth = int(i);
+    const size_t tab = raw.find('\t', i);
+    line.flags = raw.substr(i, tab == std::string::npos ? std::string::npos : tab - i);
+    if (tab != std::string::npos) line.text = raw.substr(tab + 1);
+    lines.push_back(line);
   }
+  return lines;
+}
 
-  // The lines from `*at` on at `depth`, each item's command the line's number from 1.
-  HMENU BuildMenu(const std::vector<MenuLine>& lines, size_t* at, int depth) {
-    HMENU menu = CreatePopupMenu();
-    while (*at < lines.size() && lines[*at].depth >= depth) {
-      const MenuLine& line = lines[*at];
-      const UINT id = UINT(*at + 1);
-      ++*at;
-      if (line.depth > depth) continue;  // a deeper line without its item: left out
-      if (line.flags.find('-') != std::string::npos) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        continue;
-      }
-      UINT flags = MF_STRING;
-      if (line.flags.find('v') != std::string::npos) flags |= MF_CHECKED;
-      if (line.flags.find('x') != std::string::npos) flags |= MF_GRAYED;
-      UINT_PTR item = id;
-      if (*at < lines.size() && lines[*at].depth > depth) {
-        flags |= MF_POPUP;
-        item = reinterpret_cast<UINT_PTR>(BuildMenu(lines, at, depth + 1));
-      }
-      AppendMenuW(menu, flags, item, Wide(line.text).c_str());
+// The lines from `*at` on at `depth`, each item's command the line's number from 1.
+HMENU BuildMenu(const std::vector<MenuLine>& lines, size_t* at, int depth) {
+  HMENU menu = CreatePopupMenu();
+  while (*at < lines.size() && lines[*at].depth >= depth) {
+    const MenuLine& line = lines[*at];
+    const UINT id = UINT(*at + 1);
+    ++*at;
+    if (line.depth > depth) continue;  // a deeper line without its item: left out
+    if (line.flags.find('-') != std::string::npos) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
     }
-    return menu;
+    UINT flags = MF_STRING;
+    if (line.flags.find('v') != std::string::npos) flags |= MF_CHECKED;
+    if (line.flags.find('x') != std::string::npos) flags |= MF_GRAYED;
+    UINT_PTR item = id;
+    if (*at < lines.size() && lines[*at].depth > depth) {
+      flags |= MF_POPUP;
+      item = reinterpret_cast<UINT_PTR>(BuildMenu(lines, at, depth + 1));
+    }
+    AppendMenuW(menu, flags, item, Wide(line.text).c_str());
   }
+  return menu;
+}
 
-  struct MenuHolder {
-    HMENU menu;
-    ~MenuHolder() { DestroyMenu(menu); }  // its submenus with it
-  };
+struct MenuHolder {
+  HMENU menu;
+  ~MenuHolder() { DestroyMenu(menu); }  // its submenus with it
+};
 
 }  // namespace
 
