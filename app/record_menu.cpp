@@ -265,10 +265,10 @@ std::string Minutes(const std::string& when) {
 void OnRecordWindowCreated(Event&) {
   Load();
   const std::vector<std::string> names = ReadClassList();
-  std::string text = "姓名\t\t点名次数\t上次点名\t\t今天\r\n";
+  std::string text = "姓名\t\t次数\t上次点名\t\t今天\r\n";
   for (const rec::Tally& t : rec::Tallies(Entries, Utf8Names(names), Today())) {
     text += GbkFromUtf8(t.name) + "\t\t" + std::to_string(t.times) + "\t" +
-            (t.last.empty() ? std::string("—\t") : Minutes(t.last)) + "\t" +
+            (t.last.empty() ? std::string("还没点过\t") : Minutes(t.last)) + "\t" +
             (t.absent ? "缺席" : "") + "\r\n";
   }
   record_window::编辑框_记录.set_content(text);

@@ -493,7 +493,7 @@ TEST(FairRollCallScenario, TheRecordWindowListsTheClassFromTheRecord) {
       << text;
   EXPECT_EQ(rows["张三"],
             "张三\t\t2\t2026-01-06 09:00\t" + std::string(absent == "张三" ? "缺席" : ""));
-  EXPECT_EQ(rows["李四"], "李四\t\t0\t—\t\t" + std::string(absent == "李四" ? "缺席" : ""));
+  EXPECT_EQ(rows["李四"], "李四\t\t0\t还没点过\t\t" + std::string(absent == "李四" ? "缺席" : ""));
   EXPECT_EQ(rows["王五"],
             "王五\t\t1\t2026-01-06 09:04\t" + std::string(absent == "王五" ? "缺席" : ""));
   if (!HasFailure()) SaveForReadme(Screenshot(list_window), "record_window.png");
