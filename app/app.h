@@ -47,9 +47,9 @@ void ApplySkin(int n);
 void StopAnswerTimerKeeper();
 void StopPanelTabKeeper();
 void WatchMainWindowView();
-// The banner is held while nobody can see the main window and goes on when it is seen again:
-// looked at by the clock once a second (finding the windows above the main window costs a
-// request to the window server for each under Wine).
+// The banner and the tab's arrows are held while nobody can see the main window and go on when
+// it is seen again: looked at by the clock once a second, for a cover, which the window is not
+// told of (hidden or minimised, the window's show state event says so at once).
 void FollowMainWindowView();
 
 // Roll call (roll_call.cpp): the handler of a touch of 按钮1.

@@ -2,7 +2,9 @@
 // word and the unit id (the window's own unit for the window itself) in its high word.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text_w.h"
@@ -65,6 +67,47 @@ BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
+// An opaque window above, where it lies over the rectangle; false when it cannot cover
+// anything (hidden, minimised, elsewhere, see-through).
+bool CoverOver(HWND above, const RECT& own, RECT* part) {
+  const LONG style = GetWindowLongW(above, GWL_STYLE);
+  if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0) return false;
+  if (!GetWindowRect(above, part) || !IntersectRect(part, part, &own)) return false;
+  if (GetWindowLongW(above, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) return false;
+  return !Cloaked(above);
+}
+
+// The windows that covered the window last time it was asked: a window stays covered by the
+// same few for a long while, and asking of those first spares a request to the window server
+// for every other window above it (some dozens on a busy desktop, most of them hidden).
+struct LastCovers {
+  HWND window = nullptr;
+  std::vector<HWND> covers;
+};
+LastCovers g_last_covers;
+
+// Whether these windows take the whole rectangle; with a list of the windows above, each of
+// them must still be in it.
+bool CoverWhole(const RECT& own, const std::vector<HWND>& candidates,
+                const std::vector<HWND>* above, std::vector<HWND>* used) {
+  Region uncovered(own);
+  if (uncovered.handle == nullptr) return false;
+  for (HWND candidate : candidates) {
+    if (above != nullptr && std::find(above->begin(), above->end(), candidate) == above->end()) {
+      return false;  // gone, or below it now
+    }
+    RECT part;
+    if (!CoverOver(candidate, own, &part)) continue;
+    Region cover(part);
+    if (cover.handle == nullptr) return false;
+    if (used != nullptr) used->push_back(candidate);
+    if (CombineRgn(uncovered.handle, uncovered.handle, cover.handle, RGN_DIFF) == NULLREGION) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The windows above it in the stacking order are taken from its rectangle. The clip box of its
 // device context would tell only without a compositor: with one every window keeps its whole
 // surface, and Wine does not clip a top-level window by the ones above it either (its clip box
@@ -73,28 +116,19 @@ BOOL CALLBACK CollectAbove(HWND hwnd, LPARAM lp) {
 bool WhollyCovered(HWND hwnd) {
   RECT own;
   if (!GetWindowRect(hwnd, &own)) return false;
-  Region uncovered(own);
-  if (uncovered.handle == nullptr) return false;
   // Under Wine every call about another window is a request to the window server: the list
-  // comes in one (where walking it would take one a window), and the cheap tests that rule
-  // most windows out (hidden, elsewhere) come first.
+  // comes in one (where walking it would take one a window).
   WindowsAbove list{hwnd, {}, false};
   EnumWindows(CollectAbove, reinterpret_cast<LPARAM>(&list));
   if (!list.found) return false;  // not a top-level window of this desktop
-  for (HWND above : list.above) {
-    const LONG style = GetWindowLongW(above, GWL_STYLE);
-    if ((style & WS_VISIBLE) == 0 || (style & WS_MINIMIZE) != 0) continue;
-    RECT r;
-    if (!GetWindowRect(above, &r) || !IntersectRect(&r, &r, &own)) continue;
-    if (GetWindowLongW(above, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
-    if (Cloaked(above)) continue;
-    Region cover(r);
-    if (cover.handle == nullptr) return false;
-    if (CombineRgn(uncovered.handle, uncovered.handle, cover.handle, RGN_DIFF) == NULLREGION) {
-      return true;
-    }
+  if (g_last_covers.window == hwnd && CoverWhole(own, g_last_covers.covers, &list.above, nullptr)) {
+    return true;
   }
-  return false;
+  std::vector<HWND> used;
+  const bool covered = CoverWhole(own, list.above, nullptr, &used);
+  g_last_covers.window = hwnd;
+  g_last_covers.covers = covered ? std::move(used) : std::vector<HWND>();
+  return covered;
 }
 
 // The one system-wide key a window holds (its WM_HOTKEY comes with this id).

@@ -150,6 +150,9 @@ enum : int32_t {
   kEventWindowResized = 4,
   kEventWindowIdle = 7,
   kEventWindowHotKey = 8,  // (id) a key held for the whole system was pressed
+  // Once the window has been shown: it became hidden or minimised (argument 0), or shown and
+  // not minimised again (1).
+  kEventWindowShowState = 10,
   // The menu key, Shift+F10 or a right click in the window: (x, y) on the screen, (-1, -1)
   // from the keyboard, and the unit of the window's own child under the point (0: none).
   kEventWindowContextMenu = 100,

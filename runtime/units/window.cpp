@@ -96,6 +96,9 @@ class WindowUnit : public UnitWindow {
  private:
   // Raises an event of the window; true when a handler ran and returned false.
   bool RaiseRefused(int32_t event);
+  // After a change of place, size or visibility: tells a change of the show state.
+  bool Shown() const;
+  void FollowShowState();
   void ApplyFrame();
   void ApplyIcons();
   void ApplyStartPosition();
@@ -118,6 +121,9 @@ class WindowUnit : public UnitWindow {
   bool focus_kept_ = false;      // the last WM_SETFOCUS left the focus on the window
   bool opened_ = false;          // events 3 and 4 of the load are raised by the loader
   bool closing_ = false;         // DestroyUnit asked for a close that has not happened yet
+  bool ever_shown_ = false;      // the show state is told from the first show on
+  bool shown_told_ = false;      // the last state told (or the first show): visible, not minimised
+  bool away_posted_ = false;     // a kShowStateMessage is in the queue
 };
 
 // The program's own icon: the first icon group of the program module, or the system's
@@ -203,6 +209,13 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       Host().EnableWindowsDisabledFor(window_id_);
       DestroyWindow(hwnd);
       return 0;
+    case kShowStateMessage:
+      away_posted_ = false;
+      if (shown_told_ && !Shown()) {
+        shown_told_ = false;
+        Raise(kEventWindowShowState, {0u});
+      }
+      return 0;
     case kCloseWindowMessage:
       // A stale request (the window was loaded anew meanwhile) finds no mark.
       if (closing_) Close();
@@ -256,6 +269,12 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (Raise(kEventWindowContextMenu, {uint32_t(at.x), uint32_t(at.y), under})) return 0;
       break;
     }
+    case WM_WINDOWPOSCHANGED: {
+      // After the default, which sends the size and move messages of the change.
+      const LRESULT r = Default(msg, wp, lp);
+      if (opened_) FollowShowState();
+      return r;
+    }
     default:
       break;
   }
@@ -306,6 +325,25 @@ bool WindowUnit::RaiseRefused(int32_t event) {
   uint32_t result = 0;
   Raise(event, {}, &returned, &result);
   return returned && result == 0;
+}
+
+// What a window knows of itself is asked without a round trip to the window server, so this is
+// cheap enough for every change of place. Shown again is told at once, so that what the window
+// shows is brought up to date before it is painted.
+bool WindowUnit::Shown() const {
+  return IsWindowVisible(hwnd_) && !IsIconic(hwnd_);
+}
+
+void WindowUnit::FollowShowState() {
+  const bool shown = Shown();
+  if (!ever_shown_) {
+    ever_shown_ = shown_told_ = shown;
+  } else if (shown && !shown_told_) {
+    shown_told_ = true;
+    Raise(kEventWindowShowState, {1u});
+  } else if (!shown && shown_told_ && !std::exchange(away_posted_, true)) {
+    PostMessageW(hwnd_, kShowStateMessage, 0, 0);
+  }
 }
 
 void WindowUnit::Close() {

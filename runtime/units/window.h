@@ -19,6 +19,10 @@ void* WindowInterface(int32_t op);
 // this private message; it closes when the message comes out of the queue, after the handler
 // that asked for it has returned.
 constexpr UINT kCloseWindowMessage = 0x8065;
+// Posted when the window was hidden or minimised: the change is told when the message comes out
+// of the queue, so that a window on its way to being destroyed (which hides it first) tells
+// nothing.
+constexpr UINT kShowStateMessage = 0x8067;
 // The marks live on the window unit; objects of any other type are left alone (false).
 bool MarkWindowClosing(UnitObject* window);
 bool IsWindowClosing(const UnitObject* window);

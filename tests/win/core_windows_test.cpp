@@ -302,5 +302,42 @@ TEST_F(CoreWindows, InViewWhileShownNotMinimisedAndNotWhollyCovered) {
   EXPECT_FALSE(Call(WindowInView, {kSecondRef}).lo) << "a window not loaded is not in view";
 }
 
+// A cover that stays is asked about again each time: whatever it does after it covered the
+// window is seen at the next ask.
+TEST_F(CoreWindows, ACoverThatStaysIsFollowed) {
+  ASSERT_TRUE(Load(kFirstRef));
+  HWND first = Hwnd(kFirst);
+  ShowWindow(first, SW_SHOWNOACTIVATE);
+  RECT r;
+  GetWindowRect(first, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP,
+                               r.left - 5, r.top - 5, w + 10, h + 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(cover, SW_SHOWNOACTIVATE);
+  struct Step {
+    const char* what;
+    int shift;  // to the right of where it covers the window
+    HWND after;
+    UINT flags;
+    bool in_view;
+  } const steps[] = {
+      {"covered", 0, nullptr, SWP_NOZORDER, false},
+      {"still covered", 0, nullptr, SWP_NOZORDER, false},
+      {"moved half away", w / 2, nullptr, SWP_NOZORDER, true},
+      {"moved back", 0, nullptr, SWP_NOZORDER, false},
+      {"put below", 0, HWND_BOTTOM, 0, true},
+      {"raised again", 0, HWND_TOPMOST, 0, false},
+      {"hidden", 0, nullptr, SWP_NOZORDER | SWP_HIDEWINDOW, true},
+  };
+  for (const Step& step : steps) {
+    SetWindowPos(cover, step.after, r.left - 5 + step.shift, r.top - 5, 0, 0,
+                 step.flags | SWP_NOSIZE | SWP_NOACTIVATE);
+    Pump();
+    EXPECT_EQ(Call(WindowInView, {kFirstRef}).lo != 0, step.in_view) << step.what;
+  }
+  DestroyWindow(cover);
+}
+
 }  // namespace
 }  // namespace rc

@@ -48,6 +48,9 @@ void CloseRequested(HandlerCall& call) {
 void Destroyed(HandlerCall&) {
   g_events.push_back("destroyed");
 }
+void ShowState(HandlerCall& call) {
+  g_events.push_back(call.Arg(0) != 0 ? "shown" : "away");
+}
 void Idle(HandlerCall& call) {
   g_idle_ms.push_back(call.Arg(0));
   call.Return(g_idle_answers-- > 0 ? 1 : 0);
@@ -65,9 +68,9 @@ void ModalCloseRequested(HandlerCall&) {
   g_first_enabled_seen = first != nullptr && IsWindowEnabled(first->hwnd());
 }
 
-const Routine kRoutines[] = {Created,   Moved, Resized,      CloseRequested,
-                             Destroyed, Idle,  ModalCreated, ModalCloseRequested,
-                             nullptr};
+const Routine kRoutines[] = {Created,   Moved,  Resized,      CloseRequested,
+                             Destroyed, Idle,   ModalCreated, ModalCloseRequested,
+                             ShowState, nullptr};
 
 class RuntimeWindows : public ::testing::Test {
  protected:
@@ -84,9 +87,9 @@ class RuntimeWindows : public ::testing::Test {
     g_close_answer = -1;
     g_idle_answers = 0;
     g_idle_ms.clear();
-    std::vector<forms::Binding> all = {{0, RoutineOffset(0)}, {3, RoutineOffset(1)},
-                                       {4, RoutineOffset(2)}, {1, RoutineOffset(3)},
-                                       {2, RoutineOffset(4)}, {7, RoutineOffset(5)}};
+    std::vector<forms::Binding> all = {
+        {0, RoutineOffset(0)}, {3, RoutineOffset(1)}, {4, RoutineOffset(2)}, {1, RoutineOffset(3)},
+        {2, RoutineOffset(4)}, {7, RoutineOffset(5)}, {10, RoutineOffset(8)}};
     forms::Bytes bytes = test::WriteTestForms({
         {kFirst, kFirstUnit, "第一个窗口", 30, 40, 300, 200, all},
         {kSecond, kSecondUnit, "第二个窗口", 360, 40, 200, 150, {}},
@@ -150,6 +153,44 @@ TEST_F(RuntimeWindows, LoadRaisesCreatedMovedResizedThenShows) {
   EXPECT_TRUE(OpenWindow(kFirst, nullptr, false));
   EXPECT_TRUE(g_events.empty()) << "an open window is not loaded twice";
   EXPECT_EQ(Hwnd(kFirst), hwnd);
+}
+
+// The show state is told at each change from the first show on, after the change is done, and
+// not at a change of place or size that leaves it; a window destroyed tells nothing (the
+// close test's sequence).
+TEST_F(RuntimeWindows, ShowStateChangesAreToldOnce) {
+  ASSERT_TRUE(OpenWindow(kFirst, nullptr, false));
+  HWND hwnd = Hwnd(kFirst);
+  struct Step {
+    int show;  // a ShowWindow command, or -1: moved and resized
+    const char* told;
+  } const steps[] = {
+      {SW_HIDE, "away"},
+      {SW_HIDE, ""},
+      {SW_SHOW, "shown"},
+      {-1, ""},
+      {SW_MINIMIZE, "away"},
+      {SW_HIDE, ""},
+      {SW_RESTORE, "shown"},
+      {SW_RESTORE, ""},
+      {SW_SHOWMINNOACTIVE, "away"},
+      {SW_SHOWNORMAL, "shown"},
+  };
+  for (const Step& step : steps) {
+    g_events.clear();
+    if (step.show < 0) {
+      SetWindowPos(hwnd, nullptr, 40, 50, 320, 210, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+      ShowWindow(hwnd, step.show);
+    }
+    DrainQuit();
+    std::string told;
+    for (const std::string& e : g_events) {
+      if (e == "shown" || e == "away") told += e;
+    }
+    EXPECT_EQ(told, step.told) << "ShowWindow " << step.show
+                               << ": told once per change, with the state it left";
+  }
 }
 
 TEST_F(RuntimeWindows, DestroyPutsTheSavedUnitTableBack) {
