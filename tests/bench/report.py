@@ -216,15 +216,18 @@ def quiet_section(w, F, before_rev):
             w(f"| {label} | {got} | {'met' if ok else '**missed**'} |")
         w("")
     w("Timer messages are counted over 10 s, so each timer's count holds one tick more or "
-      "fewer by where the count starts: 3.1 a second is the clock's 1 and the blinker's 2 "
-      "counted as 11 and 21, and a goal of 3 is met within that resolution. The CPU of a "
+      "fewer by where the count starts: 1.1 a second is the clock's 1 counted as 11, and a "
+      "goal is met within that resolution. The CPU of a "
       "minimised or covered program is what its process does in its own time; the kernel's "
       "account steps by 10 ms, so a figure under 2 ms a second is a few such steps over the "
-      "30 s. What the window server does for it is not in the figure. A covered program "
-      "looks once a second at every top-level window above its own, shown or hidden, at a "
-      "request to the window server each under Wine: in these rounds those of the other "
-      "programs of the round (each has hidden ones too) and the driver's, more than a "
-      "classroom PC shows above the picker.")
+      "30 s. What the window server does for it is not in the figure. A minimised or hidden "
+      "program is told so by its window and wakes for nothing until it is told it shows "
+      "again. A covered program is told nothing (the system keeps its pixels, under Wine as "
+      "under a compositor), so its clock still ticks once a second, writes its text and looks "
+      "whether the window is still covered: the windows that covered it last time are asked "
+      "first (the list of top-level windows and a few requests for the cover), and only when "
+      "they no longer cover it every window above it, shown or hidden, at a request each "
+      "under Wine.")
     w("")
 
 
@@ -579,7 +582,19 @@ def main():
       "minimised and not wholly covered by opaque windows above it (Wine's clip box of a "
       "covered window is the whole window, so the windows above are listed and taken from "
       "its rectangle). What remains at idle is the banner's hundred steps, the clock and the "
-      "arrow blinker; minimised or covered, the clock and the blinker.")
+      "arrow blinker.")
+    w("")
+    w("A fourth round, on what the program still did unseen: the clock repainted its label "
+      "once a second minimised or hidden, the arrow blinker turned the tab's arrows twice a "
+      "second, and a covered program's look at the windows above asked the window server "
+      "about each of them (a dozen programs' windows in these rounds). The window now tells "
+      "its show state as it changes (hidden or minimised; shown again, at once, before its "
+      "first paint), and the main window then stops the clock, the banner and the blinker and "
+      "brings them back the moment it shows, the clock's text right before anything is "
+      "painted (the banner resumed up to a second late before, when the clock next looked). "
+      "Covered, the clock goes on once a second, the banner and the blinker rest, and the "
+      "look asks the windows that covered it last time first. Minimised: no timer message at "
+      "all; covered: the clock's.")
     w("")
     w("What is left, and why it is not the program's:")
     w("")
