@@ -190,6 +190,23 @@ void Window::lower_behind_foreground() const {
   Core(&rc::LowerBehindForeground, {UnitReference(*this)});
 }
 
+bool ShowFullScreen(const Window& window, const TransLabel& name, const TransLabel& seconds,
+                    const Button& button, const TransLabel& timer_switch,
+                    const std::string& start_caption, const std::string& switch_on,
+                    const std::string& names, uint32_t colour) {
+  return Core(&rc::ShowFullScreen,
+              {UnitReference(window), UnitReference(name), UnitReference(seconds),
+               UnitReference(button), UnitReference(timer_switch), Text(start_caption),
+               Text(switch_on), Text(names), Int(int32_t(colour))})
+             .lo != 0;
+}
+bool FullScreenOpen() {
+  return Core(&rc::FullScreenOpen, {}).lo != 0;
+}
+bool IsFullScreenTouch(const Event& event) {
+  return event.Arg(0) == rc::kFullScreenTouch;
+}
+
 int Timer::interval() const {
   return ReadInt(*this, props::timer::kInterval);
 }

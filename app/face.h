@@ -284,6 +284,18 @@ std::u16string ReadClipboardText();
 // GBK, each character it cannot hold as "?".
 std::string GbkFromUtf16(const std::u16string& text);
 
+// The name full screen over the monitor that holds `window`: it follows the text of `name`, shows
+// that of `seconds` in a corner while `timer_switch` reads `switch_on` and `button` reads
+// `start_caption` (the answer countdown can run), fits the longest of `names` (one a line) and
+// draws in `colour` made readable. Its touches raise the window's hot key event, for which
+// IsFullScreenTouch is true. False when it cannot be shown.
+bool ShowFullScreen(const Window& window, const TransLabel& name, const TransLabel& seconds,
+                    const Button& button, const TransLabel& timer_switch,
+                    const std::string& start_caption, const std::string& switch_on,
+                    const std::string& names, uint32_t colour);
+bool FullScreenOpen();
+bool IsFullScreenTouch(const Event& event);
+
 // Ends the program with this exit code; does not return.
 [[noreturn]] void ExitProgram(int code);
 

@@ -19,6 +19,9 @@ const char kHotKeyKey[] = "快捷键";
 constexpr int kWatchMs = 100;
 constexpr int kStayAfterStopMs = 5000;
 
+// The name display's colour in the form (blue).
+constexpr uint32_t kNameColour = 0xFF0000;
+
 bool g_on_top = false;  // "置顶" as last read
 std::string g_key;      // "快捷键" as last read
 bool g_raised = false;  // above all windows because the key touched the button
@@ -51,12 +54,13 @@ void FollowPresenterSettings() {
   }
 }
 
-// The key acts as a touch of 按钮1 would: nothing while the button takes no touch (the guard
-// after a start or stop, the main window hidden behind the countdown window, a box open over
-// it).
+// The key, and a touch of the name full screen, act as a touch of 按钮1 would: nothing while the
+// button takes no touch (the guard after a start or stop, the main window hidden behind the
+// countdown window, a box open over it). The full screen stays where it is, above the rest.
 void OnPresenterKey(Event& event) {
   if (按钮1.disabled() || !kWindow.visible() || kWindow.disabled()) return;
   OnRollButtonClick(event);
+  if (IsFullScreenTouch(event) || FullScreenOpen()) return;
   if (Cycling()) {
     if (!g_on_top) kWindow.set_always_on_top(true);
     g_raised = true;
@@ -82,6 +86,18 @@ void OnOnTopTick(Event&) {
   if (g_on_top) return;
   kWindow.set_always_on_top(false);
   kWindow.lower_behind_foreground();
+}
+
+// A double click (a double tap) on the name display: the name over the whole monitor.
+void OnNameDisplayDoubleClick(Event&) {
+  std::string names;
+  for (int k = 1; k <= 50; ++k) {
+    const std::string name = ReadIniItem(ClassListPath(), "全班人名：", std::to_string(k));
+    if (name.empty()) break;
+    names += name + "\n";
+  }
+  ShowFullScreen(kWindow, 透明标签1, 透明标签4, 按钮1, 透明标签2, "轻触开始点名", "计时器已启动！",
+                 names, kNameColour);
 }
 
 }  // namespace app

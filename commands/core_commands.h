@@ -68,6 +68,13 @@ void LowerBehindForeground(ResultRecord* result, int argc, ArgRecord* args);
 // "<depth '>'s><flags>\t<text>", flags "-" separator, "v" ticked, "x" greyed; a line one '>'
 // deeper than the one before it opens that one's submenu.
 void PopupMenu(ResultRecord* result, int argc, ArgRecord* args);
+// The name full screen (full_screen.cpp): main window, name display, seconds display, big
+// button, switch label (unit references), the button's idle caption, the switch's caption when
+// on, the class list one name a line, the display's colour -> logical: shown. Its touches come
+// to the main window as WM_HOTKEY with kFullScreenTouch.
+constexpr uint32_t kFullScreenTouch = 0x7FFF;
+void ShowFullScreen(ResultRecord* result, int argc, ArgRecord* args);
+void FullScreenOpen(ResultRecord* result, int argc, ArgRecord* args);  // -> logical
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
 

@@ -188,7 +188,7 @@ const WindowTable kMain = {
          "0:OnRollButtonClick"},
         {"透明标签1", kTypeTransLabel, "分组框1", {8, 16, 552, 128}, V,
          "caption=→ _ ←;font=方正舒体 96 bold;text_colour=0xFF0000",
-         ""},
+         "-3:OnNameDisplayDoubleClick"},
         {"分组框1", kTypeGroupBox, "", {8, 8, 568, 152}, V,
          "caption=被点人名;font=华文彩云 14;text_colour=0x000000",
          ""},
