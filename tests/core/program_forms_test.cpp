@@ -81,7 +81,7 @@ const WindowTable kMain = {
     {
         {"", kTypeWindow, "", {50, 50, 617, 407}, V,
          "title=MOX随机点名器 v6.0（课上专用）;control_box=1;icon=ico 256x256 png",
-         "0:OnMainWindowCreated,8:OnPresenterKey,100:OnMainWindowContextMenu"},
+         "0:OnMainWindowCreated,8:OnPresenterKey,10:OnMainWindowShowState,100:OnMainWindowContextMenu"},
         {"时钟_限制快速点击", kTypeTimer, "", {480, 216, 32, 40}, 0, "nodata", "0:OnFastClickGuardTick"},
         {"时钟_置顶", kTypeTimer, "", {448, 216, 32, 40}, 0, "nodata", "0:OnOnTopTick"},
         {"超级按钮1", kTypeSuperBtn, "", {546, 340, 31, 30}, V | T,
