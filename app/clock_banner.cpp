@@ -21,7 +21,7 @@ using namespace main_window;
 constexpr int kClockLateMs = 20;
 
 bool g_watching = false;  // from the end of the window's creation on
-bool g_away = false;      // hidden or minimised: the clock rests as well
+bool g_away = false;      // hidden or minimised: the clock writes no text either
 // The intervals of the banner and of the arrow blinker while they are held; 0 while they run.
 int g_held_banner_ms = 0;
 int g_held_blink_ms = 0;
