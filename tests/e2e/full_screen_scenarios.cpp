@@ -111,7 +111,14 @@ TEST(FullScreen, NameOverTheMonitorTouchedAndClosed) {
       << "it covers the monitor: " << r.left << "," << r.top << " " << r.right << "x" << r.bottom;
   ::Sleep(300);
   const Image shot = ClientShot(full);
-  SaveForReadme(shot, "full_screen_96dpi.png");
+  // The README's pictures, one per display scaling the run had.
+  if (!Env("ROLLCALL_SCREENSHOT_DIR").empty()) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    SavePng(shot, EnvPath("ROLLCALL_SCREENSHOT_DIR") + "\\full_screen_" + std::to_string(dpi) +
+                      "dpi.png");
+  }
   const RECT ink = InkBox(shot, h / 10);  // below the corner marks
   printf("longest name's ink %ld,%ld-%ld,%ld on %dx%d\n", ink.left, ink.top, ink.right, ink.bottom,
          w, h);
