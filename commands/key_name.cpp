@@ -59,15 +59,19 @@ class TextCursor {
     }
     while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.pop_back();
     if (part.empty()) Fail("名称里有空缺的部分");
-    if (pos_ < text_.size()) ++pos_;  // the "+"
+    separator_after_ = pos_ < text_.size();
+    if (separator_after_) ++pos_;  // the "+"
+    SkipBlanks();
     return part;
   }
-  bool ended_with_plus() const { return !text_.empty() && text_.back() == '+'; }
+  // The last part read was followed by a "+".
+  bool separator_after() const { return separator_after_; }
 
  private:
   std::string_view text_;
   size_t pos_ = 0;
   bool failed_ = false;
+  bool separator_after_ = false;
   std::string reason_;
 };
 
@@ -116,7 +120,7 @@ KeyName ParseKeyName(const std::string& text) {
       cursor.Fail("一个组合里只能有一个普通键，且要写在最后");
       break;
     }
-    if (cursor.ended_with_plus() && part != "+") {
+    if (cursor.separator_after()) {
       cursor.Fail("名称里有空缺的部分");
       break;
     }

@@ -38,8 +38,9 @@ TEST(KeyName, NamesReadAsModifiersAndOneKey) {
 }
 
 TEST(KeyName, UnreadableNamesAreRefusedWithAReason) {
-  for (const char* text : {"", "   ", "F0", "F25", "F09", "FX", "Ctrl", "Ctrl+", "Ctrl+Ctrl+A",
-                           "A+B", "Ctrl++A", "+Ctrl", "Hyper+A", "Enterr", "F9 F10"}) {
+  for (const char* text :
+       {"", "   ", "F0", "F25", "F09", "FX", "Ctrl", "Ctrl+", "Ctrl+Ctrl+A", "A+B", "Ctrl++A",
+        "+Ctrl", "Hyper+A", "Enterr", "F9 F10", "++", " + + "}) {
     const KeyName k = ParseKeyName(text);
     EXPECT_FALSE(k.ok) << "\"" << text << "\" names no single key";
     EXPECT_FALSE(k.reason.empty()) << "a refused name says why: " << text;
