@@ -4,6 +4,7 @@
 // again once a second, so an edit takes effect while the program runs. Unset, nothing is
 // registered and the window is stacked as ever.
 #include "app/app.h"
+#include "app/classes.h"
 
 namespace app {
 namespace {
@@ -88,11 +89,13 @@ void OnOnTopTick(Event&) {
   kWindow.lower_behind_foreground();
 }
 
-// A double click (a double tap) on the name display: the name over the whole monitor.
+// A double click (a double tap) on the name display: the name over the whole monitor, sized
+// for the longest name of the class whose names come up.
 void OnNameDisplayDoubleClick(Event&) {
+  const std::string in_use = ClassInUse();
   std::string names;
-  for (int k = 1; k <= 50; ++k) {
-    const std::string name = ReadIniItem(ClassListPath(), "全班人名：", std::to_string(k));
+  for (int k = 1; k <= ClassLimit(in_use); ++k) {
+    const std::string name = ReadIniItem(ClassListPath(), ClassSection(in_use), std::to_string(k));
     if (name.empty()) break;
     names += name + "\n";
   }
