@@ -183,8 +183,20 @@ TempDir::~TempDir() {
 }
 
 bool TempDir::Write(const std::string& name, const std::string& bytes) const {
-  HANDLE f = CreateFileW(Wide(path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The program under test opens its class list for a moment at a time (the banner, the clock):
+  // a write that meets such a moment waits for it, as an editor's save would be retried, instead
+  // of leaving the old file in place.
+  HANDLE f = INVALID_HANDLE_VALUE;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    f = CreateFileW(Wide(path_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+        GetTickCount() - start > 3000) {
+      break;
+    }
+    ::Sleep(5);
+  }
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD done = 0;
   BOOL ok = bytes.empty() || WriteFile(f, bytes.data(), DWORD(bytes.size()), &done, nullptr);
