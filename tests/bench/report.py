@@ -221,8 +221,9 @@ def quiet_section(w, F, before_rev):
       "minimised or covered program is what its process does in its own time; the kernel's "
       "account steps by 10 ms, so a figure under 2 ms a second is a few such steps over the "
       "30 s. What the window server does for it is not in the figure. A minimised or hidden "
-      "program is told so by its window and wakes for nothing until it is told it shows "
-      "again. A covered program is told nothing (the system keeps its pixels, under Wine as "
+      "program is told so by its window: its clock then ticks once a second for the "
+      "presenter's settings only, writing no text, until the window is told it shows again. "
+      "A covered program is told nothing (the system keeps its pixels, under Wine as "
       "under a compositor), so its clock still ticks once a second, writes its text and looks "
       "whether the window is still covered: the windows that covered it last time are asked "
       "first (the list of top-level windows and a few requests for the cover), and only when "
@@ -589,12 +590,15 @@ def main():
       "second, and a covered program's look at the windows above asked the window server "
       "about each of them (a dozen programs' windows in these rounds). The window now tells "
       "its show state as it changes (hidden or minimised; shown again, at once, before its "
-      "first paint), and the main window then stops the clock, the banner and the blinker and "
-      "brings them back the moment it shows, the clock's text right before anything is "
+      "first paint), and the main window then holds the banner and the blinker and leaves the "
+      "clock's text (the clock still reads the presenter's settings once a second) and brings "
+      "them back the moment it shows, the clock's text right before anything is "
       "painted (the banner resumed up to a second late before, when the clock next looked). "
       "Covered, the clock goes on once a second, the banner and the blinker rest, and the "
-      "look asks the windows that covered it last time first. Minimised: no timer message at "
-      "all; covered: the clock's.")
+      "look asks the windows that covered it last time first. Minimised or covered, the clock's once "
+      "a second is all that is left. The skin library's contrast check, which reads 49 pixels "
+      "behind each text the program draws, was measured too: about 14 µs a banner step under "
+      "Wine, 2 % of it, so it stays.")
     w("")
     w("What is left, and why it is not the program's:")
     w("")
