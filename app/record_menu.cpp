@@ -3,6 +3,7 @@
 // program's own beside dede.ini (in the user's folder when the program's folder cannot be
 // written), appended to and never rewritten; nothing is written until the fair mode is on or
 // a pupil has been marked absent.
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/app.h"
@@ -67,14 +68,19 @@ void Load() {
   LoadedClass = in_use;
   Entries.clear();
   RecordPath.clear();
+  // Lines the program's folder could not take when they were written (a spreadsheet holding
+  // the record open, a folder that cannot be written) are in the user's folder: both files are
+  // read, their lines in time order, so that none of them is lost to the round or the counts.
   for (const std::string& path : {ProgramRecordPath(), UserRecordPath()}) {
     if (path.empty() || !FileExists(path)) continue;
-    RecordPath = path;
+    if (RecordPath.empty()) RecordPath = path;
     const Bytes bytes = ReadFileBytes(path);
-    Entries =
+    const std::vector<rec::Entry> lines =
         rec::Read(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return;
+    Entries.insert(Entries.end(), lines.begin(), lines.end());
   }
+  std::stable_sort(Entries.begin(), Entries.end(),
+                   [](const rec::Entry& a, const rec::Entry& b) { return a.when < b.when; });
 }
 
 // Now, as the record writes it. The test build can move the date by whole days through the
@@ -100,9 +106,10 @@ void Write(const std::string& gbk_name, rec::What what) {
   const rec::Entry entry{Now(), Utf8FromGbk(gbk_name), what};
   Entries.push_back(entry);
   const std::string line = rec::Line(entry);
-  if (!RecordPath.empty() && AppendLineToFile(RecordPath, line, rec::Head())) return;
+  // The program's folder first every time: a spreadsheet that held the record open may have
+  // closed it since.
   for (const std::string& path : {ProgramRecordPath(), UserRecordPath()}) {
-    if (path.empty() || path == RecordPath) continue;
+    if (path.empty()) continue;
     if (AppendLineToFile(path, line, rec::Head())) {
       RecordPath = path;
       return;

@@ -6,6 +6,7 @@
 // fraction of the guard's second.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <map>
@@ -451,6 +452,43 @@ TEST(FairRollCallScenario, ACutOrSpoiledRecordKeepsEveryWholeLine) {
     EXPECT_EQ(line.size(), 32u) << "one line added: cut at " << cut;
     EXPECT_EQ(line.substr(19), (name == "戊" ? u8",戊,点名\r\n" : u8",丁,点名\r\n")) << cut;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A spreadsheet holding the record open keeps the program from appending to it: the call goes
+// to the user's folder, and the next start reads both files, so the round does not lose it.
+TEST(FairRollCallScenario, ACallMadeWhileASpreadsheetHoldsTheRecordStaysInTheRound) {
+  wchar_t base[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base)));
+  const std::wstring elsewhere = std::wstring(base) + L"\\rollcall\\\u70b9\u540d\u8bb0\u5f55.csv";
+  DeleteFileW(elsewhere.c_str());
+  const Names names = {"甲", "乙", "丙", "丁", "戊"};
+  FairRollCall app(ClassList(names, "1"));
+  ASSERT_TRUE(app.dir.Write("点名记录.csv", u8"\xEF\xBB\xBF时间,姓名,事件\r\n2026-01-05 08:00:00,甲,点名\r\n"
+                                          u8"2026-01-05 08:01:00,乙,点名\r\n"));
+  ASSERT_TRUE(app.found());
+  Shown shown;
+  Names called = {"甲", "乙", app.Call(&shown, true)};
+  // Opened for writing and shared for reading only, as spreadsheet programs open a file.
+  HANDLE held = CreateFileA((app.dir.path() + "点名记录.csv").c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  called.push_back(app.Call(&shown, true));
+  CloseHandle(held);
+  ASSERT_TRUE(app.Ends());
+  EXPECT_NE(GetFileAttributesW(elsewhere.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the held record's call went to the user's folder";
+  app.Start();
+  ASSERT_TRUE(app.found());
+  shown.clear();
+  const std::string last = app.Call(&shown, true);
+  ASSERT_TRUE(app.Ends());
+  DeleteFileW(elsewhere.c_str());
+  EXPECT_EQ(shown, Shown{last}) << "only the one pupil not called is due";
+  EXPECT_EQ(std::count(called.begin(), called.end(), last), 0) << last;
 }
 
 }  // namespace
