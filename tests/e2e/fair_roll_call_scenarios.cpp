@@ -467,8 +467,9 @@ TEST(FairRollCallScenario, ACallMadeWhileASpreadsheetHoldsTheRecordStaysInTheRou
   DeleteFileW(elsewhere.c_str());
   const Names names = {"甲", "乙", "丙", "丁", "戊"};
   FairRollCall app(ClassList(names, "1"));
-  ASSERT_TRUE(app.dir.Write("点名记录.csv", u8"\xEF\xBB\xBF时间,姓名,事件\r\n2026-01-05 08:00:00,甲,点名\r\n"
-                                          u8"2026-01-05 08:01:00,乙,点名\r\n"));
+  ASSERT_TRUE(app.dir.Write("点名记录.csv",
+                            u8"\xEF\xBB\xBF时间,姓名,事件\r\n2026-01-05 08:00:00,甲,点名\r\n"
+                            u8"2026-01-05 08:01:00,乙,点名\r\n"));
   ASSERT_TRUE(app.found());
   Shown shown;
   Names called = {"甲", "乙", app.Call(&shown, true)};
