@@ -203,6 +203,9 @@ bool ShowFullScreen(const Window& window, const TransLabel& name, const TransLab
 bool FullScreenOpen() {
   return Core(&rc::FullScreenOpen, {}).lo != 0;
 }
+void SetFullScreenOnTop(bool on) {
+  Core(&rc::FullScreenOnTop, {Int(on ? 1 : 0)});
+}
 bool IsFullScreenTouch(const Event& event) {
   return event.Arg(0) == rc::kFullScreenTouch;
 }

@@ -294,6 +294,9 @@ bool ShowFullScreen(const Window& window, const TransLabel& name, const TransLab
                     const std::string& start_caption, const std::string& switch_on,
                     const std::string& names, uint32_t colour);
 bool FullScreenOpen();
+// The full screen above all windows without taking the keyboard, or back behind the program
+// that has it.
+void SetFullScreenOnTop(bool on);
 bool IsFullScreenTouch(const Event& event);
 
 // Ends the program with this exit code; does not return.

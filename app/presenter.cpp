@@ -23,9 +23,10 @@ constexpr int kStayAfterStopMs = 5000;
 // The name display's colour in the form (blue).
 constexpr uint32_t kNameColour = 0xFF0000;
 
-bool g_on_top = false;  // "置顶" as last read
-std::string g_key;      // "快捷键" as last read
-bool g_raised = false;  // above all windows because the key touched the button
+bool g_on_top = false;              // "置顶" as last read
+std::string g_key;                  // "快捷键" as last read
+bool g_raised = false;              // above all windows because the key touched the button
+bool g_raised_full_screen = false;  // the full screen was what the key raised
 
 std::string ReadSetting(const char* key) {
   return ReadIniItem(ClassListPath(), kSettingsSection, key);
@@ -57,13 +58,20 @@ void FollowPresenterSettings() {
 
 // The key, and a touch of the name full screen, act as a touch of 按钮1 would: nothing while the
 // button takes no touch (the guard after a start or stop, the main window hidden behind the
-// countdown window, a box open over it). The full screen stays where it is, above the rest.
+// countdown window, a box open over it). While the names cycle the main window, or the name
+// full screen when it is open, is raised above all windows without taking the keyboard.
 void OnPresenterKey(Event& event) {
   if (按钮1.disabled() || !kWindow.visible() || kWindow.disabled()) return;
   OnRollButtonClick(event);
-  if (IsFullScreenTouch(event) || FullScreenOpen()) return;
+  if (IsFullScreenTouch(event)) return;
   if (Cycling()) {
-    if (!g_on_top) kWindow.set_always_on_top(true);
+    // The name full screen, when it is open, is what the class looks at.
+    g_raised_full_screen = FullScreenOpen();
+    if (g_raised_full_screen) {
+      SetFullScreenOnTop(true);
+    } else if (!g_on_top) {
+      kWindow.set_always_on_top(true);
+    }
     g_raised = true;
     时钟_置顶.set_interval(kWatchMs);
   } else if (g_raised) {
@@ -84,6 +92,11 @@ void OnOnTopTick(Event&) {
   }
   时钟_置顶.set_interval(0);
   g_raised = false;
+  if (g_raised_full_screen) {
+    g_raised_full_screen = false;
+    SetFullScreenOnTop(false);
+    return;
+  }
   if (g_on_top) return;
   kWindow.set_always_on_top(false);
   kWindow.lower_behind_foreground();

@@ -75,6 +75,7 @@ void PopupMenu(ResultRecord* result, int argc, ArgRecord* args);
 constexpr uint32_t kFullScreenTouch = 0x7FFF;
 void ShowFullScreen(ResultRecord* result, int argc, ArgRecord* args);
 void FullScreenOpen(ResultRecord* result, int argc, ArgRecord* args);  // -> logical
+void FullScreenOnTop(ResultRecord* result, int argc, ArgRecord* args);  // on (1) / off (0)
 void PlayMusic(ResultRecord* result, int argc, ArgRecord* args);
 void StopMusic(ResultRecord* result, int argc, ArgRecord* args);
 

@@ -338,4 +338,23 @@ void FullScreenOpen(ResultRecord* result, int, ArgRecord*) {
   result->lo = g_screen != nullptr;
 }
 
+// Above all windows without taking the keyboard (1), or back among the others behind the
+// program that has the keyboard, unless that is one of ours (0).
+void FullScreenOnTop(ResultRecord*, int argc, ArgRecord* args) {
+  const ArgRecord* on = OptionalArg(argc, args, 0);
+  if (g_screen == nullptr || on == nullptr) return;
+  const HWND hwnd = g_screen->hwnd;
+  constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  if (on->lo != 0) {
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
+    return;
+  }
+  SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
+  const HWND front = GetForegroundWindow();
+  DWORD pid = 0;
+  if (front == nullptr || front == hwnd) return;
+  GetWindowThreadProcessId(front, &pid);
+  if (pid != GetCurrentProcessId()) SetWindowPos(hwnd, front, 0, 0, 0, 0, kKeep);
+}
+
 }  // namespace rc

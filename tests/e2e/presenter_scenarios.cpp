@@ -125,6 +125,31 @@ TEST(Presenter, KeyTouchesTheButtonWhileTheSlideshowKeepsTheKeyboard) {
   EXPECT_TRUE(WaitUntil([&] { return Below(p.window, show.window); }, 1000))
       << "back behind the slideshow, as before";
   EXPECT_TRUE(show.HasKeyboard()) << "which kept the keyboard throughout";
+
+  // With the name full screen open it is the full screen that comes above the slideshow.
+  HWND display = FindChildAt(FindChildAt(p.window, "Button", 8, 8), "TransLabel", 8, 16);
+  PostMessageW(display, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
+  PostMessageW(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
+  PostMessageW(display, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 60));
+  PostMessageW(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
+  HWND full = p.proc->WaitWindowByClass("RollcallFullScreen", 5000);
+  ASSERT_NE(full, nullptr);
+  SetForegroundWindow(show.window);
+  ASSERT_TRUE(WaitUntil([&] { return show.HasKeyboard(); }));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(p.button) != 0; }));
+  PressF9();
+  ASSERT_TRUE(p.Shows(kStop));
+  EXPECT_TRUE(WaitUntil([&] { return Topmost(full) && Below(show.window, full); }, 1000))
+      << "the full screen above the slideshow while the names cycle";
+  EXPECT_FALSE(Topmost(p.window));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(p.button) != 0; }));
+  PressF9();
+  ASSERT_TRUE(p.Shows(kStart));
+  EXPECT_TRUE(show.HasKeyboard());
+  EXPECT_TRUE(WaitUntil([&] { return !Topmost(full) && Below(full, show.window); }, 7000))
+      << "and back behind it after the stop";
+  PostMessageW(full, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(full); }));
   SetForegroundWindow(p.window);
   p.dir.Write("dede.ini", ClassList(""));
   ::Sleep(2000);
