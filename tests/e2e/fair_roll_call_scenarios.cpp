@@ -123,7 +123,11 @@ struct FairRollCall {
       cycling = cycling || name != before;
       if (cycling) shown->insert(name);
     };
+    WaitUntil([&] { return IsWindowEnabled(button) != 0 && !MenuShown(); });
     Touch();
+    // A touch right after a menu closed can be lost while the menu still holds the mouse; a
+    // second one cannot stop the names, since the guard locks the button after a start.
+    if (!WaitUntil([&] { return WindowText(button) == kStop; }, 2000)) Touch();
     if (!WaitUntil([&] { return WindowText(button) == kStop; })) return "(not started)";
     if (hurry) {
       for (int i = 0; i < 12; ++i) {
