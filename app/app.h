@@ -19,6 +19,12 @@ void EnsureClassListFile();
 void ShowFirstRunNotice();
 // The class in use as the roll call counts it: names 1, 2, ... up to the first empty one.
 std::vector<std::string> ReadClassList();
+// The program's own settings, section "点名设置：" of the class list file, read afresh at
+// every use so that an edit takes effect at once.
+std::string ReadSetting(const std::string& key);
+void WriteSetting(const std::string& key, const std::string& value);
+// The fair mode: "不重复" = "1" or "是".
+bool FairModeOn();
 
 // The class record (record_menu.cpp). The roll call asks which pupils the draw leaves out
 // (absent today, and in the fair mode those called in the round), one flag per name of

@@ -13,8 +13,6 @@ namespace {
 using namespace class_name_window;
 
 const char kTitle[] = "从剪贴板导入名单";
-const char kSettingsSection[] = "点名设置：";
-const char kClassKey[] = "当前班级";
 // How many names the preview shows from each end of the list.
 constexpr size_t kShownAtEachEnd = 5;
 
@@ -121,9 +119,7 @@ bool AddClass(const std::string& name, const std::vector<std::u16string>& names)
         kBoxWarning, kTitle);
     return false;
   }
-  StopNameCycle();
-  WriteIniItem(path, kSettingsSection, kClassKey, name);
-  ShowClassInUse(name);
+  UseClass(name);
   return true;
 }
 

@@ -10,6 +10,8 @@ namespace {
 
 const char kHintSection[] = "■提示：";
 const char kNamesSection[] = "全班人名：";
+const char kSettingsSection[] = "点名设置：";
+const char kNoRepeatKey[] = "不重复";
 const char kSeparatorSection[] = "---------------------------------------------------------------";
 const char kSeparatorKey[] = "[===============================";
 const char kSeparatorValue[] = "===============================]";
@@ -21,6 +23,19 @@ const char kFirstRunKey[] = "First run";
 
 std::string ClassListPath() {
   return GetProgramDir() + "/dede.ini";
+}
+
+std::string ReadSetting(const std::string& key) {
+  return ReadIniItem(ClassListPath(), kSettingsSection, key);
+}
+
+void WriteSetting(const std::string& key, const std::string& value) {
+  WriteIniItem(ClassListPath(), kSettingsSection, key, value);
+}
+
+bool FairModeOn() {
+  const std::string on = ReadSetting(kNoRepeatKey);
+  return on == "1" || on == "是";
 }
 
 std::vector<std::string> ReadClassList() {

@@ -14,7 +14,6 @@ namespace {
 using namespace main_window;
 
 const char kNamesSection[] = "全班人名：";
-const char kSettingsSection[] = "点名设置：";
 const char kClassKey[] = "当前班级";
 const char kGroupCaption[] = "被点人名";
 
@@ -24,7 +23,7 @@ std::string ShownClass;
 }  // namespace
 
 std::string ClassInUse() {
-  return ReadIniItem(ClassListPath(), kSettingsSection, kClassKey);
+  return ReadSetting(kClassKey);
 }
 
 std::string ClassSection(const std::string& name) {
@@ -55,7 +54,7 @@ void ShowClassInUse(const std::string& name) {
 void UseClass(const std::string& name) {
   StopNameCycle();
   // The original class is the one in use without the key: a file that never had it gets none.
-  if (name != ClassInUse()) WriteIniItem(ClassListPath(), kSettingsSection, kClassKey, name);
+  if (name != ClassInUse()) WriteSetting(kClassKey, name);
   ShowClassInUse(name);
 }
 

@@ -11,7 +11,6 @@ namespace {
 
 using namespace main_window;
 
-const char kSettingsSection[] = "点名设置：";
 const char kOnTopKey[] = "置顶";
 const char kHotKeyKey[] = "快捷键";
 
@@ -27,10 +26,6 @@ bool g_on_top = false;              // "置顶" as last read
 std::string g_key;                  // "快捷键" as last read
 bool g_raised = false;              // above all windows because the key touched the button
 bool g_raised_full_screen = false;  // the full screen was what the key raised
-
-std::string ReadSetting(const char* key) {
-  return ReadIniItem(ClassListPath(), kSettingsSection, key);
-}
 
 bool Cycling() {
   return 时钟1.interval() != 0;

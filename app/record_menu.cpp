@@ -18,7 +18,6 @@ using namespace main_window;
 namespace rec = record;
 
 const char kRecordFile[] = "\\点名记录";
-const char kSettingsSection[] = "点名设置：";
 const char kNoRepeatKey[] = "不重复";
 const char kNobodyShown[] = "→ _ ←";
 
@@ -129,11 +128,6 @@ std::vector<std::string> Utf8Names(const std::vector<std::string>& names) {
   return utf8;
 }
 
-bool FairModeOn() {
-  const std::string on = ReadIniItem(ClassListPath(), kSettingsSection, kNoRepeatKey);
-  return on == "1" || on == "是";
-}
-
 bool AbsentToday(const std::string& name) {
   Load();
   const std::vector<std::string> one = {Utf8FromGbk(name)};
@@ -175,7 +169,7 @@ void ToggleAbsent() {
 }
 
 void ToggleFairMode() {
-  WriteIniItem(ClassListPath(), kSettingsSection, kNoRepeatKey, FairModeOn() ? "0" : "1");
+  WriteSetting(kNoRepeatKey, FairModeOn() ? "0" : "1");
 }
 
 void OpenRecordWindow();

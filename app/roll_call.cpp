@@ -14,8 +14,6 @@ namespace {
 
 using namespace main_window;
 
-const char kSettingsSection[] = "点名设置：";
-const char kNoRepeatKey[] = "不重复";
 const char kStartCaption[] = "轻触开始点名";
 const char kStopCaption[] = "轻触停止点名";
 const char kTimerOff[] = "计时器已关闭！";
@@ -42,8 +40,7 @@ std::vector<bool> LeftOut;
 // again for the class list just counted; at a stop the pupil shown is called, at a start a
 // countdown still running means the last one answered in time.
 void FollowFairMode() {
-  const std::string on = ReadIniItem(ClassListPath(), kSettingsSection, kNoRepeatKey);
-  NoRepeat = on == "1" || on == "是";
+  NoRepeat = FairModeOn();
   std::vector<std::string> names;
   for (int k = 1; k <= NameCount; ++k) names.push_back(ReadName(k));
   if (时钟1.interval() == 0) {  // a start calls nobody
