@@ -1,7 +1,7 @@
-// What the skin library's parts share: the skin in force, the drawing helpers and the
-// painting of each kind of window. The library runs without C runtime: no allocation, no
-// global objects with constructors or destructors, no exceptions; handles that a function
-// makes are freed by the RAII helpers below before it returns.
+// What the skin library's parts share: the skin in force, its colours, legibility and the
+// drawing helpers. The library runs without C runtime: no allocation, no global objects with
+// constructors or destructors, no exceptions; handles that a function makes are freed by the
+// RAII helpers below before it returns.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +36,9 @@ inline int Metric(skin::SkinMetric m) {
   return g_skin.metric[m];
 }
 
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
 // a with a share t/256 of b.
 COLORREF Mix(COLORREF a, COLORREF b, int t);
 // 0..255, how light a colour looks.
@@ -55,6 +58,39 @@ COLORREF Readable(COLORREF c, COLORREF back, bool large);
 COLORREF ReadableOnPixels(HDC dc, const RECT& r, COLORREF c, bool large, bool body);
 // The DC's font is large text: 18 points and more.
 bool LargeFont(HDC dc);
+
+// ---- the system's colours and the skin's
+
+// GetSysColor and GetSysColorBrush as the system answers them, whatever the program's imports
+// point at.
+COLORREF RealSysColour(int index);
+HBRUSH RealSysBrush(int index);
+// Finds the system's functions the program's imports are pointed away from; false when one is
+// missing. Then the import entries of the program's main module and of the module that applied
+// the skin are pointed at the skin's (once), and put back.
+bool FindSystemFunctions();
+void PatchModules(HMODULE caller, HMODULE self);
+void UnpatchModules();
+// The skin's colour for a system colour index; false for an index the skin leaves alone.
+bool SkinSysColour(int index, COLORREF* out);
+// The skin's brush for a system colour index, made on demand; null for an index the skin
+// leaves alone.
+HBRUSH SkinSysBrush(int index);
+void FreeSkinSysBrushes();
+// Remembers colours the program may have taken from the skin (see MapColours); from the first
+// skin on, colour requests are mapped even in the plain look.
+void RememberSkinColours();
+bool ColoursMapped();
+// A text colour the program took from the system or a skin, not one of its own choosing.
+bool KnownTextColour(COLORREF c);
+// Sends the parent the colour request a control of this kind sends, so that explicit colours
+// of the program's units are kept and default ones come back in the skin's colours.
+HBRUSH ParentBrush(HWND hwnd, HDC dc, UINT ctlcolor);
+// The answer to a WM_CTLCOLOR* request after the window's own procedure gave `brush`.
+HBRUSH MapColours(UINT msg, HDC dc, HBRUSH brush);
+// The class background of windows that let DefWindowProc erase them with a system colour,
+// in the skin's colour; false when the class has none the skin maps.
+bool EraseWithClassColour(HWND hwnd, HDC dc);
 
 // ---- RAII for what painting makes and selects
 
@@ -101,11 +137,28 @@ class WindowDc {
   HDC dc_;
 };
 
+// The DC of a WM_PAINT, from BeginPaint to EndPaint.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~PaintDc() { EndPaint(hwnd_, &ps_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_;
+  HDC dc_;
+};
+
 // An off-screen copy of a rectangle of a DC: painted there, then copied in one go, so that a
 // control never shows half-painted.
 class Buffer {
  public:
   Buffer(HDC target, const RECT& area);
+  // The whole client area of a window.
+  Buffer(HDC target, HWND client);
   ~Buffer();
   Buffer(const Buffer&) = delete;
   Buffer& operator=(const Buffer&) = delete;
@@ -125,71 +178,39 @@ class Buffer {
 
 // ---- drawing helpers
 
+inline int Width(const RECT& r) {
+  return r.right - r.left;
+}
+inline int Height(const RECT& r) {
+  return r.bottom - r.top;
+}
+inline RECT Inset(RECT r, int d) {
+  InflateRect(&r, -d, -d);
+  return r;
+}
+
+// A window's text in a fixed buffer: the windows the skin dresses carry short captions.
+struct Text {
+  wchar_t s[256];
+  int n;
+  explicit Text(HWND hwnd) { n = GetWindowTextW(hwnd, s, 256); }
+};
+
 void Fill(HDC dc, const RECT& r, COLORREF c);
 // A body in a style: 0 flat (top colour), 1 vertical gradient, 2 glass.
 void Body(HDC dc, const RECT& r, int style, COLORREF top, COLORREF bottom);
 // Outline in a colour, rounded when radius > 0.
 void Outline(HDC dc, const RECT& r, int radius, COLORREF c);
+// A filled shape: 0 rectangle, else rounded with that radius.
+void FillRounded(HDC dc, const RECT& r, int radius, COLORREF c);
+// A body inside a rounded outline, clipped to the rounded shape; the picture of the slot when
+// the skin has one (slot >= 0).
+void RoundedBody(HDC dc, const RECT& r, int radius, int style, COLORREF top, COLORREF bottom,
+                 int picture_slot);
 // A picture tiled across and stretched down the rectangle; false when the slot is empty.
 bool DrawPicture(HDC dc, const RECT& r, skin::SkinPictureSlot slot);
-
-// ---- the brushes and colours a control's parent gives it, mapped to the skin
-
-// Sends the parent the colour request a control of this kind sends, so that explicit colours
-// of the program's units are kept and default ones come back in the skin's colours.
-HBRUSH ParentBrush(HWND hwnd, HDC dc, UINT ctlcolor);
-// The answer to a WM_CTLCOLOR* request after the window's own procedure gave `brush`.
-HBRUSH MapColours(UINT msg, HDC dc, HBRUSH brush);
-// The skin's colour for a system colour index; false for an index the skin leaves alone.
-bool SkinSysColour(int index, COLORREF* out);
-// Remembers colours the program may have taken from the skin (see MapColours).
-void RememberSkinColours();
-
-// ---- painting of the kinds of windows
-
-enum CaptionPart { kNoPart = 0 };  // otherwise HTCLOSE, HTMAXBUTTON, HTMINBUTTON
-
-// Title bar, caption buttons and frame of a top-level window.
-void PaintFrame(HWND hwnd, bool active, int hover, int pressed);
-// Which of the drawn caption buttons is at a screen point: HTCLOSE, HTMAXBUTTON, HTMINBUTTON, 0.
-int CaptionButtonAt(HWND hwnd, POINT screen);
-
-// Button class: which of its types the skin draws.
-enum ButtonLook { kLookNone, kLookPush, kLookCheck, kLookGroup };
-ButtonLook LookOf(HWND hwnd);
-void PaintButton(HWND hwnd, HDC dc, bool hover);
-void PaintGroupBackground(HWND hwnd, HDC dc);
-
-// The border of a child control in its non-client area (edit boxes, progress bars); false
-// when it has none.
-bool PaintBorder(HWND hwnd);
-
-void PaintUpDown(HWND hwnd, HDC dc, int pressed, int hover);  // halves: 1 up/left, 2 down/right
-
-// Scroll bar control parts, in order along the bar.
-enum ScrollPart {
-  kScrollNone,
-  kScrollArrow1,
-  kScrollPage1,
-  kScrollThumb,
-  kScrollPage2,
-  kScrollArrow2
-};
-struct ScrollGeometry {
-  bool vertical;
-  int start;    // where the track starts along the bar
-  int track;    // track length
-  int thumb;    // thumb length; 0 when there is no thumb
-  int offset;   // thumb start within the track
-  int length;   // the bar's whole length
-  int minimum;  // scroll range as the thumb moves
-  int movable;  // positions the thumb can take, beyond minimum
-};
-void MeasureScrollBar(HWND hwnd, int drag_position, bool dragging, ScrollGeometry* g);
-ScrollPart ScrollPartAt(const ScrollGeometry& g, POINT client);
-void PaintScrollBar(HWND hwnd, HDC dc, int drag_position, bool dragging, int pressed, int hover);
-
-bool PaintsProgress(HWND hwnd);
-void PaintProgress(HWND hwnd, HDC dc);
+void Line(HDC dc, int x1, int y1, int x2, int y2);
+// A solid triangle pointing up (0), down (1), left (2) or right (3), centred in r.
+void Arrow(HDC dc, const RECT& r, int direction, COLORREF c);
 
 }  // namespace skinlib
