@@ -4,16 +4,18 @@ namespace rc {
 namespace {
 
 // Zero before any static initialiser runs, so the order in which files register does not matter.
-LibraryCommandsShutdown g_shutdown = nullptr;
+constexpr int kSlots = 4;
+LibraryCommandsShutdown g_shutdown[kSlots] = {};
+int g_count = 0;
 
 }  // namespace
 
-void SetLibraryCommandsShutdown(LibraryCommandsShutdown shutdown) {
-  g_shutdown = shutdown;
+void AddLibraryCommandsShutdown(LibraryCommandsShutdown shutdown) {
+  if (shutdown != nullptr && g_count < kSlots) g_shutdown[g_count++] = shutdown;
 }
 
 void RunLibraryCommandsShutdown() {
-  if (g_shutdown != nullptr) g_shutdown();
+  for (int i = 0; i < g_count; ++i) g_shutdown[i]();
 }
 
 }  // namespace rc

@@ -1,12 +1,11 @@
-// What the Windows-side core commands offer the runtime beyond the commands themselves.
+// What the Windows-side core commands offer beyond the commands themselves.
 #pragma once
 
-#include "runtime/command_host.h"
+#include "library_commands/music_player.h"
 
 namespace rc {
 
-// The music player as the runtime's component in kMusicPlayerSlot: its operations by name, and
-// the removal of every player at shutdown. Registered when the music commands are linked in.
-const ComponentService* MusicPlayerComponent();
+// The player PlayMusic made last and has not removed since, or null.
+PlayerHandle CurrentMusicPlayer();
 
 }  // namespace rc

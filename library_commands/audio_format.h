@@ -2,7 +2,7 @@
 // frames of an MPEG audio layer III stream, and the check of a wave that the platform's own
 // player is handed from memory. Portable (no windows.h), so that the code the music player and
 // the window's background music run is fuzzed natively; the decoders around it live in
-// music_player.cpp.
+// music_decoder.cpp.
 #pragma once
 
 #include <cstddef>

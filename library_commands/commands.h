@@ -103,9 +103,8 @@ void OpenVolumeLine(ResultRecord* result, int argc, ArgRecord* args);
 // SetVolume(unit: SysVolume reference, left: integer, right: integer) -> integer.
 void SetVolume(ResultRecord* result, int argc, ArgRecord* args);
 
-// Program end: closes the internet handle, removes every music player and stops their sound.
-// Registered at static initialisation and run by the runtime's library shutdown
-// (base/library_shutdown.h).
+// Program end: closes the internet handle. Registered at static initialisation and run by the
+// runtime's shutdown (base/library_shutdown.h).
 void ShutdownLibraryCommands();
 
 }  // namespace rc

@@ -1,18 +1,15 @@
 // The runtime's music player behind PlayMusic and StopMusic. A player owns a list of sound files
 // and plays it in the background, one file after another, the whole list a given number of
-// times. Each file gets a pipeline of three stages: a reader thread taking the file in 8192-byte
-// pieces, a decoder (PCM WAV; MP3 through the platform's ACM codec) and a waveOut output on a
-// thread of its own. An event thread per player moves on from file to file. Windows only.
+// times. Each file gets a pipeline (music_pipeline.h: reader, decoder, waveOut output); an event
+// thread per player moves on from file to file. The players still there when the program ends
+// are removed by the runtime's shutdown. Windows only.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <string>
 #include <vector>
-
-#include "library_commands/audio_format.h"
 
 namespace rc {
 
@@ -41,11 +38,13 @@ void RemovePlayer(PlayerHandle player);
 // Program end: removes every player that still exists.
 void RemoveAllPlayers();
 
-// The operations by name ("CreatePlayer", "NewPlay", "Play", "SetPauseState", "GetPlayState",
-// "RemovePlayer"), as the core commands look them up; null for any other name. Cast the result
-// to the operation's own function type, e.g. decltype(&CreatePlayer).
-using PlayerOperation = void (*)();
-PlayerOperation FindPlayerOperation(const char* name);
+// The files a player plays, in order, and how often it plays them (0: without end); empty for
+// an unknown handle.
+struct PlayerList {
+  std::vector<std::string> files;
+  int32_t times = 0;
+};
+PlayerList GetPlayerList(PlayerHandle player);
 
 // What a player has done so far: files that ended (played or not) and the bytes the sound
 // device reported as played, summed over those files.
@@ -55,23 +54,5 @@ struct PlayerProgress {
   uint64_t bytes_played = 0;
 };
 PlayerProgress GetPlayerProgress(PlayerHandle player);
-
-// --- The decoder stage, usable on its own ---------------------------------------------------
-
-class AudioDecoder {
- public:
-  virtual ~AudioDecoder() = default;
-  const PcmFormat& format() const { return format_; }
-  // Up to capacity bytes of PCM in whole sample frames; 0 at the end of the stream.
-  virtual size_t Decode(unsigned char* out, size_t capacity) = 0;
-
- protected:
-  PcmFormat format_;
-};
-
-// Recognises the data by its content: RIFF/WAVE PCM (8 and 16 bits as they are; 24 and 32 bits
-// and IEEE float converted to 16 bits) or MPEG audio layer III. Null for anything else, for a
-// damaged header and when the platform has no MP3 codec.
-std::unique_ptr<AudioDecoder> OpenDecoder(ByteSource* source);
 
 }  // namespace rc

@@ -16,7 +16,6 @@
 
 #include "base/library_shutdown.h"
 #include "library_commands/commands.h"
-#include "library_commands/music_player.h"
 
 namespace rc {
 
@@ -381,14 +380,13 @@ void OpenWebPage(ResultRecord*, int argc, ArgRecord* args) {
 
 void ShutdownLibraryCommands() {
   g_internet.reset();
-  RemoveAllPlayers();
 }
 
 namespace {
 
-// Linked only with the web commands, this file leaves its shutdown to the runtime's library
-// shutdown; the program's start routine runs long after static initialisation.
-const bool g_shutdown_registered = (SetLibraryCommandsShutdown(&ShutdownLibraryCommands), true);
+// Linked only with the web commands, this file leaves its shutdown to the runtime's shutdown;
+// the program's start routine runs long after static initialisation.
+const bool g_shutdown_registered = (AddLibraryCommandsShutdown(&ShutdownLibraryCommands), true);
 
 }  // namespace
 

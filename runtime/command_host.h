@@ -34,15 +34,4 @@ class CommandHost {
   static void CloseWindowNow(UnitObject* window);
 };
 
-// Optional runtime components looked up by operation name (slot 0: the music player).
-struct ComponentService {
-  void* (*find_operation)(const char* name);
-  void (*remove_all)();  // at shutdown: removes whatever the component made
-};
-constexpr int kComponentSlots = 3;
-constexpr int kMusicPlayerSlot = 0;
-// The component registers itself (before InitRuntime); InitRuntime sets up the slots.
-void RegisterComponent(int slot, const ComponentService* service);
-const ComponentService* Component(int slot);
-
 }  // namespace rc

@@ -1,6 +1,5 @@
 #include "runtime/libraries.h"
 
-#include "base/library_shutdown.h"
 #include "runtime/units/label.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/pic_box.h"
@@ -31,10 +30,7 @@ int64_t ExtendedUiOneNotify(int32_t code, uintptr_t v1, uintptr_t) {
 int64_t ExtendedUiTwoNotify(int32_t code, uintptr_t v1, uintptr_t) {
   return LibraryNotify(code, v1);
 }
-// The internet library's commands keep a session and the music players for the whole program;
-// they are let go with the library, when the program links them.
 int64_t InternetNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  if (code == kLibShutdown) RunLibraryCommandsShutdown();
   return LibraryNotify(code, v1);
 }
 int64_t AppInterfaceNotify(int32_t code, uintptr_t v1, uintptr_t) {

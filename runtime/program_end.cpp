@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <winsock2.h>
 
+#include "base/library_shutdown.h"
 #include "base/values.h"
 #include "runtime/dll_commands.h"
 #include "runtime/runtime.h"
@@ -33,10 +34,7 @@ void Shutdown() {
     DestroyWindow(rt.message_window);
     rt.message_window = nullptr;
   }
-  if (const ComponentService* player = Component(kMusicPlayerSlot)) {
-    if (player->remove_all != nullptr) player->remove_all();
-  }
-  ClearComponents();
+  RunLibraryCommandsShutdown();
   PlaySoundW(nullptr, nullptr, 0);
   if (rt.sockets_started) {
     WSACleanup();

@@ -15,9 +15,6 @@ namespace rc {
 
 namespace {
 
-const ComponentService* g_registered_components[kComponentSlots] = {};
-const ComponentService* g_components[kComponentSlots] = {};
-
 const wchar_t kRuntimeWindowClass[] = L"RollcallRuntime";
 
 LRESULT CALLBACK RuntimeWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -68,14 +65,6 @@ Runtime& TheRuntime() {
   return runtime;
 }
 
-void RegisterComponent(int slot, const ComponentService* service) {
-  if (slot >= 0 && slot < kComponentSlots) g_registered_components[slot] = service;
-}
-
-const ComponentService* Component(int slot) {
-  return slot >= 0 && slot < kComponentSlots ? g_components[slot] : nullptr;
-}
-
 size_t LastSeparator(const std::string& path) {
   size_t last = std::string::npos;
   for (size_t i = 0; i < path.size();) {
@@ -117,8 +106,6 @@ void InitRuntime(const ProgramHeader* header) {
     SetCurrentDirectoryW(Wide(dir).c_str());
   }
 
-  for (int i = 0; i < kComponentSlots; ++i) g_components[i] = g_registered_components[i];
-
   rt.main_thread_id = GetCurrentThreadId();
   if (rt.message_window == nullptr) rt.message_window = CreateRuntimeWindow();
 
@@ -152,10 +139,6 @@ void InitRuntime(const ProgramHeader* header) {
         LoadWindowDefinitions(header->form_data, header->form_size, header->code_base);
     if (!status.ok) ReportError(status.message(), 0);
   }
-}
-
-void ClearComponents() {
-  for (auto& slot : g_components) slot = nullptr;
 }
 
 }  // namespace rc

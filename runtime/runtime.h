@@ -106,8 +106,6 @@ UnitHost& FrameUnitHost();
 
 // Full path of the program module, GBK.
 std::string ModulePath();
-// Shutdown: the components' slots are emptied (RegisterComponent stays).
-void ClearComponents();
 
 // InitRuntime's thirteen steps.
 void InitRuntime(const ProgramHeader* header);

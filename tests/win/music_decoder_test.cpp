@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "library_commands/music_player.h"
+#include "library_commands/music_decoder.h"
 #include "tests/win/music_test_util.h"
 
 namespace rc {

@@ -11,9 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "library_commands/commands.h"
+#include "base/library_shutdown.h"
 #include "library_commands/music_player.h"
-#include "runtime/libraries.h"
 #include "tests/win/music_test_util.h"
 
 namespace rc {
@@ -274,41 +273,31 @@ TEST_F(MusicPlayerTest, CreatePlayerTakesItsOwnCopyOfTheList) {
   std::string list = NameList({Tone("copy.wav", 0.1)});
   PlayerHandle p = CreatePlayer(list.data(), 1);
   ASSERT_NE(p, nullptr);
+  const std::string file = list.c_str();
   std::fill(list.begin(), list.end(), 'x');  // the caller frees or reuses its list
+  EXPECT_EQ(GetPlayerList(p).files, std::vector<std::string>{file});
   EXPECT_EQ(Play(p), 1);
   ASSERT_TRUE(WaitForState(p, 0, 5));
   EXPECT_EQ(GetPlayerProgress(p).files_played, sound_ ? 1u : 0u);
   const std::string empty(2, '\0');
   EXPECT_EQ(CreatePlayer(empty.data(), 1), nullptr) << "an empty list gives no player";
   EXPECT_EQ(CreatePlayer(nullptr, 1), nullptr);
+  const std::string two = NameList({"b.wav", "a.wav"});
+  PlayerHandle q = CreatePlayer(two.data(), -5);
+  EXPECT_EQ(GetPlayerList(q).files, (std::vector<std::string>{"b.wav", "a.wav"})) << "in order";
+  EXPECT_EQ(GetPlayerList(q).times, 0) << "a count below zero plays without end";
+  RemovePlayer(q);
+  EXPECT_TRUE(GetPlayerList(q).files.empty()) << "a removed player has no list";
 }
 
-TEST_F(MusicPlayerTest, OperationsAreFoundByName) {
-  EXPECT_EQ(FindPlayerOperation("CreatePlayer"), reinterpret_cast<PlayerOperation>(&CreatePlayer));
-  EXPECT_EQ(FindPlayerOperation("NewPlay"), reinterpret_cast<PlayerOperation>(&NewPlay));
-  EXPECT_EQ(FindPlayerOperation("Play"), reinterpret_cast<PlayerOperation>(&Play));
-  EXPECT_EQ(FindPlayerOperation("SetPauseState"),
-            reinterpret_cast<PlayerOperation>(&SetPauseState));
-  EXPECT_EQ(FindPlayerOperation("GetPlayState"), reinterpret_cast<PlayerOperation>(&GetPlayState));
-  EXPECT_EQ(FindPlayerOperation("RemovePlayer"), reinterpret_cast<PlayerOperation>(&RemovePlayer));
-  EXPECT_EQ(FindPlayerOperation("StopMusic"), nullptr);
-  EXPECT_EQ(FindPlayerOperation(nullptr), nullptr);
-  // Called through the looked-up pointer, as the core commands do.
-  auto create = reinterpret_cast<decltype(&CreatePlayer)>(FindPlayerOperation("CreatePlayer"));
-  const std::string list = NameList({Tone("byname.wav", 0.05)});
-  PlayerHandle p = create(list.data(), 1);
-  ASSERT_NE(p, nullptr);
-  RemovePlayer(p);
-}
-
-// The program's end reaches the players through the internet library's shutdown, which knows
-// the commands only by their registration.
-TEST_F(MusicPlayerTest, TheLibrariesShutdownRemovesEveryPlayer) {
+// The program's end reaches the players through the runtime's shutdown, which knows them only
+// by their registration.
+TEST_F(MusicPlayerTest, TheProgramsShutdownRemovesEveryPlayer) {
   const std::string file = Tone("shutdown.wav", 0.5);
   PlayerHandle a = Start({file}, 0);
   PlayerHandle b = Start({file}, 0);
   const auto start = Clock::now();
-  kInternetLibrary.notify(kLibShutdown, 0, 0);
+  RunLibraryCommandsShutdown();
   EXPECT_LT(Since(start), 3.0);
   EXPECT_EQ(GetPlayState(a), 0);
   EXPECT_EQ(GetPlayState(b), 0);
