@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/byte_cursor.h"
+#include "base/icon_directory.h"
 #include "base/values.h"
 #include "runtime/events.h"
 #include "runtime/runtime.h"
@@ -269,47 +270,29 @@ HCURSOR MakeRecordCursor(const uint8_t* data, size_t size) {
   }
   // A cursor file (or an icon file, taken with its hot spot in the middle): the image that
   // suits the system's cursor size best.
-  forms::ByteReader r(data, size);
-  r.U16();
-  uint16_t kind = r.U16();
-  uint16_t count = r.U16();
-  if (r.failed() || (kind != 1 && kind != 2) || count == 0) return nullptr;
-  const int wanted = GetSystemMetrics(SM_CXCURSOR);
-  struct Entry {
-    int width = 0, height = 0;
-    uint16_t hot_x = 0, hot_y = 0;
-    uint32_t bytes = 0, offset = 0;
-  } best;
-  auto byte = [&r] {
-    const uint8_t* p = r.Take(1);
-    return p != nullptr ? int(*p) : 0;
-  };
-  for (uint16_t i = 0; i < count; ++i) {
-    Entry e;
-    e.width = byte();
-    e.height = byte();
-    r.Skip(2);
-    e.hot_x = r.U16();
-    e.hot_y = r.U16();
-    e.bytes = r.U32();
-    e.offset = r.U32();
-    if (r.failed()) return nullptr;
-    if (e.width == 0) e.width = 256;
-    if (e.height == 0) e.height = 256;
-    if (kind == 1) {
-      e.hot_x = uint16_t(e.width / 2);
-      e.hot_y = uint16_t(e.height / 2);
-    }
-    if (i == 0 || (best.width != wanted && e.width == wanted)) best = e;
+  IconDirectory dir;
+  if (!ReadIconDirectory(data, size, &dir) || (dir.kind != kIconFile && dir.kind != kCursorFile)) {
+    return nullptr;
   }
-  if (best.offset > size || best.bytes > size - best.offset || best.bytes == 0) return nullptr;
+  const int wanted = GetSystemMetrics(SM_CXCURSOR);
+  const IconDirectoryEntry* best = &dir.entries[0];
+  for (const IconDirectoryEntry& e : dir.entries) {
+    if (best->width != wanted && e.width == wanted) best = &e;
+  }
+  const uint8_t* image = best->Image(data, size);
+  if (image == nullptr || best->bytes == 0) return nullptr;
+  uint16_t hot_x = best->planes_or_hot_x, hot_y = best->bits_or_hot_y;
+  if (dir.kind == kIconFile) {
+    hot_x = uint16_t(best->width / 2);
+    hot_y = uint16_t(best->height / 2);
+  }
   // The resource form of a cursor image: its hot spot, then the image.
-  std::vector<BYTE> resource(4 + best.bytes);
-  resource[0] = BYTE(best.hot_x);
-  resource[1] = BYTE(best.hot_x >> 8);
-  resource[2] = BYTE(best.hot_y);
-  resource[3] = BYTE(best.hot_y >> 8);
-  std::copy(data + best.offset, data + best.offset + best.bytes, resource.begin() + 4);
+  std::vector<BYTE> resource(4 + best->bytes);
+  resource[0] = BYTE(hot_x);
+  resource[1] = BYTE(hot_x >> 8);
+  resource[2] = BYTE(hot_y);
+  resource[3] = BYTE(hot_y >> 8);
+  std::copy(image, image + best->bytes, resource.begin() + 4);
   return reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
       resource.data(), DWORD(resource.size()), FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/byte_cursor.h"
+#include "base/icon_directory.h"
 #include "runtime/draw/decode.h"
 
 namespace rc::draw {
@@ -245,20 +246,16 @@ Decoded DecodeBmp(const uint8_t* data, size_t size) {
 
 Decoded DecodeIco(const uint8_t* data, size_t size, int preferred_size) {
   Decoded out;
-  ByteReader r(data, size);
-  const uint16_t reserved = r.U16(), type = r.U16(), count = r.U16();
-  if (r.failed() || reserved != 0 || type != 1 || count == 0) return out;
+  IconDirectory dir;
+  if (!ReadIconDirectory(data, size, &dir) || dir.reserved != 0 || dir.kind != kIconFile) {
+    return out;
+  }
   bool found = false;
   IconEntry best = {};
-  for (int i = 0; i < count; ++i) {
-    const uint8_t* dims = r.Take(2);
-    r.Skip(4);
-    const uint16_t bits = r.U16();
-    const uint32_t length = r.U32(), offset = r.U32();
-    if (r.failed()) return out;
-    if (offset > size || length > size - offset || length < 8) continue;
-    const int w = dims[0] ? dims[0] : 256, h = dims[1] ? dims[1] : 256;
-    IconEntry e = {std::max(w, h), bits, data + offset, length};
+  for (const IconDirectoryEntry& d : dir.entries) {
+    const uint8_t* image = d.Image(data, size);
+    if (image == nullptr || d.bytes < 8) continue;
+    IconEntry e = {std::max(d.width, d.height), d.bits_or_hot_y, image, d.bytes};
     if (!found || Better(e, best, preferred_size)) best = e;
     found = true;
   }
