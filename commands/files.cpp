@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/kernel_handle.h"
 #include "base/text_w.h"
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
@@ -13,21 +14,6 @@
 
 namespace rc {
 namespace {
-
-class File {
- public:
-  explicit File(HANDLE h) : h_(h) {}
-  ~File() {
-    if (ok()) CloseHandle(h_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 // Windows moves at most 4 GB per call; larger pieces keep the loops simple and fast.
 constexpr DWORD kMaxChunk = 1u << 30;
@@ -65,8 +51,8 @@ void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args) {
   const char* name = TextArg(argc, args, 0);
   if (IsEmptyText(name)) return;
   // Others may go on reading the file meanwhile, but nobody may change it under us.
-  File file(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle file(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.ok()) return;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
@@ -87,8 +73,8 @@ void ReadFileBytes(ResultRecord* result, int argc, ArgRecord* args) {
 void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args) {
   const char* name = TextArg(argc, args, 0);
   if (IsEmptyText(name)) return;
-  File file(CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle file(CreateFileW(Wide(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.ok()) return;
   for (int i = 1; i < argc; ++i) {
     if (args[i].tag != kTagBytes) continue;
@@ -105,8 +91,9 @@ void AppendLineToFile(ResultRecord* result, int argc, ArgRecord* args) {
   const char* head = TextArg(argc, args, 2);
   if (IsEmptyText(name) || IsEmptyText(line)) return;
   // Appending only: what the file holds is never written over, whatever happens meanwhile.
-  File file(CreateFileW(Wide(name).c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ,
-                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle file(CreateFileW(Wide(name).c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                                FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
   if (!file.ok()) return;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return;

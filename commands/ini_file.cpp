@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/kernel_handle.h"
 #include "base/text_w.h"
 #include "commands/command_args.h"
 #include "commands/core_commands.h"
@@ -50,21 +51,6 @@ class CodePage936 final : public ini::GbkConverter {
 };
 
 const CodePage936 kConverter;
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (ok()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 // Blanks and control characters before a name are not part of it.
 const char* SkipLeadingControls(const char* text) {
@@ -137,14 +123,16 @@ bool EditIni(const std::wstring& path, const Edit& edit) {
   // Read and write through one handle that nobody else may write meanwhile. A file marked
   // read-only is not opened for writing even where the system would allow it (Wine run by root
   // does): the teacher marked it so that nothing changes it.
-  Handle file((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-                  ? INVALID_HANDLE_VALUE
-                  : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle file(
+      (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+          ? INVALID_HANDLE_VALUE
+          : CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   bool writable = file.ok();
-  Handle read_only(writable ? INVALID_HANDLE_VALUE
-                            : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle read_only(writable
+                             ? INVALID_HANDLE_VALUE
+                             : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   const HANDLE h = writable ? file.get() : read_only.get();
   std::string was;
   if (h == INVALID_HANDLE_VALUE || !ReadWhole(h, &was)) return false;
@@ -208,9 +196,9 @@ const std::string* SettingsFileBytes(const std::wstring& path) {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   // Others may write the file meanwhile: a teacher's editor saving it must not fail.
-  Handle h(CreateFileW(path.c_str(), GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle h(CreateFileW(path.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.ok() || !ReadWhole(h.get(), &cached.bytes)) return nullptr;
   if (stamped) {
     cached.path = path;

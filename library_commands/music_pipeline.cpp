@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/kernel_handle.h"
 #include "library_commands/music_decoder.h"
 
 namespace rc {
@@ -111,10 +112,9 @@ class FilePipeline final : public Pipeline {
 
  private:
   void ReaderThread() {
-    UniqueHandle file(CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    KernelHandle file(CreateFileA(file_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-      file.release();
+    if (!file.ok()) {
       queue_.Finish();
       return;
     }
@@ -297,7 +297,7 @@ class FilePipeline final : public Pipeline {
   std::vector<WAVEHDR> headers_;
   std::vector<unsigned char> pool_;
 
-  UniqueHandle wake_;
+  KernelHandle wake_;
   std::thread reader_;
   std::thread output_;
 };

@@ -24,13 +24,6 @@ struct EndReport {
   uint64_t bytes = 0;       // what the device reported as played
 };
 
-struct HandleCloser {
-  void operator()(HANDLE h) const {
-    if (h != nullptr) CloseHandle(h);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 class Pipeline {
  public:
   using EndFn = std::function<void(const EndReport&)>;

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "base/kernel_handle.h"
 #include "base/library_shutdown.h"
 #include "library_commands/music_pipeline.h"
 
@@ -139,7 +140,7 @@ struct MusicPlayer {
   int state = kStopped;
   HWND notify = nullptr;
   std::deque<Event> events;
-  UniqueHandle semaphore;
+  KernelHandle semaphore;
   std::unique_ptr<Pipeline> pipeline;
   uint32_t generation = 0;
   bool finished = false;
