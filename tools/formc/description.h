@@ -27,8 +27,17 @@
 #include <vector>
 
 #include "forms/form_writer.h"
+#include "forms/type_data.h"
 
 namespace formc {
+
+using rc::forms::Binding;
+using rc::forms::BlobKind;
+using rc::forms::Bytes;
+using rc::forms::FontRecord;
+using rc::forms::RecordModel;
+using rc::forms::TypeData;
+using rc::forms::WindowModel;
 
 // The routine table that handler names build, shared by every description of one form data
 // block: a name gets the next index the first time any description binds it, so renaming or
@@ -43,22 +52,48 @@ struct RoutineNames {
 
 // Reads one description. Files it refers to are read relative to its folder and listed in
 // `inputs`; handler names are added to `routines`. On failure `error` is "path:line: message".
-bool ReadDescription(const std::string& path, rc::forms::WindowModel* out,
-                     std::vector<std::string>* inputs, RoutineNames* routines, std::string* error);
+bool ReadDescription(const std::string& path, WindowModel* out, std::vector<std::string>* inputs,
+                     RoutineNames* routines, std::string* error);
 
 // The files a dump writes beside its descriptions; identical contents share one file.
 class FileStore {
  public:
-  std::string Add(const std::string& wanted_name, const rc::forms::Bytes& bytes);
-  const std::map<std::string, rc::forms::Bytes>& files() const { return files_; }
+  std::string Add(const std::string& wanted_name, const Bytes& bytes);
+  const std::map<std::string, Bytes>& files() const { return files_; }
 
  private:
-  std::map<std::string, rc::forms::Bytes> files_;
-  std::map<rc::forms::Bytes, std::string> names_;
+  std::map<std::string, Bytes> files_;
+  std::map<Bytes, std::string> names_;
 };
 
 // The description text of one window. `base` names the files it refers to.
-std::string WriteDescription(const rc::forms::WindowModel& window, const std::string& base,
-                             FileStore* files);
+std::string WriteDescription(const WindowModel& window, const std::string& base, FileStore* files);
+
+// A font record's attributes after its face, in the order a description writes them. Beside
+// them: "size N" for a negative height, "bold" for a weight of 700.
+struct FontNumber {
+  const char* name;
+  int32_t FontRecord::*field;
+};
+inline constexpr FontNumber kFontNumbers[] = {
+    {"height", &FontRecord::height},         {"width", &FontRecord::width},
+    {"escapement", &FontRecord::escapement}, {"orientation", &FontRecord::orientation},
+    {"weight", &FontRecord::weight},
+};
+struct FontByte {
+  const char* name;
+  uint8_t FontRecord::*field;
+  bool flag;  // alone it means 1
+};
+inline constexpr FontByte kFontBytes[] = {
+    {"italic", &FontRecord::italic, true},
+    {"underline", &FontRecord::underline, true},
+    {"strikeout", &FontRecord::strike_out, true},
+    {"charset", &FontRecord::char_set, false},
+    {"out_precision", &FontRecord::out_precision, false},
+    {"clip_precision", &FontRecord::clip_precision, false},
+    {"quality", &FontRecord::quality, false},
+    {"pitch_family", &FontRecord::pitch_and_family, false},
+};
 
 }  // namespace formc

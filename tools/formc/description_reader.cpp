@@ -2,6 +2,7 @@
 // that follows the description's blocks (window, units, typed data, menu items).
 #include "tools/formc/description.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
@@ -17,14 +18,6 @@
 #include "tools/formc/gbk.h"
 
 namespace formc {
-
-using rc::forms::Binding;
-using rc::forms::BlobKind;
-using rc::forms::Bytes;
-using rc::forms::FontRecord;
-using rc::forms::RecordModel;
-using rc::forms::TypeData;
-using rc::forms::WindowModel;
 
 namespace {
 
@@ -631,34 +624,20 @@ class Reader {
       };
       if (a == "size") {
         f.height = -int32_t(ParseNumber(line, 0, INT32_MAX));
-      } else if (a == "height") {
-        f.height = ParseInt(line);
-      } else if (a == "width") {
-        f.width = ParseInt(line);
-      } else if (a == "escapement") {
-        f.escapement = ParseInt(line);
-      } else if (a == "orientation") {
-        f.orientation = ParseInt(line);
-      } else if (a == "bold") {
+        continue;
+      }
+      if (a == "bold") {
         f.weight = 700;
-      } else if (a == "weight") {
-        f.weight = ParseInt(line);
-      } else if (a == "italic") {
-        f.italic = flag();
-      } else if (a == "underline") {
-        f.underline = flag();
-      } else if (a == "strikeout") {
-        f.strike_out = flag();
-      } else if (a == "charset") {
-        f.char_set = byte();
-      } else if (a == "out_precision") {
-        f.out_precision = byte();
-      } else if (a == "clip_precision") {
-        f.clip_precision = byte();
-      } else if (a == "quality") {
-        f.quality = byte();
-      } else if (a == "pitch_family") {
-        f.pitch_and_family = byte();
+        continue;
+      }
+      const auto number = std::find_if(std::begin(kFontNumbers), std::end(kFontNumbers),
+                                       [&](const FontNumber& n) { return a == n.name; });
+      const auto byte_field = std::find_if(std::begin(kFontBytes), std::end(kFontBytes),
+                                           [&](const FontByte& b) { return a == b.name; });
+      if (number != std::end(kFontNumbers)) {
+        f.*number->field = ParseInt(line);
+      } else if (byte_field != std::end(kFontBytes)) {
+        f.*byte_field->field = byte_field->flag ? flag() : byte();
       } else {
         throw ParseError("unknown font attribute '" + a + "'");
       }

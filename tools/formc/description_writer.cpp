@@ -11,14 +11,6 @@
 
 namespace formc {
 
-using rc::forms::Binding;
-using rc::forms::BlobKind;
-using rc::forms::Bytes;
-using rc::forms::FontRecord;
-using rc::forms::RecordModel;
-using rc::forms::TypeData;
-using rc::forms::WindowModel;
-
 namespace {
 
 std::string Hex32(uint32_t v) {
@@ -91,34 +83,21 @@ std::string FormatFont(const Bytes& bytes) {
   FontRecord f;
   if (!rc::forms::ParseFontRecord(bytes, &f) || rc::forms::WriteFontRecord(f) != bytes) return {};
   std::string out = "face " + GbkToLiteral(f.face);
-  auto num = [&](const char* name, int64_t v) {
-    if (v) out += std::string(" ") + name + " " + std::to_string(v);
-  };
-  auto flag = [&](const char* name, uint8_t v) {
-    if (v == 1) out += std::string(" ") + name;
-    if (v > 1) out += std::string(" ") + name + " " + std::to_string(v);
-  };
-  if (f.height < 0) {
-    out += " size " + std::to_string(-int64_t(f.height));
-  } else {
-    num("height", f.height);
+  for (const FontNumber& n : kFontNumbers) {
+    const int32_t v = f.*n.field;
+    if (n.field == &FontRecord::height && v < 0) {
+      out += " size " + std::to_string(-int64_t(v));
+    } else if (n.field == &FontRecord::weight && v == 700) {
+      out += " bold";
+    } else if (v != 0) {
+      out += std::string(" ") + n.name + " " + std::to_string(v);
+    }
   }
-  num("width", f.width);
-  num("escapement", f.escapement);
-  num("orientation", f.orientation);
-  if (f.weight == 700) {
-    out += " bold";
-  } else {
-    num("weight", f.weight);
+  for (const FontByte& b : kFontBytes) {
+    const uint8_t v = f.*b.field;
+    if (v != 0) out += std::string(" ") + b.name;
+    if (v != 0 && !(b.flag && v == 1)) out += " " + std::to_string(v);
   }
-  flag("italic", f.italic);
-  flag("underline", f.underline);
-  flag("strikeout", f.strike_out);
-  num("charset", f.char_set);
-  num("out_precision", f.out_precision);
-  num("clip_precision", f.clip_precision);
-  num("quality", f.quality);
-  num("pitch_family", f.pitch_and_family);
   return out;
 }
 

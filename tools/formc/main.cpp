@@ -20,6 +20,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/form_ids.h"
@@ -274,38 +275,31 @@ int main(int argc, char** argv) {
   std::string out, dump;
   Outputs o;
   std::vector<std::string> inputs;
+  // Every option takes the argument after it.
+  const std::pair<const char*, std::string*> options[] = {
+      {"-o", &out},
+      {"--dump", &dump},
+      {"--depfile", &o.depfile},
+      {"--cpp", &o.cpp},
+      {"--symbol", &o.symbol},
+      {"--routines", &o.routines},
+      {"--routine-names", &o.routine_names},
+      {"--ids", &o.ids},
+      {"--ids-include", &o.ids_include},
+      {"--namespace", &o.ns},
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    auto value = [&](std::string* into) {
-      if (i + 1 >= argc) return false;
-      *into = argv[++i];
-      return true;
-    };
-    if (a == "-o") {
-      if (!value(&out)) return Usage();
-    } else if (a == "--dump") {
-      if (!value(&dump)) return Usage();
-    } else if (a == "--depfile") {
-      if (!value(&o.depfile)) return Usage();
-    } else if (a == "--cpp") {
-      if (!value(&o.cpp)) return Usage();
-    } else if (a == "--symbol") {
-      if (!value(&o.symbol)) return Usage();
-    } else if (a == "--routines") {
-      if (!value(&o.routines)) return Usage();
-    } else if (a == "--routine-names") {
-      if (!value(&o.routine_names)) return Usage();
-    } else if (a == "--ids") {
-      if (!value(&o.ids)) return Usage();
-    } else if (a == "--ids-include") {
-      if (!value(&o.ids_include)) return Usage();
-    } else if (a == "--namespace") {
-      if (!value(&o.ns)) return Usage();
-    } else if (!a.empty() && a[0] == '-') {
-      return Usage();
-    } else {
+    if (a.empty() || a[0] != '-') {
       inputs.push_back(a);
+      continue;
     }
+    std::string* into = nullptr;
+    for (const auto& [name, value] : options) {
+      if (a == name) into = value;
+    }
+    if (into == nullptr || i + 1 >= argc) return Usage();
+    *into = argv[++i];
   }
   if (out.empty() || o.cpp.empty() != o.symbol.empty() || o.ids.empty() != o.ids_include.empty()) {
     return Usage();
