@@ -23,17 +23,19 @@ struct OwnWindowStyle {
 };
 
 // The create operation of a type painted by the runtime in windows of its own class `cls`
-// (redrawn whole on a resize, with double clicks): the record's data, refused data failing the
-// operation; the object made from it, Unit(window id, unit id, Unit::Data); then its window as
-// the object's Window() describes it.
+// (redrawn whole on a resize, with double clicks, and the class styles `class_style`): the
+// record's data, refused data failing the operation; the object made from it, Unit(window id,
+// unit id, Unit::Data); then its window as the object's Window() describes it.
 template <class Unit>
-UnitObject* CreateDrawnUnit(const CreateArgs& args, const wchar_t* cls) {
+UnitObject* CreateDrawnUnit(const CreateArgs& args, const wchar_t* cls, UINT class_style = 0) {
   typename Unit::Data data;
   if (forms::ParseTypeDataAs(args.type_data, args.type_data_size, &data) !=
       forms::TypeDataStatus::kOk) {
     return nullptr;
   }
-  if (!UnitWindow::RegisterUnitClass(cls, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS)) return nullptr;
+  if (!UnitWindow::RegisterUnitClass(cls, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS | class_style)) {
+    return nullptr;
+  }
   auto* unit = new Unit(args.window_id, args.unit_id, std::move(data));
   const OwnWindowStyle window = unit->Window();
   if (!unit->CreateOwnClass(cls, window.text, args.style | window.style, window.ex_style, args)) {

@@ -26,6 +26,7 @@ class GroupBoxUnit : public UnitWindow {
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out);
   forms::GroupBoxData Snapshot() const { return data_; }
+  bool PaintBehindChildren(HDC dc) override;
 
  private:
   void SetCaption(const PropertyValue& value);
@@ -127,6 +128,15 @@ LRESULT GroupBoxUnit::OnEraseBackground(WPARAM wp) {
   GetClientRect(hwnd_, &r);
   FillRect(reinterpret_cast<HDC>(wp), &r, colours_.brush());
   return 1;
+}
+
+// Through the window's procedure, so that the skin's layers above it paint as they do on
+// screen; the button class paints the frame and the caption into a given DC as it paints them
+// on screen.
+bool GroupBoxUnit::PaintBehindChildren(HDC dc) {
+  SendMessageW(hwnd_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageW(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  return true;
 }
 
 LRESULT GroupBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -50,23 +50,72 @@ HWND BackgroundWindowOf(HWND hwnd) {
   return top;
 }
 
-// The part of a window that can show on screen, in screen coordinates: its client rectangle
-// cut by the client areas of its ancestors up to `top`. A label partly scrolled out of its
-// container repaints only what shows of it, not the neighbours of the container.
-RECT VisibleArea(HWND hwnd, HWND top) {
-  RECT area;
-  GetClientRect(hwnd, &area);
-  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
-  for (HWND parent = hwnd; parent != top && !IsRectEmpty(&area);) {
-    parent = GetParent(parent);
-    if (parent == nullptr) break;
+// The part of `area` (in the client coordinates of `parent`) that can show on screen, in
+// screen coordinates: cut by the client areas of `parent` and its ancestors up to `top`. A
+// label partly scrolled out of its container repaints only what shows of it, not the
+// neighbours of the container.
+RECT VisibleArea(HWND parent, RECT area, HWND top) {
+  MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  for (HWND w = parent; w != nullptr && !IsRectEmpty(&area); w = GetParent(w)) {
     RECT client;
-    GetClientRect(parent, &client);
-    MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    GetClientRect(w, &client);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
     IntersectRect(&area, &area, &client);
+    if (w == top) break;
   }
   return area;
 }
+
+// A window's rectangle in its parent's client coordinates.
+RECT PlaceOf(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// A bitmap the size of a container's client area with a DC, kept from one paint to the next:
+// making them asks the window system about the display each time.
+class Backdrop {
+ public:
+  Backdrop() = default;
+  ~Backdrop() { Reset(); }
+  Backdrop(const Backdrop&) = delete;
+  Backdrop& operator=(const Backdrop&) = delete;
+
+  // The DC, its bitmap compatible with `like` and at least `size`; null when none can be had.
+  HDC For(HDC like, SIZE size) {
+    if (dc_ != nullptr && size.cx <= size_.cx && size.cy <= size_.cy) return dc_;
+    Reset();
+    dc_ = CreateCompatibleDC(like);
+    bitmap_ = dc_ != nullptr ? CreateCompatibleBitmap(like, size.cx, size.cy) : nullptr;
+    if (bitmap_ == nullptr) {
+      Reset();
+      return nullptr;
+    }
+    old_bitmap_ = SelectObject(dc_, bitmap_);
+    size_ = size;
+    return dc_;
+  }
+
+ private:
+  void Reset() {
+    if (dc_ != nullptr) {
+      if (old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_bitmap_ = nullptr;
+    size_ = {};
+  }
+
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+  SIZE size_{};
+};
 
 class TransLabel : public UnitWindow {
  public:
@@ -79,7 +128,9 @@ class TransLabel : public UnitWindow {
 
   using Data = forms::TransLabelData;
   static UnitObject* Create(const CreateArgs& args) {
-    return CreateDrawnUnit<TransLabel>(args, kClassName);
+    // A DC of its own: a cached one would be given back to the system at every move of the
+    // label (a request to the window server and a look at the displays, under Wine).
+    return CreateDrawnUnit<TransLabel>(args, kClassName, CS_OWNDC);
   }
   // The caption is the window text; the window lets what lies behind it show.
   OwnWindowStyle Window() const { return {s_.data.caption.c_str(), 0, WS_EX_TRANSPARENT}; }
@@ -92,38 +143,63 @@ class TransLabel : public UnitWindow {
 
  private:
   LRESULT OnPaint();
+  LRESULT OnPlaceChanging(WPARAM wp, LPARAM lp);
   LRESULT OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp);
 
   void SetCaption(const PropertyValue& value);
   void SetFont(const PropertyValue& value);
   template <class T>
   void SetLook(T* field, T value);
-  void RepaintBehind();
+  void RepaintBehind() { Repaint(place_); }
+  void Repaint(const RECT& was);
+  void RepaintArea(const RECT& area, bool label_too);
+  bool PaintOverContainer();
+  bool AloneOver(HWND container, const RECT& area) const;
+  void DrawCaption(HDC dc, const RECT& rect) const;
 
   TransLabelState s_;
+  RECT place_{};  // where the label is, in its parent's client coordinates
+  Backdrop backdrop_;
 };
+
+void TransLabel::DrawCaption(HDC dc, const RECT& rect) const {
+  if (s_.text.empty()) return;
+  HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextWithEffect(dc, s_.text, rect, TextFormat(s_.data), s_.data.effect,
+                     draw::ResolveColour(s_.data.text_colour));
+  SelectObject(dc, old_font);
+}
 
 LRESULT TransLabel::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
-  if (!s_.text.empty()) {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextWithEffect(dc, s_.text, client, TextFormat(s_.data), s_.data.effect,
-                       draw::ResolveColour(s_.data.text_colour));
-    SelectObject(dc, old_font);
-  }
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  DrawCaption(dc, client);
   EndPaint(hwnd_, &ps);
   return 0;
+}
+
+// A move alone is repainted by the label itself, where it was and where it is (OnPlaceChanged):
+// the window system would repaint both again.
+LRESULT TransLabel::OnPlaceChanging(WPARAM wp, LPARAM lp) {
+  auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+  constexpr UINT kMoveAlone = SWP_NOSIZE | SWP_NOZORDER;
+  constexpr UINT kMore = SWP_NOMOVE | SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED;
+  if ((pos->flags & (kMoveAlone | kMore)) == kMoveAlone) {
+    pos->flags |= SWP_NOREDRAW | SWP_NOCOPYBITS;
+  }
+  return UnitWindow::Handle(WM_WINDOWPOSCHANGING, wp, lp);
 }
 
 // A resize is treated like a move: the text may land elsewhere inside the label, and what it
 // covered before must not stay on screen.
 LRESULT TransLabel::OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT r = UnitWindow::Handle(msg, wp, lp);
-  RepaintBehind();
+  const RECT was = place_;
+  place_ = PlaceOf(hwnd_);
+  Repaint(IsRectEmpty(&was) ? place_ : was);
   return r;
 }
 
@@ -136,36 +212,109 @@ HWND ChildOfTopAbove(HWND hwnd, HWND top) {
   return hwnd;
 }
 
-// The label has no background: whatever lies behind its rectangle is painted again first, in
-// the order the window system paints (the top-level window, then every window that overlaps,
-// from the bottom up and each parent before its children), and the text last, all at once.
-// Nothing outside what shows of the label's rectangle is touched. The window server knows
-// which windows lie there: asking it for them one sibling at a time was a round trip each,
-// twenty a step for a banner label.
-void TransLabel::RepaintBehind() {
+// What the label showed at `was` and shows now is painted again. When its container can paint
+// its background into a DC and nothing else of the container lies there, the label paints
+// the container's background and its text itself, at once, and leaves only the strip it
+// uncovered (when it moved) to the windows there.
+void TransLabel::Repaint(const RECT& was) {
   if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
+  RECT uncovered, shared;
+  if (!SubtractRect(&uncovered, &was, &place_)) SetRectEmpty(&uncovered);
+  // A move by more than the label's size or along both axes uncovers no rectangle: the old
+  // place then comes back whole, under the new one.
+  const bool apart = !IntersectRect(&shared, &uncovered, &place_);
+  if (apart && AloneOver(GetParent(hwnd_), was) && PaintOverContainer()) {
+    if (!IsRectEmpty(&uncovered)) RepaintArea(uncovered, false);
+    return;
+  }
+  RECT both;
+  UnionRect(&both, &was, &place_);
+  RepaintArea(both, true);
+}
+
+// Whether no other window of the container shows over `area` or the label's place: the label
+// would paint the container's background over it.
+bool TransLabel::AloneOver(HWND container, const RECT& area) const {
+  RECT reach;
+  UnionRect(&reach, &area, &place_);
+  for (HWND w = GetWindow(container, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == hwnd_ || !IsWindowVisible(w)) continue;
+    RECT r = PlaceOf(w), shared;
+    if (IntersectRect(&shared, &r, &reach)) return false;
+  }
+  return true;
+}
+
+// The container's background with the text over it, painted off screen and copied into what
+// shows of the label in one go. False, with nothing painted, when the container cannot paint
+// its background.
+bool TransLabel::PaintOverContainer() {
+  HWND container = GetParent(hwnd_);
+  UnitWindow* unit = UnitWindow::FromHwnd(container);
+  if (unit == nullptr) return false;
+  HDC dc = GetDC(hwnd_);
+  if (dc == nullptr) return false;
+  // What shows of the label, in the container's coordinates: the box a paint of the label
+  // would be clipped to, so that what reads the pixels behind the text reads the same ones.
+  RECT client, shown;
+  GetClientRect(container, &client);
+  if (GetClipBox(dc, &shown) == NULLREGION) SetRectEmpty(&shown);
+  OffsetRect(&shown, place_.left, place_.top);
+  bool painted = true;
+  if (IntersectRect(&shown, &shown, &client)) {
+    HDC back = backdrop_.For(dc, SIZE{client.right, client.bottom});
+    // Each layer in a clean DC of its own, clipped to what shows: what the container's paint
+    // leaves selected is not the text's business.
+    auto layer = [&](auto paint) {
+      const int saved = SaveDC(back);
+      IntersectClipRect(back, shown.left, shown.top, shown.right, shown.bottom);
+      const bool done = paint();
+      RestoreDC(back, saved);
+      return done;
+    };
+    painted = back != nullptr && layer([&] { return unit->PaintBehindChildren(back); });
+    if (painted) {
+      layer([&] {
+        DrawCaption(back, place_);
+        return true;
+      });
+      BitBlt(dc, shown.left - place_.left, shown.top - place_.top, shown.right - shown.left,
+             shown.bottom - shown.top, back, shown.left, shown.top, SRCCOPY);
+    }
+  }
+  ReleaseDC(hwnd_, dc);
+  return painted;
+}
+
+// The label has no background: whatever lies behind `area` (in its parent's client
+// coordinates) is painted again first, in the order the window system paints (the top-level
+// window, then every window that overlaps, from the bottom up and each parent before its
+// children), and, with `label_too`, the text last, all at once. Nothing outside what shows of
+// `area` is touched. The window server knows which windows lie there: asking it for them one
+// sibling at a time was a round trip each, twenty a step for a banner label.
+void TransLabel::RepaintArea(const RECT& area, bool label_too) {
   HWND top = BackgroundWindowOf(hwnd_);
-  RECT area = VisibleArea(hwnd_, top);
-  if (top != hwnd_ && !IsRectEmpty(&area)) {
-    // The label lies inside `area` with all that shows of it, so it is painted here too, and
-    // after what lies behind it (the server paints a window without background after its
-    // siblings).
-    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&area), 2);
-    RedrawWindow(top, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    // A top-level window that clips its children paints nothing of `area` where a child with a
-    // background of its own covers it, as the one holding the label does: a paint of it would
-    // change no pixel and cost a dozen round trips.
+  RECT shown = VisibleArea(GetParent(hwnd_), area, top);
+  if (top != hwnd_ && !IsRectEmpty(&shown)) {
+    // With `label_too` the label lies inside `shown` with all that shows of it, so it is
+    // painted here too, and after what lies behind it (the server paints a window without
+    // background after its siblings).
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&shown), 2);
+    RedrawWindow(top, &shown, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    // A top-level window that clips its children paints nothing of `shown` where a child with
+    // a background of its own covers it, as the one holding the label does: a paint of it
+    // would change no pixel and cost a dozen round trips.
     HWND holder = ChildOfTopAbove(hwnd_, top);
     if (holder != hwnd_ && (GetWindowLongW(top, GWL_STYLE) & WS_CLIPCHILDREN) != 0 &&
         (GetWindowLongW(holder, GWL_EXSTYLE) & WS_EX_TRANSPARENT) == 0) {
-      RedrawWindow(top, &area, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+      RedrawWindow(top, &shown, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
     }
     // The label's own paint comes last, whatever order the server would give it.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+    if (label_too) RedrawWindow(hwnd_, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
     RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
   // Painted at once too, so that the background never shows without the text for a moment.
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  if (label_too) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void TransLabel::SetCaption(const PropertyValue& value) {
@@ -253,6 +402,8 @@ LRESULT TransLabel::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return OnPaint();
     case WM_ERASEBKGND:
       return 1;  // nothing of its own behind the text
+    case WM_WINDOWPOSCHANGING:
+      return OnPlaceChanging(wp, lp);
     case WM_MOVE:
     case WM_SIZE:
       return OnPlaceChanged(msg, wp, lp);

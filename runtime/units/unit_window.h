@@ -76,6 +76,13 @@ class UnitWindow : public UnitObject {
   bool Raise(int32_t event, std::initializer_list<uint32_t> args = {}, bool* returned = nullptr,
              uint32_t* result = nullptr);
 
+  // Paints into `dc`, in this window's client coordinates, what the window shows behind its
+  // child windows, as its own erase and paint would (the caller clips). A child without
+  // background shows that through without the window repainting itself on screen: a repaint
+  // is a handful of round trips to the window system, this is none. False when the window
+  // cannot (the default), and nothing is painted then.
+  virtual bool PaintBehindChildren(HDC /*dc*/) { return false; }
+
  protected:
   // Messages for this unit's window. The default forwards to the control's own procedure (or
   // DefWindowProc for runtime classes).
