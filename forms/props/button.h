@@ -1,8 +1,14 @@
-// Properties of the Button unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the Button unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::button {
 
@@ -19,3 +25,33 @@ inline constexpr Property kOwn[] = {kPicture,           kType, kCaption, kHorizo
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::button
+
+namespace rc::forms {
+
+struct ButtonData : VersionedData<kTypeButton, 1> {
+  static constexpr const char* kName = "Button";
+
+  int32_t button_type = 0;
+  int32_t horizontal_alignment = 1;
+  int32_t vertical_alignment = 1;
+  Bytes picture;
+  Bytes font;
+  std::string caption;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto ButtonData::Fields() {
+  namespace p = props::button;
+  return std::make_tuple(Stored(p::kType, &ButtonData::button_type, Change::kSetter, Between(0, 1)),
+                         Stored(p::kHorizontalAlignment, &ButtonData::horizontal_alignment,
+                                Change::kSetter, Between(0, 2)),
+                         Stored(p::kVerticalAlignment, &ButtonData::vertical_alignment,
+                                Change::kSetter, Between(0, 2)),
+                         Stored(p::kPicture, &ButtonData::picture),
+                         Stored(p::kFont, &ButtonData::font),
+                         Stored(p::kCaption, &ButtonData::caption));
+}
+
+}  // namespace rc::forms

@@ -1,8 +1,14 @@
-// Properties of the EditBox unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the EditBox unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::edit_box {
 
@@ -39,3 +45,57 @@ inline constexpr Property kOwn[] = {kContent,          kBorder,         kTextCol
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::edit_box
+
+namespace rc::forms {
+
+struct EditBoxData : VersionedData<kTypeEditBox, 2> {
+  static constexpr const char* kName = "EditBox";
+
+  int32_t border = 1;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = 0xFFFFFF;
+  int32_t hide_selection = 1;
+  int32_t max_length = 0;
+  int32_t multi_line = 0;
+  int32_t scroll_bars = 0;
+  int32_t alignment = 0;
+  int32_t input_mode = 0;
+  uint16_t password_char = '*';
+  int32_t letter_case = 0;
+  int32_t spin = 0;
+  int32_t spin_min = 0;
+  int32_t spin_max = 100;
+  int32_t selection_start = 0;
+  int32_t selection_length = 0;
+  Bytes font;
+  std::string content;
+  std::string data_binding_1;
+  std::string data_binding_2;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto EditBoxData::Fields() {
+  namespace p = props::edit_box;
+  return std::make_tuple(
+      Stored(p::kBorder, &EditBoxData::border), Stored(p::kTextColour, &EditBoxData::text_colour),
+      Stored(p::kBackgroundColour, &EditBoxData::background_colour),
+      Stored(p::kHideSelection, &EditBoxData::hide_selection),
+      Stored(p::kMaximumLength, &EditBoxData::max_length),
+      Stored(p::kMultiLine, &EditBoxData::multi_line),
+      Stored(p::kScrollBars, &EditBoxData::scroll_bars),
+      Stored(p::kAlignment, &EditBoxData::alignment),
+      Stored(p::kInputMode, &EditBoxData::input_mode),
+      Stored(p::kPasswordCharacter, &EditBoxData::password_char),
+      Stored(p::kLetterCase, &EditBoxData::letter_case),
+      Stored(p::kSpinControl, &EditBoxData::spin), Stored(p::kSpinMinimum, &EditBoxData::spin_min),
+      Stored(p::kSpinMaximum, &EditBoxData::spin_max),
+      Stored(p::kSelectionStart, &EditBoxData::selection_start),
+      Stored(p::kSelectionLength, &EditBoxData::selection_length),
+      Stored(p::kFont, &EditBoxData::font), Stored(p::kContent, &EditBoxData::content),
+      Stored(p::kDataBinding1, &EditBoxData::data_binding_1, Change::kSetter, kAnyValue, 2),
+      Stored(p::kDataBinding2, &EditBoxData::data_binding_2, Change::kSetter, kAnyValue, 2));
+}
+
+}  // namespace rc::forms

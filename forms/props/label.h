@@ -1,8 +1,14 @@
-// Properties of the Label unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the Label unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::label {
 
@@ -31,6 +37,13 @@ inline constexpr Property kVerticalAlignment{26, Kind::kChoice, "vertical_alignm
 inline constexpr Property kDataBinding1{27, Kind::kText, "data_binding_1"};
 inline constexpr Property kDataBinding2{28, Kind::kText, "data_binding_2"};
 
+// Border 6 is a gradient frame the label draws itself; 1 to 5 are native frames.
+inline constexpr int32_t kLastBorder = 6;
+inline constexpr int32_t kLastGradientMode = 8;
+// Frame widths written through the property are at least this; stored forms may hold
+// narrower ones, which are drawn as they are.
+inline constexpr int32_t kMinFrameWidth = 5;
+
 // The type's own properties in index order, from index 8.
 inline constexpr Property kOwn[] = {kCaption,
                                     kEffect,
@@ -56,3 +69,66 @@ inline constexpr Property kOwn[] = {kCaption,
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::label
+
+namespace rc::forms {
+
+struct LabelData : VersionedData<kTypeLabel, 2> {
+  static constexpr const char* kName = "Label";
+
+  int32_t effect = 0;
+  int32_t gradient_border_width = 8;
+  int32_t border = 0;
+  uint32_t border_colour1 = 0x808080;
+  uint32_t border_colour2 = 0xFFFFFF;
+  uint32_t border_colour3 = 0x808080;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = kDefaultColour;
+  int32_t picture_mode = 1;
+  int32_t gradient_mode = 0;
+  uint32_t gradient_colour1 = 0x808080;
+  uint32_t gradient_colour2 = 0xFFFFFF;
+  uint32_t gradient_colour3 = 0x808080;
+  int32_t horizontal_alignment = 0;
+  int32_t vertical_alignment = 1;
+  int32_t word_wrap = 0;
+  Bytes font;
+  Bytes background_picture;
+  std::string caption;
+  std::string data_binding_1;
+  std::string data_binding_2;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto LabelData::Fields() {
+  namespace p = props::label;
+  return std::make_tuple(
+      Stored(p::kEffect, &LabelData::effect, Change::kRepaint, Between(0, 3)),
+      Stored(p::kGradientBorderWidth, &LabelData::gradient_border_width, Change::kRepaint,
+             AtLeast(p::kMinFrameWidth)),
+      Stored(p::kBorder, &LabelData::border, Change::kSetter, Between(0, p::kLastBorder)),
+      Stored(p::kGradientBorderColour1, &LabelData::border_colour1, Change::kRepaint),
+      Stored(p::kGradientBorderColour2, &LabelData::border_colour2, Change::kRepaint),
+      Stored(p::kGradientBorderColour3, &LabelData::border_colour3, Change::kRepaint),
+      Stored(p::kTextColour, &LabelData::text_colour, Change::kRepaint),
+      Stored(p::kBackgroundColour, &LabelData::background_colour, Change::kRepaint),
+      Stored(p::kPictureMode, &LabelData::picture_mode, Change::kRepaint, Between(0, 2)),
+      Stored(p::kGradientBackgroundMode, &LabelData::gradient_mode, Change::kRepaint,
+             Between(0, p::kLastGradientMode)),
+      Stored(p::kGradientBackgroundColour1, &LabelData::gradient_colour1, Change::kRepaint),
+      Stored(p::kGradientBackgroundColour2, &LabelData::gradient_colour2, Change::kRepaint),
+      Stored(p::kGradientBackgroundColour3, &LabelData::gradient_colour3, Change::kRepaint),
+      Stored(p::kHorizontalAlignment, &LabelData::horizontal_alignment, Change::kRepaint,
+             Between(0, 2)),
+      Stored(p::kVerticalAlignment, &LabelData::vertical_alignment, Change::kRepaint,
+             Between(0, 2)),
+      Stored(p::kWordWrap, &LabelData::word_wrap, Change::kRepaint, kFlag),
+      Stored(p::kFont, &LabelData::font),
+      Stored(p::kBackgroundPicture, &LabelData::background_picture),
+      Stored(p::kCaption, &LabelData::caption),
+      Stored(p::kDataBinding1, &LabelData::data_binding_1, Change::kKept, kAnyValue, 2),
+      Stored(p::kDataBinding2, &LabelData::data_binding_2, Change::kKept, kAnyValue, 2));
+}
+
+}  // namespace rc::forms

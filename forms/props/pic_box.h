@@ -1,8 +1,14 @@
-// Properties of the PicBox unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the PicBox unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::pic_box {
 
@@ -20,3 +26,33 @@ inline constexpr Property kOwn[] = {kBorder,        kBackgroundColour, kPicture,
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::pic_box
+
+namespace rc::forms {
+
+struct PicBoxData : VersionedData<kTypePicBox, 2> {
+  static constexpr const char* kName = "PicBox";
+
+  int32_t border = 0;
+  uint32_t background_colour = kDefaultColour;
+  int32_t display_mode = 0;
+  int32_t play_animation = 1;
+  Bytes picture;
+  std::string p13;
+  std::string p14;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto PicBoxData::Fields() {
+  namespace p = props::pic_box;
+  return std::make_tuple(Stored(p::kBorder, &PicBoxData::border),
+                         Stored(p::kBackgroundColour, &PicBoxData::background_colour),
+                         Stored(p::kDisplayMode, &PicBoxData::display_mode),
+                         Stored(p::kPlayAnimation, &PicBoxData::play_animation),
+                         Stored(p::kPicture, &PicBoxData::picture),
+                         Stored(p::kDataBinding1, &PicBoxData::p13, Change::kSetter, kAnyValue, 2),
+                         Stored(p::kDataBinding2, &PicBoxData::p14, Change::kSetter, kAnyValue, 2));
+}
+
+}  // namespace rc::forms

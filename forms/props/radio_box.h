@@ -1,8 +1,14 @@
-// Properties of the RadioBox unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the RadioBox unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::radio_box {
 
@@ -25,3 +31,40 @@ inline constexpr Property kOwn[] = {kPicture,          kProperty9,  kProperty10,
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::radio_box
+
+namespace rc::forms {
+
+struct RadioBoxData : VersionedData<kTypeRadioBox, 1> {
+  static constexpr const char* kName = "RadioBox";
+
+  int32_t p9 = 0;
+  int32_t p10 = 0;
+  int32_t p12 = 0;
+  int32_t p13 = 0;
+  int32_t p14 = 1;
+  uint32_t text_colour = 0x000000;
+  uint32_t background_colour = kDefaultColour;
+  int32_t selected = 0;
+  Bytes picture;
+  Bytes font;
+  std::string caption;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto RadioBoxData::Fields() {
+  namespace p = props::radio_box;
+  return std::make_tuple(
+      Stored(p::kProperty9, &RadioBoxData::p9, Change::kKept),
+      Stored(p::kProperty10, &RadioBoxData::p10, Change::kKept),
+      Stored(p::kProperty12, &RadioBoxData::p12, Change::kKept),
+      Stored(p::kProperty13, &RadioBoxData::p13, Change::kKept),
+      Stored(p::kProperty14, &RadioBoxData::p14, Change::kKept),
+      Stored(p::kTextColour, &RadioBoxData::text_colour),
+      Stored(p::kBackgroundColour, &RadioBoxData::background_colour),
+      Stored(p::kSelected, &RadioBoxData::selected), Stored(p::kPicture, &RadioBoxData::picture),
+      Stored(p::kFont, &RadioBoxData::font), Stored(p::kCaption, &RadioBoxData::caption));
+}
+
+}  // namespace rc::forms

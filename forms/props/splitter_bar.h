@@ -1,8 +1,14 @@
-// Properties of the SplitterBar unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the SplitterBar unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::splitter_bar {
 
@@ -14,3 +20,23 @@ inline constexpr Property kOwn[] = {kFillColour, kProperty9};
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::splitter_bar
+
+namespace rc::forms {
+
+struct SplitterBarData : VersionedData<kTypeSplitterBar, 1> {
+  static constexpr const char* kName = "SplitterBar";
+
+  uint32_t colour = kDefaultColour;
+  int32_t p9 = 0;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto SplitterBarData::Fields() {
+  namespace p = props::splitter_bar;
+  return std::make_tuple(Stored(p::kFillColour, &SplitterBarData::colour),
+                         Stored(p::kProperty9, &SplitterBarData::p9));
+}
+
+}  // namespace rc::forms

@@ -1,13 +1,19 @@
-// Properties of the SuperBtn unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the SuperBtn unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::super_btn {
 
 inline constexpr Property kButtonStyle{8, Kind::kChoice, "button_style"};
-inline constexpr Property kCheckBoxMode{9, Kind::kBool, "check-box_mode"};
+inline constexpr Property kCheckBoxMode{9, Kind::kBool, "check_box_mode"};
 inline constexpr Property kChecked{10, Kind::kBool, "checked"};
 inline constexpr Property kPictureAlignment{11, Kind::kChoice, "picture_alignment"};
 inline constexpr Property kProperty12{12, Kind::kChoice, "property_12"};
@@ -22,13 +28,13 @@ inline constexpr Property kPicture3Colour{20, Kind::kColour, "picture_3_colour"}
 inline constexpr Property kFont{21, Kind::kFont, "font"};
 inline constexpr Property kCaption{22, Kind::kText, "caption"};
 inline constexpr Property kUseDefaultColours{23, Kind::kBool, "use_default_colours"};
-inline constexpr Property kTextColourNormal{24, Kind::kColour, "text_colour,_normal"};
-inline constexpr Property kBackgroundColourNormal{25, Kind::kColour, "background_colour,_normal"};
-inline constexpr Property kTextColourMouseOver{26, Kind::kColour, "text_colour,_mouse_over"};
+inline constexpr Property kTextColourNormal{24, Kind::kColour, "text_colour_normal"};
+inline constexpr Property kBackgroundColourNormal{25, Kind::kColour, "background_colour_normal"};
+inline constexpr Property kTextColourMouseOver{26, Kind::kColour, "text_colour_mouse_over"};
 inline constexpr Property kBackgroundColourMouseOver{27, Kind::kColour,
-                                                     "background_colour,_mouse_over"};
-inline constexpr Property kTextColourPressed{28, Kind::kColour, "text_colour,_pressed"};
-inline constexpr Property kBackgroundColourPressed{29, Kind::kColour, "background_colour,_pressed"};
+                                                     "background_colour_mouse_over"};
+inline constexpr Property kTextColourPressed{28, Kind::kColour, "text_colour_pressed"};
+inline constexpr Property kBackgroundColourPressed{29, Kind::kColour, "background_colour_pressed"};
 inline constexpr Property kProperty30{30, Kind::kBool, "property_30"};
 inline constexpr Property kSound1{31, Kind::kSound, "sound_1"};
 inline constexpr Property kSound2{32, Kind::kSound, "sound_2"};
@@ -66,3 +72,68 @@ inline constexpr Property kOwn[] = {kButtonStyle,
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::super_btn
+
+namespace rc::forms {
+
+struct SuperBtnData : VersionedData<kTypeSuperBtn, 2> {
+  static constexpr const char* kName = "SuperBtn";
+
+  int32_t button_style = 0;
+  int32_t check_box_mode = 0;
+  int32_t checked = 0;
+  int32_t picture_alignment = 1;
+  int32_t p12 = 0;
+  int32_t p13 = 0;
+  int32_t p14 = 0;
+  uint32_t picture2_colour = kDefaultColour;
+  uint32_t picture1_colour = kDefaultColour;
+  int32_t use_default_colours = 1;
+  int32_t p30 = 0;
+  int32_t default_button = 0;
+  uint32_t state_colours[6] = {0x000000,       kDefaultColour, 0x000000,
+                               kDefaultColour, 0x000000,       kDefaultColour};
+  Bytes picture2;
+  Bytes picture1;
+  Bytes font;
+  Bytes sound1;
+  Bytes sound2;
+  std::string caption;
+  std::string tooltip;
+  uint32_t picture3_colour = kDefaultColour;
+  Bytes picture3;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto SuperBtnData::Fields() {
+  namespace p = props::super_btn;
+  return std::make_tuple(
+      Stored(p::kButtonStyle, &SuperBtnData::button_style),
+      Stored(p::kCheckBoxMode, &SuperBtnData::check_box_mode),
+      Stored(p::kChecked, &SuperBtnData::checked),
+      Stored(p::kPictureAlignment, &SuperBtnData::picture_alignment),
+      Stored(p::kProperty12, &SuperBtnData::p12), Stored(p::kProperty13, &SuperBtnData::p13),
+      Stored(p::kProperty14, &SuperBtnData::p14),
+      Stored(p::kPicture2Colour, &SuperBtnData::picture2_colour),
+      Stored(p::kPicture1Colour, &SuperBtnData::picture1_colour),
+      Stored(p::kUseDefaultColours, &SuperBtnData::use_default_colours),
+      Stored(p::kProperty30, &SuperBtnData::p30),
+      Stored(p::kDefaultPushButton, &SuperBtnData::default_button),
+      // Text and background colours for normal, mouse over and pressed, one after another.
+      StoredElement(p::kTextColourNormal, &SuperBtnData::state_colours, 0, Change::kSetter),
+      StoredElement(p::kBackgroundColourNormal, &SuperBtnData::state_colours, 1, Change::kSetter),
+      StoredElement(p::kTextColourMouseOver, &SuperBtnData::state_colours, 2, Change::kSetter),
+      StoredElement(p::kBackgroundColourMouseOver, &SuperBtnData::state_colours, 3,
+                    Change::kSetter),
+      StoredElement(p::kTextColourPressed, &SuperBtnData::state_colours, 4, Change::kSetter),
+      StoredElement(p::kBackgroundColourPressed, &SuperBtnData::state_colours, 5, Change::kSetter),
+      Stored(p::kPicture2, &SuperBtnData::picture2), Stored(p::kPicture1, &SuperBtnData::picture1),
+      Stored(p::kFont, &SuperBtnData::font), Stored(p::kSound1, &SuperBtnData::sound1),
+      Stored(p::kSound2, &SuperBtnData::sound2), Stored(p::kCaption, &SuperBtnData::caption),
+      Stored(p::kTooltip, &SuperBtnData::tooltip),
+      Stored(p::kPicture3Colour, &SuperBtnData::picture3_colour, Change::kSetter, kAnyValue, 2),
+      Stored(p::kPicture3, &SuperBtnData::picture3, Change::kSetter, kAnyValue, 2));
+}
+
+}  // namespace rc::forms

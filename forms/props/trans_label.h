@@ -1,8 +1,14 @@
-// Properties of the TransLabel unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the TransLabel unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::trans_label {
 
@@ -20,3 +26,36 @@ inline constexpr Property kOwn[] = {
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::trans_label
+
+namespace rc::forms {
+
+// The caption a TransLabel has when its record stores none: "透明标签" in GBK.
+inline constexpr char kTransLabelDefaultCaption[] = "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9";
+
+struct TransLabelData : VersionedData<kTypeTransLabel, 1> {
+  static constexpr const char* kName = "TransLabel";
+
+  int32_t effect = 0;
+  uint32_t text_colour = 0x000000;
+  int32_t horizontal_alignment = 0;
+  int32_t vertical_alignment = 1;
+  int32_t word_wrap = 0;
+  Bytes font;
+  std::string caption = kTransLabelDefaultCaption;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto TransLabelData::Fields() {
+  namespace p = props::trans_label;
+  return std::make_tuple(Stored(p::kEffect, &TransLabelData::effect),
+                         Stored(p::kTextColour, &TransLabelData::text_colour),
+                         Stored(p::kHorizontalAlignment, &TransLabelData::horizontal_alignment),
+                         Stored(p::kVerticalAlignment, &TransLabelData::vertical_alignment),
+                         Stored(p::kWordWrap, &TransLabelData::word_wrap),
+                         Stored(p::kFont, &TransLabelData::font),
+                         Stored(p::kCaption, &TransLabelData::caption));
+}
+
+}  // namespace rc::forms

@@ -1,8 +1,14 @@
-// Properties of the VScrollBar unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the VScrollBar unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::vscroll_bar {
 
@@ -19,3 +25,31 @@ inline constexpr Property kOwn[] = {kMinimum,    kMaximum,  kPageChange,
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::vscroll_bar
+
+namespace rc::forms {
+
+struct VScrollBarData : VersionedData<kTypeVScrollBar, 1> {
+  static constexpr const char* kName = "VScrollBar";
+
+  int32_t minimum = 0;
+  int32_t maximum = 100;
+  int32_t page_change = 10;
+  int32_t line_change = 1;
+  int32_t position = 0;
+  int32_t thumb_tracking = 1;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto VScrollBarData::Fields() {
+  namespace p = props::vscroll_bar;
+  return std::make_tuple(Stored(p::kMinimum, &VScrollBarData::minimum),
+                         Stored(p::kMaximum, &VScrollBarData::maximum),
+                         Stored(p::kPageChange, &VScrollBarData::page_change),
+                         Stored(p::kLineChange, &VScrollBarData::line_change),
+                         Stored(p::kPosition, &VScrollBarData::position),
+                         Stored(p::kThumbTracking, &VScrollBarData::thumb_tracking));
+}
+
+}  // namespace rc::forms

@@ -1,8 +1,14 @@
-// Properties of the window unit type: index, kind and name of each, declared once for the
-// unit type, its stored data, its tests and the application's face.
+// Properties of the window unit type: index, kind and name of each, and the type's
+// stored data: the member holding each stored property, the values a write is brought into and
+// what a change does. Declared once for the unit type, the form data, the form compiler, the
+// tests and the application's face.
 #pragma once
 
-#include "forms/props/property.h"
+#include <string>
+
+#include "base/byte_cursor.h"
+#include "forms/form_ids.h"
+#include "forms/props/stored.h"
 
 namespace rc::props::window {
 
@@ -42,3 +48,67 @@ inline constexpr Property kOwn[] = {
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
 
 }  // namespace rc::props::window
+
+namespace rc::forms {
+
+struct WindowData : VersionedData<kTypeWindow, 6> {
+  static constexpr const char* kName = "window";
+
+  int32_t border_style = 2;
+  int32_t picture_mode = 1;
+  uint32_t background_colour = kDefaultColour;
+  int32_t max_button = 0;
+  int32_t min_button = 1;
+  int32_t control_box = 1;
+  int32_t start_position = 1;
+  int32_t movable = 1;
+  int32_t music_play_count = 0;
+  int32_t enter_moves_focus = 0;
+  int32_t esc_closes = 0;
+  int32_t f1_opens_help = 0;
+  int32_t help_context = 0;
+  int32_t taskbar_button = 1;
+  int32_t drag_anywhere = 0;
+  int32_t shape = 0;
+  int32_t always_on_top = 0;
+  int32_t p30 = 0;
+  std::string class_name;
+  Bytes background_picture;
+  Bytes icon;
+  Bytes background_music;
+  std::string title;
+  std::string help_file;
+
+  // The stored fields in stored order.
+  static constexpr auto Fields();
+};
+
+constexpr auto WindowData::Fields() {
+  namespace p = props::window;
+  return std::make_tuple(
+      Stored(p::kBorderStyle, &WindowData::border_style),
+      Stored(p::kPictureMode, &WindowData::picture_mode),
+      Stored(p::kBackgroundColour, &WindowData::background_colour),
+      Stored(p::kMaximiseButton, &WindowData::max_button),
+      Stored(p::kMinimiseButton, &WindowData::min_button),
+      Stored(p::kControlBox, &WindowData::control_box),
+      Stored(p::kStartPosition, &WindowData::start_position),
+      Stored(p::kMovable, &WindowData::movable),
+      Stored(p::kMusicPlayCount, &WindowData::music_play_count),
+      Stored(p::kEnterMovesFocus, &WindowData::enter_moves_focus),
+      Stored(p::kEscCloses, &WindowData::esc_closes),
+      Stored(p::kF1OpensHelp, &WindowData::f1_opens_help),
+      Stored(p::kHelpContext, &WindowData::help_context),
+      Stored(p::kTaskbarButton, &WindowData::taskbar_button, Change::kSetter, kAnyValue, 2),
+      Stored(p::kDragByAnyPoint, &WindowData::drag_anywhere, Change::kSetter, kAnyValue, 3),
+      Stored(p::kShape, &WindowData::shape, Change::kSetter, kAnyValue, 3),
+      Stored(p::kAlwaysOnTop, &WindowData::always_on_top, Change::kSetter, kAnyValue, 4),
+      Stored(p::kProperty30, &WindowData::p30, Change::kSetter, kAnyValue, 5),
+      Stored(p::kClassName, &WindowData::class_name, Change::kSetter, kAnyValue, 6),
+      Stored(p::kBackgroundPicture, &WindowData::background_picture),
+      Stored(p::kIcon, &WindowData::icon),
+      Stored(p::kBackgroundMusic, &WindowData::background_music),
+      Stored(p::kTitle, &WindowData::title), Stored(p::kHelpFile, &WindowData::help_file));
+}
+
+}  // namespace rc::forms

@@ -26,15 +26,11 @@ class ButtonUnit : public UnitWindow {
 
   static UnitObject* Create(const CreateArgs& args);
   int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out);
+  int Get(int32_t index, PropertyValue* out) { return GetStored(data_, index, out) ? 1 : 0; }
   forms::ButtonData Snapshot() const { return data_; }
 
  private:
-  void SetPicture(const PropertyValue& value);
-  void SetType(int32_t type);
-  void SetCaption(const PropertyValue& value);
-  void SetAlignment(int32_t* field, int32_t value);
-  void SetFont(const PropertyValue& value);
+  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty()); }
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
   LRESULT OnCommand(WPARAM wp);
@@ -55,84 +51,33 @@ DWORD AlignmentStyle(int32_t horizontal, int32_t vertical) {
   return across[ClampTo(horizontal, 0, 2)] | down[ClampTo(vertical, 0, 2)];
 }
 
-void ButtonUnit::SetPicture(const PropertyValue& value) {
-  if (!StoreBytes(&data_.picture, value)) return;
-  picture_.Set(hwnd_, data_.picture, !data_.caption.empty());
-}
-
-void ButtonUnit::SetType(int32_t type) {
-  if (!StoreInt(&data_.button_type, ClampTo(type, 0, 1))) return;
-  SendMessageW(hwnd_, BM_SETSTYLE, TypeStyle(data_.button_type), TRUE);
-}
-
-void ButtonUnit::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&data_.caption, value)) return;
-  SetWindowTextGbk(hwnd_, data_.caption);
-  // A picture alone shows only while there is no caption.
-  if (!data_.picture.empty()) picture_.Set(hwnd_, data_.picture, !data_.caption.empty());
-}
-
-void ButtonUnit::SetAlignment(int32_t* field, int32_t value) {
-  if (!StoreInt(field, ClampTo(value, 0, 2))) return;
-  SetStyleBits(hwnd_, kAlignmentMask,
-               AlignmentStyle(data_.horizontal_alignment, data_.vertical_alignment));
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void ButtonUnit::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&data_.font, value)) return;
-  font_.Set(hwnd_, data_.font);
-}
-
 int ButtonUnit::Changed(int32_t index, const PropertyValue& value) {
+  if (WriteStored(&data_, index, value) == forms::Change::kNone) return 0;
   switch (index) {
     case Own(prop::kPicture):
-      SetPicture(value);
+      ShowPicture();
       break;
     case Own(prop::kType):
-      SetType(value.i);
+      SendMessageW(hwnd_, BM_SETSTYLE, TypeStyle(data_.button_type), TRUE);
       break;
     case Own(prop::kCaption):
-      SetCaption(value);
+      SetWindowTextGbk(hwnd_, data_.caption);
+      // A picture alone shows only while there is no caption.
+      if (!data_.picture.empty()) ShowPicture();
       break;
     case Own(prop::kHorizontalAlignment):
-      SetAlignment(&data_.horizontal_alignment, value.i);
-      break;
     case Own(prop::kVerticalAlignment):
-      SetAlignment(&data_.vertical_alignment, value.i);
+      SetStyleBits(hwnd_, kAlignmentMask,
+                   AlignmentStyle(data_.horizontal_alignment, data_.vertical_alignment));
+      InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case Own(prop::kFont):
-      SetFont(value);
+      font_.Set(hwnd_, data_.font);
       break;
     default:
       break;
   }
   return 0;
-}
-
-int ButtonUnit::Get(int32_t index, PropertyValue* out) {
-  switch (index) {
-    case Own(prop::kPicture):
-      BytesValue(data_.picture, out);
-      return 1;
-    case Own(prop::kType):
-      out->i = data_.button_type;
-      return 1;
-    case Own(prop::kCaption):
-      TextValue(data_.caption, out);
-      return 1;
-    case Own(prop::kHorizontalAlignment):
-      out->i = data_.horizontal_alignment;
-      return 1;
-    case Own(prop::kVerticalAlignment):
-      out->i = data_.vertical_alignment;
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(data_.font, out);
-      return 1;
-    default:
-      return 0;
-  }
 }
 
 LRESULT ButtonUnit::OnCommand(WPARAM wp) {
@@ -152,9 +97,7 @@ LRESULT ButtonUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* ButtonUnit::Create(const CreateArgs& args) {
   forms::ButtonData data;
   if (!ReadTypeData(args, &data)) return nullptr;
-  data.button_type = ClampTo(data.button_type, 0, 1);
-  data.horizontal_alignment = ClampTo(data.horizontal_alignment, 0, 2);
-  data.vertical_alignment = ClampTo(data.vertical_alignment, 0, 2);
+  forms::FitStored(&data);
   auto* unit = new ButtonUnit(args, data);
   DWORD style = args.style | TypeStyle(data.button_type) |
                 AlignmentStyle(data.horizontal_alignment, data.vertical_alignment) | BS_MULTILINE;
@@ -163,7 +106,7 @@ UnitObject* ButtonUnit::Create(const CreateArgs& args) {
     return nullptr;
   }
   unit->font_.Set(unit->hwnd_, data.font);
-  if (!data.picture.empty()) unit->picture_.Set(unit->hwnd_, data.picture, !data.caption.empty());
+  if (!data.picture.empty()) unit->ShowPicture();
   return unit;
 }
 

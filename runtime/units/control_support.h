@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "base/values.h"
 #include "forms/props/property.h"
@@ -204,6 +205,54 @@ bool StoreText(std::string* stored, const PropertyValue& value);
 bool StoreBytes(forms::Bytes* stored, const PropertyValue& value);
 bool StoreInt(int32_t* stored, int32_t value);
 bool StoreColour(uint32_t* stored, int32_t value);
+
+// The plain get-property: the stored value of the type's field with this index (index - 8),
+// pointing into `data` for texts and bytes; false when the type stores no such field.
+template <class Data>
+bool GetStored(const Data& data, int32_t index, PropertyValue* out) {
+  bool found = false;
+  forms::ForEachField(Data::Fields(), [&](const auto& f) {
+    if (found || Own(f.property) != index) return;
+    found = true;
+    const auto& x = forms::FieldOf(data, f);
+    using T = std::decay_t<decltype(x)>;
+    if constexpr (std::is_same_v<T, std::string>) {
+      TextValue(x, out);
+    } else if constexpr (std::is_same_v<T, forms::Bytes>) {
+      BytesValue(x, out);
+    } else {
+      out->i = int32_t(x);
+    }
+  });
+  return found;
+}
+
+// The plain part of a property change: the written value, a number brought into the field's
+// range, stored in the type's field with this index (index - 8). Returns what the change does
+// (the field's Change), or kNone when the value is the stored one or no field has the index:
+// the unit's setter returns early then.
+template <class Data>
+forms::Change WriteStored(Data* data, int32_t index, const PropertyValue& value) {
+  forms::Change change = forms::Change::kNone;
+  forms::ForEachField(Data::Fields(), [&](const auto& f) {
+    if (Own(f.property) != index) return;
+    auto& x = forms::FieldOf(*data, f);
+    using T = std::decay_t<decltype(x)>;
+    bool changed = false;
+    if constexpr (std::is_same_v<T, std::string>) {
+      changed = StoreText(&x, value);
+    } else if constexpr (std::is_same_v<T, forms::Bytes>) {
+      changed = StoreBytes(&x, value);
+    } else if constexpr (std::is_same_v<T, int32_t>) {
+      changed = StoreInt(&x, f.range.Fit(value.i));
+    } else {
+      changed = x != T(value.i);
+      x = T(value.i);
+    }
+    if (changed) change = f.change;
+  });
+  return change;
+}
 
 // Makes the common controls' window classes (progress bar, up-down) known, once.
 void InitControlClasses();

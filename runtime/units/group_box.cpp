@@ -24,16 +24,11 @@ class GroupBoxUnit : public UnitWindow {
 
   static UnitObject* Create(const CreateArgs& args);
   int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out);
+  int Get(int32_t index, PropertyValue* out) { return GetStored(data_, index, out) ? 1 : 0; }
   forms::GroupBoxData Snapshot() const { return data_; }
   bool PaintBehindChildren(HDC dc) override;
 
  private:
-  void SetCaption(const PropertyValue& value);
-  void SetAlignment(int32_t alignment);
-  void SetColour(uint32_t* field, int32_t value);
-  void SetFont(const PropertyValue& value);
-
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
   LRESULT OnColour(WPARAM wp);
   LRESULT OnEraseBackground(WPARAM wp);
@@ -49,71 +44,27 @@ DWORD AlignmentStyle(int32_t alignment) {
   return styles[ClampTo(alignment, 0, 2)];
 }
 
-void GroupBoxUnit::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&data_.caption, value)) return;
-  SetWindowTextGbk(hwnd_, data_.caption);
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void GroupBoxUnit::SetAlignment(int32_t alignment) {
-  if (!StoreInt(&data_.caption_alignment, ClampTo(alignment, 0, 2))) return;
-  SetStyleBits(hwnd_, BS_CENTER, AlignmentStyle(data_.caption_alignment));
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void GroupBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
-}
-
-void GroupBoxUnit::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&data_.font, value)) return;
-  font_.Set(hwnd_, data_.font);
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
 int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
+  if (WriteStored(&data_, index, value) == forms::Change::kNone) return 0;
   switch (index) {
     case Own(prop::kCaption):
-      SetCaption(value);
+      SetWindowTextGbk(hwnd_, data_.caption);
       break;
     case Own(prop::kCaptionAlignment):
-      SetAlignment(value.i);
+      SetStyleBits(hwnd_, BS_CENTER, AlignmentStyle(data_.caption_alignment));
       break;
     case Own(prop::kTextColour):
-      SetColour(&data_.text_colour, value.i);
-      break;
     case Own(prop::kBackgroundColour):
-      SetColour(&data_.background_colour, value.i);
-      break;
+      colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
+      return 0;
     case Own(prop::kFont):
-      SetFont(value);
+      font_.Set(hwnd_, data_.font);
       break;
-    default:
-      break;
-  }
-  return 0;
-}
-
-int GroupBoxUnit::Get(int32_t index, PropertyValue* out) {
-  switch (index) {
-    case Own(prop::kCaption):
-      TextValue(data_.caption, out);
-      return 1;
-    case Own(prop::kCaptionAlignment):
-      out->i = data_.caption_alignment;
-      return 1;
-    case Own(prop::kTextColour):
-      out->i = int32_t(data_.text_colour);
-      return 1;
-    case Own(prop::kBackgroundColour):
-      out->i = int32_t(data_.background_colour);
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(data_.font, out);
-      return 1;
     default:
       return 0;
   }
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  return 0;
 }
 
 // The group box itself sends this to its parent, which reflects it here.
@@ -156,7 +107,7 @@ LRESULT GroupBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* GroupBoxUnit::Create(const CreateArgs& args) {
   forms::GroupBoxData data;
   if (!ReadTypeData(args, &data)) return nullptr;
-  data.caption_alignment = ClampTo(data.caption_alignment, 0, 2);
+  forms::FitStored(&data);
   auto* unit = new GroupBoxUnit(args, data);
   DWORD style = args.style | BS_GROUPBOX | WS_CLIPCHILDREN | AlignmentStyle(data.caption_alignment);
   if (!unit->CreateControl(L"BUTTON", data.caption.c_str(), style, 0, args)) {

@@ -23,11 +23,8 @@ namespace prop = props::label;
 
 constexpr wchar_t kClassName[] = L"Label";
 
-constexpr int kGradientFrameBorder = 6;
-constexpr int kLastBorder = 6;
-// Frame widths written through the property are at least this; stored forms may hold
-// narrower ones, which are drawn as they are.
-constexpr int32_t kMinFrameWidth = 5;
+constexpr int kGradientFrameBorder = prop::kLastBorder;
+static_assert(prop::kLastGradientMode == draw::kLastGradientMode);
 constexpr UINT kHorizontalFormats[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
 
 struct LabelState {
@@ -109,7 +106,7 @@ class Label : public UnitWindow {
     return {s_.data.caption.c_str(), frame.style, frame.ex_style};
   }
   int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out) const;
+  int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::LabelData& Snapshot() const { return s_.data; }
 
  protected:
@@ -117,13 +114,7 @@ class Label : public UnitWindow {
 
  private:
   LRESULT OnPaint();
-
-  void SetCaption(const PropertyValue& value);
-  void SetBorder(int32_t border);
-  void SetFont(const PropertyValue& value);
-  void SetPicture(const PropertyValue& value);
-  template <class T>
-  void SetLook(T* field, T value);
+  void Show(int32_t index);
 
   LabelState s_;
 };
@@ -134,153 +125,34 @@ LRESULT Label::OnPaint() {
   return 0;
 }
 
-void Label::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&s_.data.caption, value)) return;
-  s_.text = Wide(s_.data.caption);
-  SetWindowTextW(hwnd_, s_.text.c_str());
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void Label::SetBorder(int32_t border) {
-  if (border == s_.data.border) return;
-  s_.data.border = border;
-  ApplyBorderFrame(hwnd_, NativeBorderOf(border));
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void Label::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&s_.data.font, value)) return;
-  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void Label::SetPicture(const PropertyValue& value) {
-  if (!StoreBytes(&s_.data.background_picture, value)) return;
-  s_.picture =
-      draw::Picture::Decode(s_.data.background_picture.data(), s_.data.background_picture.size());
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-template <class T>
-void Label::SetLook(T* field, T value) {
-  if (*field == value) return;
-  *field = value;
-  InvalidateRect(hwnd_, nullptr, FALSE);
+void Label::Show(int32_t index) {
+  const forms::LabelData& d = s_.data;
+  switch (index) {
+    case Own(prop::kCaption):
+      s_.text = Wide(d.caption);
+      SetWindowTextW(hwnd_, s_.text.c_str());
+      break;
+    case Own(prop::kBorder):
+      ApplyBorderFrame(hwnd_, NativeBorderOf(d.border));
+      break;
+    case Own(prop::kFont):
+      s_.font = draw::Font::FromStored(d.font.data(), d.font.size());
+      break;
+    case Own(prop::kBackgroundPicture):
+      s_.picture = draw::Picture::Decode(d.background_picture.data(), d.background_picture.size());
+      break;
+    default:
+      break;
+  }
 }
 
 int Label::Changed(int32_t index, const PropertyValue& value) {
-  forms::LabelData& d = s_.data;
-  const auto colour = uint32_t(value.i);
-  switch (index) {
-    case Own(prop::kCaption):
-      SetCaption(value);
-      break;
-    case Own(prop::kEffect):
-      SetLook(&d.effect, ClampTo(value.i, 0, 3));
-      break;
-    case Own(prop::kBorder):
-      SetBorder(ClampTo(value.i, 0, kLastBorder));
-      break;
-    case Own(prop::kGradientBorderWidth):
-      SetLook(&d.gradient_border_width, std::max(value.i, kMinFrameWidth));
-      break;
-    case Own(prop::kGradientBorderColour1):
-      SetLook(&d.border_colour1, colour);
-      break;
-    case Own(prop::kGradientBorderColour2):
-      SetLook(&d.border_colour2, colour);
-      break;
-    case Own(prop::kGradientBorderColour3):
-      SetLook(&d.border_colour3, colour);
-      break;
-    case Own(prop::kFont):
-      SetFont(value);
-      break;
-    case Own(prop::kTextColour):
-      SetLook(&d.text_colour, colour);
-      break;
-    case Own(prop::kBackgroundColour):
-      SetLook(&d.background_colour, colour);
-      break;
-    case Own(prop::kBackgroundPicture):
-      SetPicture(value);
-      break;
-    case Own(prop::kPictureMode):
-      SetLook(&d.picture_mode, ClampTo(value.i, 0, 2));
-      break;
-    case Own(prop::kGradientBackgroundMode):
-      SetLook(&d.gradient_mode, ClampTo(value.i, 0, draw::kLastGradientMode));
-      break;
-    case Own(prop::kGradientBackgroundColour1):
-      SetLook(&d.gradient_colour1, colour);
-      break;
-    case Own(prop::kGradientBackgroundColour2):
-      SetLook(&d.gradient_colour2, colour);
-      break;
-    case Own(prop::kGradientBackgroundColour3):
-      SetLook(&d.gradient_colour3, colour);
-      break;
-    case Own(prop::kHorizontalAlignment):
-      SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
-      break;
-    case Own(prop::kWordWrap):
-      SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
-      break;
-    case Own(prop::kVerticalAlignment):
-      SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
-      break;
-    case Own(prop::kDataBinding1):
-      StoreText(&d.data_binding_1, value);
-      break;
-    case Own(prop::kDataBinding2):
-      StoreText(&d.data_binding_2, value);
-      break;
-    default:
-      break;
+  const forms::Change change = WriteStored(&s_.data, index, value);
+  if (change == forms::Change::kSetter) Show(index);
+  if (change == forms::Change::kSetter || change == forms::Change::kRepaint) {
+    InvalidateRect(hwnd_, nullptr, FALSE);
   }
   return 0;
-}
-
-int Label::Get(int32_t index, PropertyValue* out) const {
-  const forms::LabelData& d = s_.data;
-  // The number properties; the texts and byte properties are answered below.
-  const NumberOf numbers[] = {
-      {prop::kEffect, d.effect},
-      {prop::kBorder, d.border},
-      {prop::kGradientBorderWidth, d.gradient_border_width},
-      {prop::kGradientBorderColour1, int32_t(d.border_colour1)},
-      {prop::kGradientBorderColour2, int32_t(d.border_colour2)},
-      {prop::kGradientBorderColour3, int32_t(d.border_colour3)},
-      {prop::kTextColour, int32_t(d.text_colour)},
-      {prop::kBackgroundColour, int32_t(d.background_colour)},
-      {prop::kPictureMode, d.picture_mode},
-      {prop::kGradientBackgroundMode, d.gradient_mode},
-      {prop::kGradientBackgroundColour1, int32_t(d.gradient_colour1)},
-      {prop::kGradientBackgroundColour2, int32_t(d.gradient_colour2)},
-      {prop::kGradientBackgroundColour3, int32_t(d.gradient_colour3)},
-      {prop::kHorizontalAlignment, d.horizontal_alignment},
-      {prop::kWordWrap, d.word_wrap},
-      {prop::kVerticalAlignment, d.vertical_alignment},
-  };
-  switch (index) {
-    case Own(prop::kCaption):
-      TextValue(d.caption, out);
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(d.font, out);
-      return 1;
-    case Own(prop::kBackgroundPicture):
-      BytesValue(d.background_picture, out);
-      return 1;
-    case Own(prop::kDataBinding1):
-      TextValue(d.data_binding_1, out);
-      return 1;
-    case Own(prop::kDataBinding2):
-      TextValue(d.data_binding_2, out);
-      return 1;
-    default:
-      return NumberValue(numbers, index, out) ? 1 : 0;
-  }
 }
 
 LRESULT Label::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -33,12 +33,8 @@ class RadioBoxUnit : public UnitWindow {
 
  private:
   bool Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void SetPicture(const PropertyValue& value);
-  void SetCaption(const PropertyValue& value);
-  void SetColour(uint32_t* field, int32_t value);
-  void SetFont(const PropertyValue& value);
+  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty()); }
   void SetSelected(int32_t value);
-  int32_t* StoredOnly(int32_t index);
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
   LRESULT OnCommand(WPARAM wp);
@@ -57,70 +53,33 @@ forms::RadioBoxData RadioBoxUnit::Snapshot() {
   return data_;
 }
 
-void RadioBoxUnit::SetPicture(const PropertyValue& value) {
-  if (!StoreBytes(&data_.picture, value)) return;
-  picture_.Set(hwnd_, data_.picture, !data_.caption.empty());
-}
-
-void RadioBoxUnit::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&data_.caption, value)) return;
-  SetWindowTextGbk(hwnd_, data_.caption);
-  if (!data_.picture.empty()) picture_.Set(hwnd_, data_.picture, !data_.caption.empty());
-}
-
-void RadioBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
-}
-
-void RadioBoxUnit::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&data_.font, value)) return;
-  font_.Set(hwnd_, data_.font);
-}
-
 // Only exactly 1 checks the box; any other value unchecks it.
 void RadioBoxUnit::SetSelected(int32_t value) {
   data_.selected = value == 1 ? 1 : 0;
   SendMessageW(hwnd_, BM_SETCHECK, data_.selected ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// The numbered properties without a meaning here are kept for the save operation.
-int32_t* RadioBoxUnit::StoredOnly(int32_t index) {
-  switch (index) {
-    case Own(prop::kProperty9):
-      return &data_.p9;
-    case Own(prop::kProperty10):
-      return &data_.p10;
-    case Own(prop::kProperty12):
-      return &data_.p12;
-    case Own(prop::kProperty13):
-      return &data_.p13;
-    case Own(prop::kProperty14):
-      return &data_.p14;
-    default:
-      return nullptr;
-  }
-}
-
 int RadioBoxUnit::Changed(int32_t index, const PropertyValue& value) {
-  if (int32_t* field = StoredOnly(index)) *field = value.i;
+  // The box is set whatever the copy holds: the user's clicks change only the control.
+  if (index == Own(prop::kSelected)) {
+    SetSelected(value.i);
+    return 0;
+  }
+  if (WriteStored(&data_, index, value) == forms::Change::kNone) return 0;
   switch (index) {
     case Own(prop::kPicture):
-      SetPicture(value);
+      ShowPicture();
       break;
     case Own(prop::kCaption):
-      SetCaption(value);
+      SetWindowTextGbk(hwnd_, data_.caption);
+      if (!data_.picture.empty()) ShowPicture();
       break;
     case Own(prop::kTextColour):
-      SetColour(&data_.text_colour, value.i);
-      break;
     case Own(prop::kBackgroundColour):
-      SetColour(&data_.background_colour, value.i);
+      colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
       break;
     case Own(prop::kFont):
-      SetFont(value);
-      break;
-    case Own(prop::kSelected):
-      SetSelected(value.i);
+      font_.Set(hwnd_, data_.font);
       break;
     default:
       break;
@@ -129,32 +88,11 @@ int RadioBoxUnit::Changed(int32_t index, const PropertyValue& value) {
 }
 
 int RadioBoxUnit::Get(int32_t index, PropertyValue* out) {
-  if (const int32_t* field = StoredOnly(index)) {
-    out->i = *field;
+  if (index == Own(prop::kSelected)) {
+    out->i = Checked() ? 1 : 0;
     return 1;
   }
-  switch (index) {
-    case Own(prop::kPicture):
-      BytesValue(data_.picture, out);
-      return 1;
-    case Own(prop::kCaption):
-      TextValue(data_.caption, out);
-      return 1;
-    case Own(prop::kTextColour):
-      out->i = int32_t(data_.text_colour);
-      return 1;
-    case Own(prop::kBackgroundColour):
-      out->i = int32_t(data_.background_colour);
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(data_.font, out);
-      return 1;
-    case Own(prop::kSelected):
-      out->i = Checked() ? 1 : 0;
-      return 1;
-    default:
-      return 0;
-  }
+  return GetStored(data_, index, out) ? 1 : 0;
 }
 
 LRESULT RadioBoxUnit::OnCommand(WPARAM wp) {
@@ -189,7 +127,7 @@ UnitObject* RadioBoxUnit::Create(const CreateArgs& args) {
     return nullptr;
   }
   unit->font_.Set(unit->hwnd_, data.font);
-  if (!data.picture.empty()) unit->picture_.Set(unit->hwnd_, data.picture, !data.caption.empty());
+  if (!data.picture.empty()) unit->ShowPicture();
   unit->SetSelected(data.selected);
   return unit;
 }

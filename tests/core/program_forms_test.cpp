@@ -50,18 +50,23 @@ struct WindowTable {
 const std::map<uint32_t, std::string> kCommon = {
     {kTypeWindow,
      "version=6;border_style=2;picture_mode=1;background_colour=default;background_picture=none;"
-     "max_button=0;min_button=0;start_position=1;movable=1;background_music=none;"
+     "maximise_button=0;minimise_button=0;start_position=1;movable=1;background_music=none;"
      "music_play_count=0;enter_moves_focus=0;esc_closes=0;f1_opens_help=0;help_file=;"
-     "help_context=0;taskbar_button=1;drag_anywhere=0;shape=0;always_on_top=0;[30]=0;"
+     "help_context=0;taskbar_button=1;drag_by_any_point=0;shape=0;always_on_top=0;property_30=0;"
      "class_name="},
     {kTypeLabel,
-     "effect=0;border=0;gradient_border_width=8;border_colour1=0x808080;"
-     "border_colour2=0xFFFFFF;border_colour3=0x808080;background_picture=none;picture_mode=1;"
-     "gradient_mode=0;gradient_colour1=0x808080;gradient_colour2=0xFFFFFF;"
-     "gradient_colour3=0x808080;word_wrap=0;vertical_alignment=1;horizontal_alignment=0;"
+     "effect=0;border=0;gradient_border_width=8;gradient_border_colour_1=0x808080;"
+     "gradient_border_colour_2=0xFFFFFF;gradient_border_colour_3=0x808080;background_picture=none;"
+     "picture_mode=1;"
+     "gradient_background_mode=0;gradient_background_colour_1=0x808080;gradient_background_colour_"
+     "2=0xFFFFFF;"
+     "gradient_background_colour_3=0x808080;word_wrap=0;vertical_alignment=1;horizontal_alignment="
+     "0;"
      "background_colour=default"},
-    {kTypeButton, "button_type=0;horizontal_alignment=1;vertical_alignment=1;picture=none"},
-    {kTypeRadioBox, "[9]=0;[10]=0;[12]=0;[13]=0;[14]=1;background_colour=default;picture=none"},
+    {kTypeButton, "type=0;horizontal_alignment=1;vertical_alignment=1;picture=none"},
+    {kTypeRadioBox,
+     "property_9=0;property_10=0;property_12=0;property_13=0;property_14=1;background_colour="
+     "default;picture=none"},
     {kTypeTransLabel, "effect=0;vertical_alignment=1;horizontal_alignment=1;word_wrap=0"},
     {kTypeGroupBox, "caption_alignment=0;background_colour=default"},
     {kTypePicBox, "border=0;background_colour=default;display_mode=1;play_animation=1"},
@@ -69,8 +74,9 @@ const std::map<uint32_t, std::string> kCommon = {
     {kTypeSuperBtn, "version=2"},
     {kTypeEditBox,
      "version=2;border=1;text_colour=0x000080;background_colour=0xFFFFFF;font=plain 32 bold;"
-     "hide_selection=1;max_length=2;multi_line=0;scroll_bars=0;alignment=1;input_mode=3;"
-     "password_char=42;letter_case=0;spin=1;spin_min=0;spin_max=60;selection_start=0;"
+     "hide_selection=1;maximum_length=2;multi_line=0;scroll_bars=0;alignment=1;input_mode=3;"
+     "password_character=42;letter_case=0;spin_control=1;spin_minimum=0;spin_maximum=60;selection_"
+     "start=0;"
      "selection_length=0"},
 };
 
@@ -85,11 +91,11 @@ const WindowTable kMain = {
         {"时钟_限制快速点击", kTypeTimer, "", {480, 216, 32, 40}, 0, "nodata", "0:OnFastClickGuardTick"},
         {"时钟_置顶", kTypeTimer, "", {448, 216, 32, 40}, 0, "nodata", "0:OnOnTopTick"},
         {"超级按钮1", kTypeSuperBtn, "", {546, 340, 31, 30}, V | T,
-         "caption=皮肤;tooltip=更换皮肤;picture1=ico 256x256 png;picture2=ico 256x256 png;"
-         "picture3=ico 256x256 png;picture1_colour=default;picture2_colour=default;"
-         "picture3_colour=default;button_style=0;picture_alignment=1;[13]=1;[30]=1;"
-         "state_colour1=0x000000;state_colour2=0xF0F0F0;state_colour3=0x000000;"
-         "state_colour4=0xFFFFFF;state_colour5=0x000000;state_colour6=0xF0F0F0",
+         "caption=皮肤;tooltip=更换皮肤;picture_1=ico 256x256 png;picture_2=ico 256x256 png;"
+         "picture_3=ico 256x256 png;picture_1_colour=default;picture_2_colour=default;"
+         "picture_3_colour=default;button_style=0;picture_alignment=1;property_13=1;property_30=1;"
+         "text_colour_normal=0x000000;background_colour_normal=0xF0F0F0;text_colour_mouse_over=0x000000;"
+         "background_colour_mouse_over=0xFFFFFF;text_colour_pressed=0x000000;background_colour_pressed=0xF0F0F0",
          "0:OnSkinButtonClick"},
         {"标签_随机", kTypeLabel, "分组框1", {472, 104, 88, 48}, H,
          "caption=-=-;font=default;text_colour=0x000000;background_colour=0x008000",
@@ -159,7 +165,7 @@ const WindowTable kMain = {
          "caption=60;font=华文琥珀 96 bold;text_colour=0xE03058",
          ""},
         {"分组框5", kTypeGroupBox, "分组框4", {8, 136, 152, 112}, V, "nodata", ""},
-        {"分隔条1", kTypeSplitterBar, "分组框4", {0, 64, 168, 8}, V | T, "colour=0x008000;[9]=1", ""},
+        {"分隔条1", kTypeSplitterBar, "分组框4", {0, 64, 168, 8}, V | T, "fill_colour=0x008000;property_9=1", ""},
         {"单选框4", kTypeRadioBox, "分组框4", {88, 112, 64, 24}, V | T,
          "caption=60秒;font=华文琥珀 12 bold;text_colour=0x800000;selected=1",
          "0:OnLimit60Click"},
@@ -206,8 +212,8 @@ const WindowTable kCountdown = {
         {"音乐颜色", kTypeTimer, "分组框5", {64, 184, 32, 32}, 0, "nodata", "0:OnAlarmColourTick"},
         {"标签12", kTypeLabel, "分组框5", {48, 182, 48, 34}, V,
          "caption=音乐;font=plain 14 bold;text_colour=0x000000;horizontal_alignment=1;border=6;"
-         "gradient_border_width=8;border_colour1=0x00D8D8;border_colour2=0x008000;"
-         "border_colour3=0x00FF00",
+         "gradient_border_width=8;gradient_border_colour_1=0x00D8D8;gradient_border_colour_2=0x008000;"
+         "gradient_border_colour_3=0x00FF00",
          ""},
         {"透明标签4", kTypeTransLabel, "分组框5", {520, 200, 96, 24}, V,
          "caption=10000 0000\r\n欢迎加入！;font=default;text_colour=0x000080;word_wrap=1",
