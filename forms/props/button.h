@@ -44,14 +44,16 @@ struct ButtonData : VersionedData<kTypeButton, 1> {
 
 constexpr auto ButtonData::Fields() {
   namespace p = props::button;
-  return std::make_tuple(Stored(p::kType, &ButtonData::button_type, Change::kSetter, Between(0, 1)),
-                         Stored(p::kHorizontalAlignment, &ButtonData::horizontal_alignment,
-                                Change::kSetter, Between(0, 2)),
-                         Stored(p::kVerticalAlignment, &ButtonData::vertical_alignment,
-                                Change::kSetter, Between(0, 2)),
-                         Stored(p::kPicture, &ButtonData::picture),
-                         Stored(p::kFont, &ButtonData::font),
-                         Stored(p::kCaption, &ButtonData::caption));
+  return std::tuple{
+      Stored(p::kType, &ButtonData::button_type, Change::kSetter, Between(0, 1)),
+      Stored(p::kHorizontalAlignment, &ButtonData::horizontal_alignment, Change::kSetter,
+             Between(0, 2)),
+      Stored(p::kVerticalAlignment, &ButtonData::vertical_alignment, Change::kSetter,
+             Between(0, 2)),
+      Stored(p::kPicture, &ButtonData::picture),
+      Stored(p::kFont, &ButtonData::font),
+      Stored(p::kCaption, &ButtonData::caption),
+  };
 }
 
 }  // namespace rc::forms

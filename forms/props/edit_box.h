@@ -78,24 +78,28 @@ struct EditBoxData : VersionedData<kTypeEditBox, 2> {
 
 constexpr auto EditBoxData::Fields() {
   namespace p = props::edit_box;
-  return std::make_tuple(
-      Stored(p::kBorder, &EditBoxData::border), Stored(p::kTextColour, &EditBoxData::text_colour),
+  return std::tuple{
+      Stored(p::kBorder, &EditBoxData::border, Change::kSetter, Between(0, 5)),
+      Stored(p::kTextColour, &EditBoxData::text_colour),
       Stored(p::kBackgroundColour, &EditBoxData::background_colour),
-      Stored(p::kHideSelection, &EditBoxData::hide_selection),
-      Stored(p::kMaximumLength, &EditBoxData::max_length),
-      Stored(p::kMultiLine, &EditBoxData::multi_line),
-      Stored(p::kScrollBars, &EditBoxData::scroll_bars),
-      Stored(p::kAlignment, &EditBoxData::alignment),
-      Stored(p::kInputMode, &EditBoxData::input_mode),
+      Stored(p::kHideSelection, &EditBoxData::hide_selection, Change::kRecreate, kFlag),
+      Stored(p::kMaximumLength, &EditBoxData::max_length, Change::kSetter, AtLeast(0)),
+      Stored(p::kMultiLine, &EditBoxData::multi_line, Change::kRecreate, kFlag),
+      Stored(p::kScrollBars, &EditBoxData::scroll_bars, Change::kRecreate, Between(0, 3)),
+      Stored(p::kAlignment, &EditBoxData::alignment, Change::kRecreate, Between(0, 2)),
+      Stored(p::kInputMode, &EditBoxData::input_mode, Change::kSetter, Between(0, 11)),
       Stored(p::kPasswordCharacter, &EditBoxData::password_char),
-      Stored(p::kLetterCase, &EditBoxData::letter_case),
-      Stored(p::kSpinControl, &EditBoxData::spin), Stored(p::kSpinMinimum, &EditBoxData::spin_min),
+      Stored(p::kLetterCase, &EditBoxData::letter_case, Change::kSetter, Between(0, 2)),
+      Stored(p::kSpinControl, &EditBoxData::spin, Change::kSetter, kFlag),
+      Stored(p::kSpinMinimum, &EditBoxData::spin_min),
       Stored(p::kSpinMaximum, &EditBoxData::spin_max),
-      Stored(p::kSelectionStart, &EditBoxData::selection_start),
-      Stored(p::kSelectionLength, &EditBoxData::selection_length),
-      Stored(p::kFont, &EditBoxData::font), Stored(p::kContent, &EditBoxData::content),
-      Stored(p::kDataBinding1, &EditBoxData::data_binding_1, Change::kSetter, kAnyValue, 2),
-      Stored(p::kDataBinding2, &EditBoxData::data_binding_2, Change::kSetter, kAnyValue, 2));
+      Stored(p::kSelectionStart, &EditBoxData::selection_start, Change::kSetter, AtLeast(0)),
+      Stored(p::kSelectionLength, &EditBoxData::selection_length, Change::kSetter, AtLeast(0)),
+      Stored(p::kFont, &EditBoxData::font),
+      Stored(p::kContent, &EditBoxData::content),
+      Stored(p::kDataBinding1, &EditBoxData::data_binding_1, Change::kKept, kAnyValue, 2),
+      Stored(p::kDataBinding2, &EditBoxData::data_binding_2, Change::kKept, kAnyValue, 2),
+  };
 }
 
 }  // namespace rc::forms

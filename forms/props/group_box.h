@@ -42,12 +42,14 @@ struct GroupBoxData : VersionedData<kTypeGroupBox, 1> {
 
 constexpr auto GroupBoxData::Fields() {
   namespace p = props::group_box;
-  return std::make_tuple(Stored(p::kCaptionAlignment, &GroupBoxData::caption_alignment,
-                                Change::kSetter, Between(0, 2)),
-                         Stored(p::kTextColour, &GroupBoxData::text_colour),
-                         Stored(p::kBackgroundColour, &GroupBoxData::background_colour),
-                         Stored(p::kFont, &GroupBoxData::font),
-                         Stored(p::kCaption, &GroupBoxData::caption));
+  return std::tuple{
+      Stored(p::kCaptionAlignment, &GroupBoxData::caption_alignment, Change::kSetter,
+             Between(0, 2)),
+      Stored(p::kTextColour, &GroupBoxData::text_colour),
+      Stored(p::kBackgroundColour, &GroupBoxData::background_colour),
+      Stored(p::kFont, &GroupBoxData::font),
+      Stored(p::kCaption, &GroupBoxData::caption),
+  };
 }
 
 }  // namespace rc::forms

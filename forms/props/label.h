@@ -103,7 +103,7 @@ struct LabelData : VersionedData<kTypeLabel, 2> {
 
 constexpr auto LabelData::Fields() {
   namespace p = props::label;
-  return std::make_tuple(
+  return std::tuple{
       Stored(p::kEffect, &LabelData::effect, Change::kRepaint, Between(0, 3)),
       Stored(p::kGradientBorderWidth, &LabelData::gradient_border_width, Change::kRepaint,
              AtLeast(p::kMinFrameWidth)),
@@ -128,7 +128,8 @@ constexpr auto LabelData::Fields() {
       Stored(p::kBackgroundPicture, &LabelData::background_picture),
       Stored(p::kCaption, &LabelData::caption),
       Stored(p::kDataBinding1, &LabelData::data_binding_1, Change::kKept, kAnyValue, 2),
-      Stored(p::kDataBinding2, &LabelData::data_binding_2, Change::kKept, kAnyValue, 2));
+      Stored(p::kDataBinding2, &LabelData::data_binding_2, Change::kKept, kAnyValue, 2),
+  };
 }
 
 }  // namespace rc::forms

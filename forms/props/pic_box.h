@@ -46,13 +46,16 @@ struct PicBoxData : VersionedData<kTypePicBox, 2> {
 
 constexpr auto PicBoxData::Fields() {
   namespace p = props::pic_box;
-  return std::make_tuple(Stored(p::kBorder, &PicBoxData::border),
-                         Stored(p::kBackgroundColour, &PicBoxData::background_colour),
-                         Stored(p::kDisplayMode, &PicBoxData::display_mode),
-                         Stored(p::kPlayAnimation, &PicBoxData::play_animation),
-                         Stored(p::kPicture, &PicBoxData::picture),
-                         Stored(p::kDataBinding1, &PicBoxData::p13, Change::kSetter, kAnyValue, 2),
-                         Stored(p::kDataBinding2, &PicBoxData::p14, Change::kSetter, kAnyValue, 2));
+  return std::tuple{
+      Stored(p::kBorder, &PicBoxData::border, Change::kSetter, Between(0, 5)),
+      Stored(p::kBackgroundColour, &PicBoxData::background_colour, Change::kRepaint),
+      Stored(p::kDisplayMode, &PicBoxData::display_mode, Change::kSetter, Between(0, 2)),
+      // Kept: the pictures this runtime decodes are still pictures.
+      Stored(p::kPlayAnimation, &PicBoxData::play_animation, Change::kKept, kFlag),
+      Stored(p::kPicture, &PicBoxData::picture),
+      Stored(p::kDataBinding1, &PicBoxData::p13, Change::kKept, kAnyValue, 2),
+      Stored(p::kDataBinding2, &PicBoxData::p14, Change::kKept, kAnyValue, 2),
+  };
 }
 
 }  // namespace rc::forms

@@ -19,6 +19,11 @@ inline constexpr Property kMinimum{11, Kind::kInteger, "minimum"};
 inline constexpr Property kMaximum{12, Kind::kInteger, "maximum"};
 inline constexpr Property kPosition{13, Kind::kInteger, "position"};
 
+// Minimum, maximum and position lie within 0..kLimit: the range on screen runs from the smaller
+// to the larger end and the position shown is clamped into it, while a read gives back what
+// was written.
+inline constexpr int32_t kLimit = 32767;
+
 // The type's own properties in index order, from index 8.
 inline constexpr Property kOwn[] = {kBorder, kVertical, kSmooth, kMinimum, kMaximum, kPosition};
 inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[0]);
@@ -43,11 +48,14 @@ struct ProcessBarData : VersionedData<kTypeProcessBar, 1> {
 
 constexpr auto ProcessBarData::Fields() {
   namespace p = props::process_bar;
-  return std::make_tuple(
-      Stored(p::kBorder, &ProcessBarData::border), Stored(p::kVertical, &ProcessBarData::vertical),
-      Stored(p::kSmooth, &ProcessBarData::smooth), Stored(p::kMinimum, &ProcessBarData::minimum),
-      Stored(p::kMaximum, &ProcessBarData::maximum),
-      Stored(p::kPosition, &ProcessBarData::position));
+  return std::tuple{
+      Stored(p::kBorder, &ProcessBarData::border, Change::kSetter, Between(0, 5)),
+      Stored(p::kVertical, &ProcessBarData::vertical, Change::kRecreate, Between(0, 1)),
+      Stored(p::kSmooth, &ProcessBarData::smooth, Change::kRecreate, Between(0, 1)),
+      Stored(p::kMinimum, &ProcessBarData::minimum, Change::kSetter, Between(0, p::kLimit)),
+      Stored(p::kMaximum, &ProcessBarData::maximum, Change::kSetter, Between(0, p::kLimit)),
+      Stored(p::kPosition, &ProcessBarData::position, Change::kSetter, Between(0, p::kLimit)),
+  };
 }
 
 }  // namespace rc::forms

@@ -55,7 +55,7 @@ struct RadioBoxData : VersionedData<kTypeRadioBox, 1> {
 
 constexpr auto RadioBoxData::Fields() {
   namespace p = props::radio_box;
-  return std::make_tuple(
+  return std::tuple{
       Stored(p::kProperty9, &RadioBoxData::p9, Change::kKept),
       Stored(p::kProperty10, &RadioBoxData::p10, Change::kKept),
       Stored(p::kProperty12, &RadioBoxData::p12, Change::kKept),
@@ -63,8 +63,11 @@ constexpr auto RadioBoxData::Fields() {
       Stored(p::kProperty14, &RadioBoxData::p14, Change::kKept),
       Stored(p::kTextColour, &RadioBoxData::text_colour),
       Stored(p::kBackgroundColour, &RadioBoxData::background_colour),
-      Stored(p::kSelected, &RadioBoxData::selected), Stored(p::kPicture, &RadioBoxData::picture),
-      Stored(p::kFont, &RadioBoxData::font), Stored(p::kCaption, &RadioBoxData::caption));
+      Stored(p::kSelected, &RadioBoxData::selected),
+      Stored(p::kPicture, &RadioBoxData::picture),
+      Stored(p::kFont, &RadioBoxData::font),
+      Stored(p::kCaption, &RadioBoxData::caption),
+  };
 }
 
 }  // namespace rc::forms

@@ -35,8 +35,11 @@ struct SplitterBarData : VersionedData<kTypeSplitterBar, 1> {
 
 constexpr auto SplitterBarData::Fields() {
   namespace p = props::splitter_bar;
-  return std::make_tuple(Stored(p::kFillColour, &SplitterBarData::colour),
-                         Stored(p::kProperty9, &SplitterBarData::p9));
+  return std::tuple{
+      Stored(p::kFillColour, &SplitterBarData::colour, Change::kRepaint),
+      // Kept for whoever reads it back; the bar is not moved by the user.
+      Stored(p::kProperty9, &SplitterBarData::p9, Change::kKept, Between(0, 1)),
+  };
 }
 
 }  // namespace rc::forms

@@ -101,7 +101,7 @@ constexpr BlobKind BlobKindOf(props::Kind kind) {
 
 // Calls f(field) for each field of the list, in stored order.
 template <class Fields, class F>
-void ForEachField(const Fields& fields, F&& f) {
+constexpr void ForEachField(const Fields& fields, F&& f) {
   std::apply([&](const auto&... field) { (f(field), ...); }, fields);
 }
 
@@ -150,15 +150,20 @@ struct VersionedData {
   }
 };
 
-// Brings every stored number of `data` into its range, as written values are; flags stay as
-// stored.
+// Whether some field of the type's list does `change`.
+template <class Data>
+constexpr bool ListsChange(Change change) {
+  bool found = false;
+  ForEachField(Data::Fields(), [&](const auto& f) { found = found || f.change == change; });
+  return found;
+}
+
+// Brings every stored number of `data` into its range, as written values are.
 template <class Data>
 void FitStored(Data* data) {
   ForEachField(Data::Fields(), [&](const auto& f) {
     auto& x = FieldOf(*data, f);
-    if constexpr (std::is_same_v<std::decay_t<decltype(x)>, int32_t>) {
-      if (!f.range.flag) x = f.range.Fit(x);
-    }
+    if constexpr (std::is_same_v<std::decay_t<decltype(x)>, int32_t>) x = f.range.Fit(x);
   });
 }
 

@@ -41,6 +41,11 @@ inline constexpr Property kSound2{32, Kind::kSound, "sound_2"};
 inline constexpr Property kTooltip{33, Kind::kText, "tooltip"};
 inline constexpr Property kDefaultPushButton{34, Kind::kBool, "default_push_button"};
 
+// Button styles: flat with an edge only under the mouse, always raised, always flat.
+enum : int32_t { kFlatHover = 0, kRaised = 1, kFlat = 2 };
+// Picture alignment: the picture left of the caption, above it, right of it, below it.
+enum : int32_t { kPictureLeft = 0, kPictureAbove = 1, kPictureRight = 2, kPictureBelow = 3 };
+
 // The type's own properties in index order, from index 8.
 inline constexpr Property kOwn[] = {kButtonStyle,
                                     kCheckBoxMode,
@@ -108,32 +113,39 @@ struct SuperBtnData : VersionedData<kTypeSuperBtn, 2> {
 
 constexpr auto SuperBtnData::Fields() {
   namespace p = props::super_btn;
-  return std::make_tuple(
-      Stored(p::kButtonStyle, &SuperBtnData::button_style),
-      Stored(p::kCheckBoxMode, &SuperBtnData::check_box_mode),
-      Stored(p::kChecked, &SuperBtnData::checked),
-      Stored(p::kPictureAlignment, &SuperBtnData::picture_alignment),
-      Stored(p::kProperty12, &SuperBtnData::p12), Stored(p::kProperty13, &SuperBtnData::p13),
-      Stored(p::kProperty14, &SuperBtnData::p14),
-      Stored(p::kPicture2Colour, &SuperBtnData::picture2_colour),
-      Stored(p::kPicture1Colour, &SuperBtnData::picture1_colour),
-      Stored(p::kUseDefaultColours, &SuperBtnData::use_default_colours),
-      Stored(p::kProperty30, &SuperBtnData::p30),
-      Stored(p::kDefaultPushButton, &SuperBtnData::default_button),
+  return std::tuple{
+      Stored(p::kButtonStyle, &SuperBtnData::button_style, Change::kRepaint, Between(0, p::kFlat)),
+      // Check-box mode and the default button are fixed when the native button is made.
+      Stored(p::kCheckBoxMode, &SuperBtnData::check_box_mode, Change::kRecreate, kFlag),
+      Stored(p::kChecked, &SuperBtnData::checked, Change::kRepaint, kFlag),
+      Stored(p::kPictureAlignment, &SuperBtnData::picture_alignment, Change::kRepaint,
+             Between(0, p::kPictureBelow)),
+      Stored(p::kProperty12, &SuperBtnData::p12, Change::kKept, Between(0, 1)),
+      Stored(p::kProperty13, &SuperBtnData::p13, Change::kKept, kFlag),
+      Stored(p::kProperty14, &SuperBtnData::p14, Change::kKept, kFlag),
+      Stored(p::kPicture2Colour, &SuperBtnData::picture2_colour, Change::kRepaint),
+      Stored(p::kPicture1Colour, &SuperBtnData::picture1_colour, Change::kRepaint),
+      Stored(p::kUseDefaultColours, &SuperBtnData::use_default_colours, Change::kRepaint, kFlag),
+      Stored(p::kProperty30, &SuperBtnData::p30, Change::kKept, kFlag),
+      Stored(p::kDefaultPushButton, &SuperBtnData::default_button, Change::kRecreate, kFlag),
       // Text and background colours for normal, mouse over and pressed, one after another.
-      StoredElement(p::kTextColourNormal, &SuperBtnData::state_colours, 0, Change::kSetter),
-      StoredElement(p::kBackgroundColourNormal, &SuperBtnData::state_colours, 1, Change::kSetter),
-      StoredElement(p::kTextColourMouseOver, &SuperBtnData::state_colours, 2, Change::kSetter),
+      StoredElement(p::kTextColourNormal, &SuperBtnData::state_colours, 0, Change::kRepaint),
+      StoredElement(p::kBackgroundColourNormal, &SuperBtnData::state_colours, 1, Change::kRepaint),
+      StoredElement(p::kTextColourMouseOver, &SuperBtnData::state_colours, 2, Change::kRepaint),
       StoredElement(p::kBackgroundColourMouseOver, &SuperBtnData::state_colours, 3,
-                    Change::kSetter),
-      StoredElement(p::kTextColourPressed, &SuperBtnData::state_colours, 4, Change::kSetter),
-      StoredElement(p::kBackgroundColourPressed, &SuperBtnData::state_colours, 5, Change::kSetter),
-      Stored(p::kPicture2, &SuperBtnData::picture2), Stored(p::kPicture1, &SuperBtnData::picture1),
-      Stored(p::kFont, &SuperBtnData::font), Stored(p::kSound1, &SuperBtnData::sound1),
-      Stored(p::kSound2, &SuperBtnData::sound2), Stored(p::kCaption, &SuperBtnData::caption),
+                    Change::kRepaint),
+      StoredElement(p::kTextColourPressed, &SuperBtnData::state_colours, 4, Change::kRepaint),
+      StoredElement(p::kBackgroundColourPressed, &SuperBtnData::state_colours, 5, Change::kRepaint),
+      Stored(p::kPicture2, &SuperBtnData::picture2),
+      Stored(p::kPicture1, &SuperBtnData::picture1),
+      Stored(p::kFont, &SuperBtnData::font),
+      Stored(p::kSound1, &SuperBtnData::sound1, Change::kKept),
+      Stored(p::kSound2, &SuperBtnData::sound2, Change::kKept),
+      Stored(p::kCaption, &SuperBtnData::caption),
       Stored(p::kTooltip, &SuperBtnData::tooltip),
-      Stored(p::kPicture3Colour, &SuperBtnData::picture3_colour, Change::kSetter, kAnyValue, 2),
-      Stored(p::kPicture3, &SuperBtnData::picture3, Change::kSetter, kAnyValue, 2));
+      Stored(p::kPicture3Colour, &SuperBtnData::picture3_colour, Change::kRepaint, kAnyValue, 2),
+      Stored(p::kPicture3, &SuperBtnData::picture3, Change::kSetter, kAnyValue, 2),
+  };
 }
 
 }  // namespace rc::forms

@@ -33,7 +33,9 @@ struct TimerData : VersionedData<kTypeTimer, 1> {
 
 constexpr auto TimerData::Fields() {
   namespace p = props::timer;
-  return std::make_tuple(Stored(p::kInterval, &TimerData::interval));
+  return std::tuple{
+      Stored(p::kInterval, &TimerData::interval, Change::kSetter, AtLeast(0)),
+  };
 }
 
 }  // namespace rc::forms

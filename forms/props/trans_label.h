@@ -49,13 +49,17 @@ struct TransLabelData : VersionedData<kTypeTransLabel, 1> {
 
 constexpr auto TransLabelData::Fields() {
   namespace p = props::trans_label;
-  return std::make_tuple(Stored(p::kEffect, &TransLabelData::effect),
-                         Stored(p::kTextColour, &TransLabelData::text_colour),
-                         Stored(p::kHorizontalAlignment, &TransLabelData::horizontal_alignment),
-                         Stored(p::kVerticalAlignment, &TransLabelData::vertical_alignment),
-                         Stored(p::kWordWrap, &TransLabelData::word_wrap),
-                         Stored(p::kFont, &TransLabelData::font),
-                         Stored(p::kCaption, &TransLabelData::caption));
+  return std::tuple{
+      Stored(p::kEffect, &TransLabelData::effect, Change::kRepaint, Between(0, 3)),
+      Stored(p::kTextColour, &TransLabelData::text_colour, Change::kRepaint),
+      Stored(p::kHorizontalAlignment, &TransLabelData::horizontal_alignment, Change::kRepaint,
+             Between(0, 2)),
+      Stored(p::kVerticalAlignment, &TransLabelData::vertical_alignment, Change::kRepaint,
+             Between(0, 2)),
+      Stored(p::kWordWrap, &TransLabelData::word_wrap, Change::kRepaint, kFlag),
+      Stored(p::kFont, &TransLabelData::font),
+      Stored(p::kCaption, &TransLabelData::caption),
+  };
 }
 
 }  // namespace rc::forms

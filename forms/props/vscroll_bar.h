@@ -19,6 +19,11 @@ inline constexpr Property kLineChange{11, Kind::kInteger, "line_change"};
 inline constexpr Property kPosition{12, Kind::kInteger, "position"};
 inline constexpr Property kThumbTracking{13, Kind::kBool, "thumb_tracking"};
 
+// Minimum and maximum lie within 0..kLimit (the range runs from the smaller to the larger),
+// page and line change within 1..kLimit, the position within 0..kLimit (shown clamped into the
+// range, read back as written).
+inline constexpr int32_t kLimit = 32767;
+
 // The type's own properties in index order, from index 8.
 inline constexpr Property kOwn[] = {kMinimum,    kMaximum,  kPageChange,
                                     kLineChange, kPosition, kThumbTracking};
@@ -44,12 +49,14 @@ struct VScrollBarData : VersionedData<kTypeVScrollBar, 1> {
 
 constexpr auto VScrollBarData::Fields() {
   namespace p = props::vscroll_bar;
-  return std::make_tuple(Stored(p::kMinimum, &VScrollBarData::minimum),
-                         Stored(p::kMaximum, &VScrollBarData::maximum),
-                         Stored(p::kPageChange, &VScrollBarData::page_change),
-                         Stored(p::kLineChange, &VScrollBarData::line_change),
-                         Stored(p::kPosition, &VScrollBarData::position),
-                         Stored(p::kThumbTracking, &VScrollBarData::thumb_tracking));
+  return std::tuple{
+      Stored(p::kMinimum, &VScrollBarData::minimum, Change::kSetter, Between(0, p::kLimit)),
+      Stored(p::kMaximum, &VScrollBarData::maximum, Change::kSetter, Between(0, p::kLimit)),
+      Stored(p::kPageChange, &VScrollBarData::page_change, Change::kKept, Between(1, p::kLimit)),
+      Stored(p::kLineChange, &VScrollBarData::line_change, Change::kKept, Between(1, p::kLimit)),
+      Stored(p::kPosition, &VScrollBarData::position, Change::kSetter, Between(0, p::kLimit)),
+      Stored(p::kThumbTracking, &VScrollBarData::thumb_tracking, Change::kKept, kFlag),
+  };
 }
 
 }  // namespace rc::forms

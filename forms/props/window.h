@@ -85,30 +85,34 @@ struct WindowData : VersionedData<kTypeWindow, 6> {
 
 constexpr auto WindowData::Fields() {
   namespace p = props::window;
-  return std::make_tuple(
-      Stored(p::kBorderStyle, &WindowData::border_style),
-      Stored(p::kPictureMode, &WindowData::picture_mode),
-      Stored(p::kBackgroundColour, &WindowData::background_colour),
+  return std::tuple{
+      Stored(p::kBorderStyle, &WindowData::border_style, Change::kSetter, Between(0, 6)),
+      Stored(p::kPictureMode, &WindowData::picture_mode, Change::kSetter, Between(0, 3)),
+      Stored(p::kBackgroundColour, &WindowData::background_colour, Change::kRepaint),
       Stored(p::kMaximiseButton, &WindowData::max_button),
       Stored(p::kMinimiseButton, &WindowData::min_button),
       Stored(p::kControlBox, &WindowData::control_box),
-      Stored(p::kStartPosition, &WindowData::start_position),
+      Stored(p::kStartPosition, &WindowData::start_position, Change::kSetter, Between(0, 3)),
       Stored(p::kMovable, &WindowData::movable),
-      Stored(p::kMusicPlayCount, &WindowData::music_play_count),
-      Stored(p::kEnterMovesFocus, &WindowData::enter_moves_focus),
-      Stored(p::kEscCloses, &WindowData::esc_closes),
-      Stored(p::kF1OpensHelp, &WindowData::f1_opens_help),
-      Stored(p::kHelpContext, &WindowData::help_context),
-      Stored(p::kTaskbarButton, &WindowData::taskbar_button, Change::kSetter, kAnyValue, 2),
-      Stored(p::kDragByAnyPoint, &WindowData::drag_anywhere, Change::kSetter, kAnyValue, 3),
-      Stored(p::kShape, &WindowData::shape, Change::kSetter, kAnyValue, 3),
+      Stored(p::kMusicPlayCount, &WindowData::music_play_count, Change::kSetter, Between(0, 2)),
+      Stored(p::kEnterMovesFocus, &WindowData::enter_moves_focus, Change::kKept),
+      Stored(p::kEscCloses, &WindowData::esc_closes, Change::kKept),
+      Stored(p::kF1OpensHelp, &WindowData::f1_opens_help, Change::kKept),
+      Stored(p::kHelpContext, &WindowData::help_context, Change::kKept),
+      // Read when the window is made.
+      Stored(p::kTaskbarButton, &WindowData::taskbar_button, Change::kKept, kAnyValue, 2),
+      Stored(p::kDragByAnyPoint, &WindowData::drag_anywhere, Change::kKept, kAnyValue, 3),
+      Stored(p::kShape, &WindowData::shape, Change::kKept, Between(0, 29), 3),
       Stored(p::kAlwaysOnTop, &WindowData::always_on_top, Change::kSetter, kAnyValue, 4),
-      Stored(p::kProperty30, &WindowData::p30, Change::kSetter, kAnyValue, 5),
-      Stored(p::kClassName, &WindowData::class_name, Change::kSetter, kAnyValue, 6),
+      Stored(p::kProperty30, &WindowData::p30, Change::kKept, kAnyValue, 5),
+      // The class is chosen when the window is made.
+      Stored(p::kClassName, &WindowData::class_name, Change::kKept, kAnyValue, 6),
       Stored(p::kBackgroundPicture, &WindowData::background_picture),
       Stored(p::kIcon, &WindowData::icon),
       Stored(p::kBackgroundMusic, &WindowData::background_music),
-      Stored(p::kTitle, &WindowData::title), Stored(p::kHelpFile, &WindowData::help_file));
+      Stored(p::kTitle, &WindowData::title),
+      Stored(p::kHelpFile, &WindowData::help_file, Change::kKept),
+  };
 }
 
 }  // namespace rc::forms

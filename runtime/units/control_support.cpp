@@ -128,19 +128,15 @@ bool StoreBytes(forms::Bytes* stored, const PropertyValue& value) {
       (size == 0 || std::memcmp(stored->data(), value.bytes, size) == 0)) {
     return false;
   }
-  stored->assign(value.bytes, value.bytes + size);
+  // A new vector, not assign(): the room of a large piece of music or picture is given back
+  // once it is replaced by a smaller one or by none.
+  *stored = forms::Bytes(value.bytes, value.bytes + size);
   return true;
 }
 
 bool StoreInt(int32_t* stored, int32_t value) {
   if (*stored == value) return false;
   *stored = value;
-  return true;
-}
-
-bool StoreColour(uint32_t* stored, int32_t value) {
-  if (*stored == uint32_t(value)) return false;
-  *stored = uint32_t(value);
   return true;
 }
 

@@ -9,7 +9,10 @@
 //   int Get(int32_t index, PropertyValue* out);                   operation 6 (index - 8)
 //   Data Snapshot();                                              the current typed data (5)
 // and ControlInterface<Class> turns these into the operations the runtime looks up by number.
-// Changed and Get name a property as Own(props::<type>::kX), its index less 8.
+// Changed and Get name a property as Own(props::<type>::kX), its index less 8. What a type
+// stores comes from its list of stored fields (forms/props/<type>.h): GetStored answers Get,
+// ChangeStored does the stored part of Changed and calls the type's setter Show(index) or
+// Repaint() as the list says, so that a type writes only its setters' side effects.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +23,7 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "base/values.h"
 #include "forms/props/property.h"
@@ -61,22 +65,6 @@ constexpr std::array<PropertyEntry, kCommonPropertyCount> PropertyTable() {
     table[i] = Property(uint16_t(props::kCommon[i].kind), kCommonEditorFlags);
   }
   return table;
-}
-
-// One number property of a unit and its value, for a get-property answered from a list.
-struct NumberOf {
-  props::Property property;
-  int32_t value;
-};
-// The value of the listed property with this index (index - 8); false when none has it.
-template <size_t N>
-bool NumberValue(const NumberOf (&numbers)[N], int32_t index, PropertyValue* out) {
-  for (const NumberOf& n : numbers) {
-    if (Own(n.property) != index) continue;
-    out->i = n.value;
-    return true;
-  }
-  return false;
 }
 
 // The typed data of a record; false when the type refuses it, and the create operation fails.
@@ -204,7 +192,6 @@ void BytesValue(const forms::Bytes& bytes, PropertyValue* out);
 bool StoreText(std::string* stored, const PropertyValue& value);
 bool StoreBytes(forms::Bytes* stored, const PropertyValue& value);
 bool StoreInt(int32_t* stored, int32_t value);
-bool StoreColour(uint32_t* stored, int32_t value);
 
 // The plain get-property: the stored value of the type's field with this index (index - 8),
 // pointing into `data` for texts and bytes; false when the type stores no such field.
@@ -252,6 +239,39 @@ forms::Change WriteStored(Data* data, int32_t index, const PropertyValue& value)
     if (changed) change = f.change;
   });
   return change;
+}
+
+// A property change as the type's list says: the stored part, then, when the value changed,
+// the unit's setter `unit.Show(index)` (kSetter), its `unit.Repaint()` (kRepaint), or 1, asking
+// the runtime for a new unit (kRecreate). A type has Show and Repaint when its list names them.
+// The unit type writes only the setters' side effects.
+template <class Unit, class = void>
+struct HasSetter : std::false_type {};
+template <class Unit>
+struct HasSetter<Unit, std::void_t<decltype(std::declval<Unit&>().Show(0))>> : std::true_type {};
+template <class Unit, class = void>
+struct HasRepaint : std::false_type {};
+template <class Unit>
+struct HasRepaint<Unit, std::void_t<decltype(std::declval<Unit&>().Repaint())>> : std::true_type {};
+
+template <class Unit, class Data>
+int ChangeStored(Unit& unit, Data* data, int32_t index, const PropertyValue& value) {
+  static_assert(HasSetter<Unit>::value || !forms::ListsChange<Data>(forms::Change::kSetter),
+                "a type whose list names setters has Show(index)");
+  static_assert(HasRepaint<Unit>::value || !forms::ListsChange<Data>(forms::Change::kRepaint),
+                "a type whose list names repaints has Repaint()");
+  switch (WriteStored(data, index, value)) {
+    case forms::Change::kSetter:
+      if constexpr (HasSetter<Unit>::value) unit.Show(index);
+      return 0;
+    case forms::Change::kRepaint:
+      if constexpr (HasRepaint<Unit>::value) unit.Repaint();
+      return 0;
+    case forms::Change::kRecreate:
+      return 1;
+    default:
+      return 0;
+  }
 }
 
 // Makes the common controls' window classes (progress bar, up-down) known, once.

@@ -43,21 +43,11 @@ class EditBoxUnit : public UnitWindow {
   int Changed(int32_t index, const PropertyValue& value);
   int Get(int32_t index, PropertyValue* out);
   forms::EditBoxData Snapshot();
+  void Show(int32_t index);
 
  private:
   void ReadBack();
-  const int32_t* Number(int32_t index) const;
-  int SetStyleField(int32_t* field, int32_t value, int32_t high);
   void SetContent(const PropertyValue& value);
-  void SetBorder(int32_t border);
-  void SetColour(uint32_t* field, int32_t value);
-  void SetFont(const PropertyValue& value);
-  void SetMaxLength(int32_t length);
-  void SetInputMode(int32_t mode);
-  void SetPasswordChar(int32_t code);
-  void SetLetterCase(int32_t letter_case);
-  void SetSpinField(int32_t* field, int32_t value);
-  void SetSelection(int32_t* field, int32_t value);
   void ReplaceSelection(const PropertyValue& value);
   void ShowInputMode();
   void ShowSelection();
@@ -120,19 +110,6 @@ bool IntegerCharacter(WPARAM ch) {
   return ch < 0x20 || ch == 0x7F || ch == L'-' || (ch >= L'0' && ch <= L'9');
 }
 
-forms::EditBoxData Clamped(forms::EditBoxData data) {
-  data.border = ClampTo(data.border, 0, 5);
-  data.scroll_bars = ClampTo(data.scroll_bars, 0, 3);
-  data.alignment = ClampTo(data.alignment, 0, 2);
-  data.input_mode = ClampTo(data.input_mode, 0, 11);
-  data.letter_case = ClampTo(data.letter_case, 0, 2);
-  data.max_length = std::max(data.max_length, 0);
-  data.hide_selection = data.hide_selection != 0;
-  data.multi_line = data.multi_line != 0;
-  data.spin = data.spin != 0;
-  return data;
-}
-
 void EditBoxUnit::ReadBack() {
   data_.content = WindowTextGbk(hwnd_);
   DWORD start = 0;
@@ -147,11 +124,6 @@ forms::EditBoxData EditBoxUnit::Snapshot() {
   return data_;
 }
 
-// A creation style: stored, and 1 asks the runtime to re-create the unit with it.
-int EditBoxUnit::SetStyleField(int32_t* field, int32_t value, int32_t high) {
-  return StoreInt(field, ClampTo(value, 0, high)) ? 1 : 0;
-}
-
 // Set without the control's own notification, then reported once, so that a handler sees
 // exactly one change event per write, also when the text stays the same.
 void EditBoxUnit::SetContent(const PropertyValue& value) {
@@ -162,57 +134,11 @@ void EditBoxUnit::SetContent(const PropertyValue& value) {
   Raise(kEventChanged);
 }
 
-void EditBoxUnit::SetBorder(int32_t border) {
-  if (!StoreInt(&data_.border, ClampTo(border, 0, 5))) return;
-  ApplyBorderFrame(hwnd_, data_.border);
-}
-
-void EditBoxUnit::SetColour(uint32_t* field, int32_t value) {
-  if (StoreColour(field, value)) colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
-}
-
-void EditBoxUnit::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&data_.font, value)) return;
-  font_.Set(hwnd_, data_.font);
-}
-
-void EditBoxUnit::SetMaxLength(int32_t length) {
-  if (!StoreInt(&data_.max_length, std::max(length, 0))) return;
-  SendMessageW(hwnd_, EM_LIMITTEXT, WPARAM(data_.max_length), 0);
-}
-
 void EditBoxUnit::ShowInputMode() {
   SendMessageW(hwnd_, EM_SETREADONLY, data_.input_mode == kInputReadOnly, 0);
   wchar_t mask = data_.input_mode == kInputPassword ? PasswordChar(data_.password_char) : 0;
   SendMessageW(hwnd_, EM_SETPASSWORDCHAR, WPARAM(mask), 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void EditBoxUnit::SetInputMode(int32_t mode) {
-  if (!StoreInt(&data_.input_mode, ClampTo(mode, 0, 11))) return;
-  ShowInputMode();
-}
-
-void EditBoxUnit::SetPasswordChar(int32_t code) {
-  if (data_.password_char == uint16_t(code)) return;
-  data_.password_char = uint16_t(code);
-  if (data_.input_mode == kInputPassword) ShowInputMode();
-}
-
-void EditBoxUnit::SetLetterCase(int32_t letter_case) {
-  if (!StoreInt(&data_.letter_case, ClampTo(letter_case, 0, 2))) return;
-  SetStyleBits(hwnd_, kCaseStyles, CaseStyle(data_.letter_case));
-}
-
-void EditBoxUnit::SetSpinField(int32_t* field, int32_t value) {
-  if (!StoreInt(field, field == &data_.spin ? int32_t(value != 0) : value)) return;
-  ShowSpin();
-}
-
-void EditBoxUnit::SetSelection(int32_t* field, int32_t value) {
-  ReadBack();
-  *field = std::max(value, 0);
-  ShowSelection();
 }
 
 void EditBoxUnit::ShowSelection() {
@@ -268,144 +194,68 @@ void EditBoxUnit::PlaceSpin() {
   EnableWindow(spin_, IsWindowEnabled(hwnd_));
 }
 
+void EditBoxUnit::Show(int32_t index) {
+  switch (index) {
+    case Own(prop::kBorder):
+      ApplyBorderFrame(hwnd_, data_.border);
+      break;
+    case Own(prop::kTextColour):
+    case Own(prop::kBackgroundColour):
+      colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
+      break;
+    case Own(prop::kFont):
+      font_.Set(hwnd_, data_.font);
+      break;
+    case Own(prop::kMaximumLength):
+      SendMessageW(hwnd_, EM_LIMITTEXT, WPARAM(data_.max_length), 0);
+      break;
+    case Own(prop::kInputMode):
+      ShowInputMode();
+      break;
+    case Own(prop::kPasswordCharacter):
+      if (data_.input_mode == kInputPassword) ShowInputMode();
+      break;
+    case Own(prop::kLetterCase):
+      SetStyleBits(hwnd_, kCaseStyles, CaseStyle(data_.letter_case));
+      break;
+    case Own(prop::kSpinControl):
+    case Own(prop::kSpinMinimum):
+    case Own(prop::kSpinMaximum):
+      ShowSpin();
+      break;
+    default:
+      break;
+  }
+}
+
 int EditBoxUnit::Changed(int32_t index, const PropertyValue& value) {
   switch (index) {
     case Own(prop::kContent):
       SetContent(value);
       return 0;
-    case Own(prop::kBorder):
-      SetBorder(value.i);
-      return 0;
-    case Own(prop::kTextColour):
-      SetColour(&data_.text_colour, value.i);
-      return 0;
-    case Own(prop::kBackgroundColour):
-      SetColour(&data_.background_colour, value.i);
-      return 0;
-    case Own(prop::kFont):
-      SetFont(value);
-      return 0;
-    case Own(prop::kHideSelection):
-      return SetStyleField(&data_.hide_selection, value.i != 0, 1);
-    case Own(prop::kMaximumLength):
-      SetMaxLength(value.i);
-      return 0;
-    case Own(prop::kMultiLine):
-      return SetStyleField(&data_.multi_line, value.i != 0, 1);
-    case Own(prop::kScrollBars):
-      return SetStyleField(&data_.scroll_bars, value.i, 3);
-    case Own(prop::kAlignment):
-      return SetStyleField(&data_.alignment, value.i, 2);
-    case Own(prop::kInputMode):
-      SetInputMode(value.i);
-      return 0;
-    case Own(prop::kPasswordCharacter):
-      SetPasswordChar(value.i);
-      return 0;
-    case Own(prop::kLetterCase):
-      SetLetterCase(value.i);
-      return 0;
-    case Own(prop::kSpinControl):
-      SetSpinField(&data_.spin, value.i);
-      return 0;
-    case Own(prop::kSpinMinimum):
-      SetSpinField(&data_.spin_min, value.i);
-      return 0;
-    case Own(prop::kSpinMaximum):
-      SetSpinField(&data_.spin_max, value.i);
-      return 0;
     case Own(prop::kSelectionStart):
-      SetSelection(&data_.selection_start, value.i);
-      return 0;
     case Own(prop::kSelectionLength):
-      SetSelection(&data_.selection_length, value.i);
+      // The other end as the user left it; set even when the stored value is the same.
+      ReadBack();
+      WriteStored(&data_, index, value);
+      ShowSelection();
       return 0;
     case Own(prop::kSelectedText):
       ReplaceSelection(value);
       return 0;
-    case Own(prop::kDataBinding1):
-      StoreText(&data_.data_binding_1, value);
-      return 0;
-    case Own(prop::kDataBinding2):
-      StoreText(&data_.data_binding_2, value);
-      return 0;
     default:
-      return 0;
-  }
-}
-
-// The properties that are plain numbers of the data.
-const int32_t* EditBoxUnit::Number(int32_t index) const {
-  switch (index) {
-    case Own(prop::kBorder):
-      return &data_.border;
-    case Own(prop::kHideSelection):
-      return &data_.hide_selection;
-    case Own(prop::kMaximumLength):
-      return &data_.max_length;
-    case Own(prop::kMultiLine):
-      return &data_.multi_line;
-    case Own(prop::kScrollBars):
-      return &data_.scroll_bars;
-    case Own(prop::kAlignment):
-      return &data_.alignment;
-    case Own(prop::kInputMode):
-      return &data_.input_mode;
-    case Own(prop::kLetterCase):
-      return &data_.letter_case;
-    case Own(prop::kSpinControl):
-      return &data_.spin;
-    case Own(prop::kSpinMinimum):
-      return &data_.spin_min;
-    case Own(prop::kSpinMaximum):
-      return &data_.spin_max;
-    case Own(prop::kSelectionStart):
-      return &data_.selection_start;
-    case Own(prop::kSelectionLength):
-      return &data_.selection_length;
-    default:
-      return nullptr;
+      return ChangeStored(*this, &data_, index, value);
   }
 }
 
 int EditBoxUnit::Get(int32_t index, PropertyValue* out) {
   ReadBack();
-  if (const int32_t* number = Number(index)) {
-    out->i = *number;
-    return 1;
-  }
-  switch (index) {
-    case Own(prop::kContent):
-      TextValue(data_.content, out);
-      return 1;
-    case Own(prop::kTextColour):
-      out->i = int32_t(data_.text_colour);
-      return 1;
-    case Own(prop::kBackgroundColour):
-      out->i = int32_t(data_.background_colour);
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(data_.font, out);
-      return 1;
-    case Own(prop::kPasswordCharacter):
-      out->i = data_.password_char;
-      return 1;
-    case Own(prop::kSelectedText): {
-      std::wstring text = Wide(data_.content);
-      size_t start = std::min(size_t(data_.selection_start), text.size());
-      selected_text_ = Gbk(text.substr(start, size_t(data_.selection_length)));
-      TextValue(selected_text_, out);
-      return 1;
-    }
-    case Own(prop::kDataBinding1):
-      TextValue(data_.data_binding_1, out);
-      return 1;
-    case Own(prop::kDataBinding2):
-      TextValue(data_.data_binding_2, out);
-      return 1;
-    default:
-      return 0;
-  }
+  if (index != Own(prop::kSelectedText)) return GetStored(data_, index, out) ? 1 : 0;
+  std::wstring text = Wide(data_.content);
+  size_t start = std::min(size_t(data_.selection_start), text.size());
+  selected_text_ = Gbk(text.substr(start, size_t(data_.selection_length)));
+  TextValue(selected_text_, out);
+  return 1;
 }
 
 LRESULT EditBoxUnit::OnCommand(WPARAM wp) {
@@ -472,7 +322,7 @@ LRESULT EditBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* EditBoxUnit::Create(const CreateArgs& args) {
   forms::EditBoxData data;
   if (!ReadTypeData(args, &data)) return nullptr;
-  data = Clamped(data);
+  forms::FitStored(&data);
   auto* unit = new EditBoxUnit(args, data);
   FrameStyles frame = BorderFrame(data.border);
   DWORD style = args.style | frame.style | CreationStyles(data) | CaseStyle(data.letter_case);

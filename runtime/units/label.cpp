@@ -105,16 +105,19 @@ class Label : public UnitWindow {
     const FrameStyles frame = BorderFrame(NativeBorderOf(s_.data.border));
     return {s_.data.caption.c_str(), frame.style, frame.ex_style};
   }
-  int Changed(int32_t index, const PropertyValue& value);
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &s_.data, index, value);
+  }
   int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::LabelData& Snapshot() const { return s_.data; }
+  void Show(int32_t index);
+  void Repaint() { InvalidateRect(hwnd_, nullptr, FALSE); }
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   LRESULT OnPaint();
-  void Show(int32_t index);
 
   LabelState s_;
 };
@@ -144,15 +147,7 @@ void Label::Show(int32_t index) {
     default:
       break;
   }
-}
-
-int Label::Changed(int32_t index, const PropertyValue& value) {
-  const forms::Change change = WriteStored(&s_.data, index, value);
-  if (change == forms::Change::kSetter) Show(index);
-  if (change == forms::Change::kSetter || change == forms::Change::kRepaint) {
-    InvalidateRect(hwnd_, nullptr, FALSE);
-  }
-  return 0;
+  Repaint();
 }
 
 LRESULT Label::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -19,9 +19,6 @@ namespace prop = props::pic_box;
 
 constexpr wchar_t kClassName[] = L"PicBox";
 
-constexpr int kLastBorder = 5;
-constexpr int kLastDisplayMode = 2;
-
 struct PicBoxState {
   forms::PicBoxData data;  // the properties as last written
   draw::Picture picture;   // decoded whenever data.picture changes; empty when it cannot be
@@ -44,20 +41,19 @@ class PicBox : public UnitWindow {
     const FrameStyles frame = BorderFrame(s_.data.border);
     return {nullptr, WS_CLIPCHILDREN | frame.style, frame.ex_style};
   }
-  int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out) const;
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &s_.data, index, value);
+  }
+  int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::PicBoxData& Snapshot() const { return s_.data; }
+  void Show(int32_t index);
+  void Repaint() { InvalidateRect(hwnd_, nullptr, FALSE); }
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   LRESULT OnPaint();
-
-  void SetBorder(int32_t border);
-  void SetBackgroundColour(uint32_t colour);
-  void SetPicture(const PropertyValue& value);
-  void SetDisplayMode(int32_t mode);
 
   PicBoxState s_;
 };
@@ -69,88 +65,21 @@ LRESULT PicBox::OnPaint() {
   return 0;
 }
 
-void PicBox::SetBorder(int32_t border) {
-  if (border == s_.data.border) return;
-  s_.data.border = border;
-  ApplyBorderFrame(hwnd_, border);
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void PicBox::SetBackgroundColour(uint32_t colour) {
-  if (colour == s_.data.background_colour) return;
-  s_.data.background_colour = colour;
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void PicBox::SetPicture(const PropertyValue& value) {
-  if (!StoreBytes(&s_.data.picture, value)) return;
-  s_.picture = draw::Picture::Decode(s_.data.picture.data(), s_.data.picture.size());
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void PicBox::SetDisplayMode(int32_t mode) {
-  if (mode == s_.data.display_mode) return;
-  s_.data.display_mode = mode;
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-}
-
-int PicBox::Changed(int32_t index, const PropertyValue& value) {
+void PicBox::Show(int32_t index) {
   switch (index) {
     case Own(prop::kBorder):
-      SetBorder(ClampTo(value.i, 0, kLastBorder));
-      break;
-    case Own(prop::kBackgroundColour):
-      SetBackgroundColour(uint32_t(value.i));
+      ApplyBorderFrame(hwnd_, s_.data.border);
       break;
     case Own(prop::kPicture):
-      SetPicture(value);
+      s_.picture = draw::Picture::Decode(s_.data.picture.data(), s_.data.picture.size());
       break;
     case Own(prop::kDisplayMode):
-      SetDisplayMode(ClampTo(value.i, 0, kLastDisplayMode));
-      break;
-    case Own(prop::kPlayAnimation):
-      // Kept: the pictures this runtime decodes are still pictures.
-      s_.data.play_animation = value.i != 0 ? 1 : 0;
-      break;
-    case Own(prop::kDataBinding1):
-      StoreText(&s_.data.p13, value);
-      break;
-    case Own(prop::kDataBinding2):
-      StoreText(&s_.data.p14, value);
-      break;
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      return;
     default:
       break;
   }
-  return 0;
-}
-
-int PicBox::Get(int32_t index, PropertyValue* out) const {
-  const forms::PicBoxData& d = s_.data;
-  switch (index) {
-    case Own(prop::kBorder):
-      out->i = d.border;
-      return 1;
-    case Own(prop::kBackgroundColour):
-      out->i = int32_t(d.background_colour);
-      return 1;
-    case Own(prop::kPicture):
-      BytesValue(d.picture, out);
-      return 1;
-    case Own(prop::kDisplayMode):
-      out->i = d.display_mode;
-      return 1;
-    case Own(prop::kPlayAnimation):
-      out->i = d.play_animation;
-      return 1;
-    case Own(prop::kDataBinding1):
-      TextValue(d.p13, out);
-      return 1;
-    case Own(prop::kDataBinding2):
-      TextValue(d.p14, out);
-      return 1;
-    default:
-      return 0;
-  }
+  Repaint();
 }
 
 LRESULT PicBox::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -14,8 +14,6 @@ constexpr std::array<PropertyEntry, kSplitterBarPropertyCount> kSplitterBarPrope
 
 namespace {
 
-namespace prop = props::splitter_bar;
-
 constexpr wchar_t kClassName[] = L"SplitterBar";
 
 struct SplitterBarState {
@@ -46,9 +44,12 @@ class SplitterBar : public UnitWindow {
   }
   // A plain child window.
   OwnWindowStyle Window() const { return {nullptr, 0, 0}; }
-  int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out) const;
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &s_.data, index, value);
+  }
+  int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::SplitterBarData& Snapshot() const { return s_.data; }
+  void Repaint() { InvalidateRect(hwnd_, nullptr, FALSE); }
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -70,36 +71,6 @@ LRESULT SplitterBar::OnPaint() {
   }
   EndPaint(hwnd_, &ps);
   return 0;
-}
-
-int SplitterBar::Changed(int32_t index, const PropertyValue& value) {
-  switch (index) {
-    case Own(prop::kFillColour):
-      if (s_.data.colour == uint32_t(value.i)) break;
-      s_.data.colour = uint32_t(value.i);
-      InvalidateRect(hwnd_, nullptr, FALSE);
-      break;
-    case Own(prop::kProperty9):
-      // Kept for whoever reads it back; the bar is not moved by the user.
-      s_.data.p9 = ClampTo(value.i, 0, 1);
-      break;
-    default:
-      break;
-  }
-  return 0;
-}
-
-int SplitterBar::Get(int32_t index, PropertyValue* out) const {
-  switch (index) {
-    case Own(prop::kFillColour):
-      out->i = int32_t(s_.data.colour);
-      return 1;
-    case Own(prop::kProperty9):
-      out->i = s_.data.p9;
-      return 1;
-    default:
-      return 0;
-  }
 }
 
 LRESULT SplitterBar::Handle(UINT msg, WPARAM wp, LPARAM lp) {

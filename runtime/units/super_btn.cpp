@@ -24,14 +24,9 @@ namespace {
 
 namespace prop = props::super_btn;
 
-// Runs of properties handled alike: the three pictures each followed by its colour, and the six
-// state colours (text and background for normal, mouse over and pressed).
-constexpr int32_t kFirstPicture = Own(prop::kPicture1);
-constexpr int32_t kLastPicture = Own(prop::kPicture3Colour);
+// The six state colours (text and background for normal, mouse over and pressed) in a run.
 constexpr int32_t kFirstStateColour = Own(prop::kTextColourNormal);
 constexpr int32_t kLastStateColour = Own(prop::kBackgroundColourPressed);
-static_assert(Own(prop::kPicture1Colour) == kFirstPicture + 1 &&
-              Own(prop::kPicture2) == kFirstPicture + 2 && kLastPicture == kFirstPicture + 5);
 static_assert(kLastStateColour == kFirstStateColour + 5);
 
 constexpr int32_t kEventClick = 0;
@@ -39,13 +34,13 @@ constexpr int32_t kEventClick = 0;
 // The three looks of the button; pictures 1 to 3 and the state colour pairs follow this order.
 enum Look { kNormal = 0, kHover = 1, kPressed = 2 };
 
-// Button styles (property 8): flat with an edge only under the mouse, always raised, always
-// flat.
-enum : int32_t { kFlatHover = 0, kRaised = 1, kFlat = 2 };
-
-// Picture alignment (property 11): the picture left of the caption, above it, right of it,
-// below it.
-enum : int32_t { kPictureLeft = 0, kPictureAbove = 1, kPictureRight = 2, kPictureBelow = 3 };
+using prop::kFlat;
+using prop::kFlatHover;
+using prop::kPictureAbove;
+using prop::kPictureBelow;
+using prop::kPictureLeft;
+using prop::kPictureRight;
+using prop::kRaised;
 
 constexpr int kMargin = 3;       // edge and padding around the content
 constexpr int kMinPicture = 12;  // below this a picture beside the caption is left out
@@ -208,8 +203,10 @@ class SuperBtn : public UnitWindow {
 
   static UnitObject* Create(const CreateArgs& args);
   int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out) const;
+  int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::SuperBtnData& Snapshot() const { return s_.data; }
+  void Show(int32_t index);
+  void Repaint() { InvalidateRect(hwnd_, nullptr, FALSE); }
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -224,14 +221,7 @@ class SuperBtn : public UnitWindow {
   void Paint(HDC dc, const RECT& rect, UINT item_state);
   void DecodePicture(const forms::SuperBtnData& data, int i);
 
-  void SetPicture(int i, const PropertyValue& value);
-  void SetCaption(const PropertyValue& value);
-  void SetFont(const PropertyValue& value);
-  void SetTooltip(const PropertyValue& value);
   void UpdateTooltip();
-  template <class T>
-  void SetLook(T* field, T value);
-  int SetRecreated(int32_t* field, int32_t value);
 
   SuperBtnState s_;
 };
@@ -330,29 +320,38 @@ LRESULT SuperBtn::OnMouseLeave(UINT msg, WPARAM wp, LPARAM lp) {
   return UnitWindow::Handle(msg, wp, lp);
 }
 
-void SuperBtn::SetPicture(int i, const PropertyValue& value) {
-  if (!StoreBytes(&PictureBytes(s_.data, i), value)) return;
-  DecodePicture(s_.data, i);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+void SuperBtn::Show(int32_t index) {
+  switch (index) {
+    case Own(prop::kPicture1):
+    case Own(prop::kPicture2):
+    case Own(prop::kPicture3):
+      DecodePicture(s_.data, (index - Own(prop::kPicture1)) / 2);
+      break;
+    case Own(prop::kCaption):
+      s_.text = Wide(s_.data.caption);
+      SetWindowTextW(hwnd_, s_.text.c_str());
+      break;
+    case Own(prop::kFont):
+      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
+      break;
+    case Own(prop::kTooltip):
+      UpdateTooltip();
+      return;
+    default:
+      break;
+  }
+  Repaint();
 }
 
-void SuperBtn::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&s_.data.caption, value)) return;
-  s_.text = Wide(s_.data.caption);
-  SetWindowTextW(hwnd_, s_.text.c_str());
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void SuperBtn::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&s_.data.font, value)) return;
-  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-void SuperBtn::SetTooltip(const PropertyValue& value) {
-  if (!StoreText(&s_.data.tooltip, value)) return;
-  UpdateTooltip();
+int SuperBtn::Changed(int32_t index, const PropertyValue& value) {
+  if (index < kFirstStateColour || index > kLastStateColour) {
+    return ChangeStored(*this, &s_.data, index, value);
+  }
+  // A state colour is held as the colour it paints with: the default one as the button face.
+  PropertyValue colour = value;
+  colour.i = int32_t(StoredStateColour(uint32_t(value.i)));
+  return ChangeStored(*this, &s_.data, index, colour);
 }
 
 // The tool is the button itself, named by its own window on both sides so that it stays the
@@ -382,150 +381,6 @@ void SuperBtn::UpdateTooltip() {
   if (tip == nullptr) return;
   s_.tooltip.reset(tip);
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-template <class T>
-void SuperBtn::SetLook(T* field, T value) {
-  if (*field == value) return;
-  *field = value;
-  InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
-// Check-box mode and the default button are fixed when the native button is made: a change
-// asks for a new one.
-int SuperBtn::SetRecreated(int32_t* field, int32_t value) {
-  if (*field == value) return 0;
-  *field = value;
-  return 1;
-}
-
-int SuperBtn::Changed(int32_t index, const PropertyValue& value) {
-  forms::SuperBtnData& d = s_.data;
-  const int32_t flag = value.i != 0 ? 1 : 0;
-  switch (index) {
-    case Own(prop::kButtonStyle):
-      SetLook(&d.button_style, ClampTo(value.i, 0, kFlat));
-      break;
-    case Own(prop::kCheckBoxMode):
-      return SetRecreated(&d.check_box_mode, flag);
-    case Own(prop::kChecked):
-      SetLook(&d.checked, flag);
-      break;
-    case Own(prop::kPictureAlignment):
-      SetLook(&d.picture_alignment, ClampTo(value.i, 0, kPictureBelow));
-      break;
-    case Own(prop::kProperty12):
-      d.p12 = ClampTo(value.i, 0, 1);
-      break;
-    case Own(prop::kProperty13):
-      d.p13 = flag;
-      break;
-    case Own(prop::kProperty14):
-      d.p14 = flag;
-      break;
-    case Own(prop::kFont):
-      SetFont(value);
-      break;
-    case Own(prop::kCaption):
-      SetCaption(value);
-      break;
-    case Own(prop::kUseDefaultColours):
-      SetLook(&d.use_default_colours, flag);
-      break;
-    case Own(prop::kProperty30):
-      d.p30 = flag;
-      break;
-    case Own(prop::kSound1):
-      StoreBytes(&d.sound1, value);
-      break;
-    case Own(prop::kSound2):
-      StoreBytes(&d.sound2, value);
-      break;
-    case Own(prop::kTooltip):
-      SetTooltip(value);
-      break;
-    case Own(prop::kDefaultPushButton):
-      return SetRecreated(&d.default_button, flag);
-    default:
-      if (index >= kFirstPicture && index <= kLastPicture) {
-        const int i = (index - kFirstPicture) / 2;
-        if ((index - kFirstPicture) % 2 == 0) {
-          SetPicture(i, value);
-        } else {
-          SetLook(&PictureColour(d, i), uint32_t(value.i));
-        }
-      } else if (index >= kFirstStateColour && index <= kLastStateColour) {
-        SetLook(&d.state_colours[index - kFirstStateColour], StoredStateColour(uint32_t(value.i)));
-      }
-      break;
-  }
-  return 0;
-}
-
-int SuperBtn::Get(int32_t index, PropertyValue* out) const {
-  const forms::SuperBtnData& d = s_.data;
-  switch (index) {
-    case Own(prop::kButtonStyle):
-      out->i = d.button_style;
-      return 1;
-    case Own(prop::kCheckBoxMode):
-      out->i = d.check_box_mode;
-      return 1;
-    case Own(prop::kChecked):
-      out->i = d.checked;
-      return 1;
-    case Own(prop::kPictureAlignment):
-      out->i = d.picture_alignment;
-      return 1;
-    case Own(prop::kProperty12):
-      out->i = d.p12;
-      return 1;
-    case Own(prop::kProperty13):
-      out->i = d.p13;
-      return 1;
-    case Own(prop::kProperty14):
-      out->i = d.p14;
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(d.font, out);
-      return 1;
-    case Own(prop::kCaption):
-      TextValue(d.caption, out);
-      return 1;
-    case Own(prop::kUseDefaultColours):
-      out->i = d.use_default_colours;
-      return 1;
-    case Own(prop::kProperty30):
-      out->i = d.p30;
-      return 1;
-    case Own(prop::kSound1):
-      BytesValue(d.sound1, out);
-      return 1;
-    case Own(prop::kSound2):
-      BytesValue(d.sound2, out);
-      return 1;
-    case Own(prop::kTooltip):
-      TextValue(d.tooltip, out);
-      return 1;
-    case Own(prop::kDefaultPushButton):
-      out->i = d.default_button;
-      return 1;
-    default:
-      if (index >= kFirstPicture && index <= kLastPicture) {
-        const int i = (index - kFirstPicture) / 2;
-        if ((index - kFirstPicture) % 2 == 0) {
-          BytesValue(PictureBytes(d, i), out);
-        } else {
-          out->i = int32_t(PictureColour(d, i));
-        }
-        return 1;
-      }
-      if (index >= kFirstStateColour && index <= kLastStateColour) {
-        out->i = int32_t(d.state_colours[index - kFirstStateColour]);
-        return 1;
-      }
-      return 0;
-  }
 }
 
 LRESULT SuperBtn::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -13,8 +13,6 @@ constexpr std::array<PropertyEntry, kTimerPropertyCount> kTimerProperties =
 
 namespace {
 
-namespace prop = props::timer;
-
 constexpr wchar_t kTimerClass[] = L"RollcallTimer";
 // The one timer of the unit's window.
 constexpr UINT_PTR kTimerId = 1000;
@@ -29,14 +27,21 @@ class TimerUnit : public UnitWindow {
       : UnitWindow(args.window_id, args.unit_id), data_(data) {}
 
   static UnitObject* Create(const CreateArgs& args);
-  int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out);
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &data_, index, value);
+  }
+  int Get(int32_t index, PropertyValue* out) { return GetStored(data_, index, out) ? 1 : 0; }
   forms::TimerData Snapshot() const { return data_; }
+  // The application keeps its timers' state in the interval alone, and writes the interval it
+  // already has from tick handlers all the time: only a change restarts the schedule.
+  void Show(int32_t) {
+    KillTimer(hwnd_, kTimerId);
+    Start();
+  }
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
   LRESULT OnTimer();
-  void SetInterval(int32_t interval);
   void Start();
 
   forms::TimerData data_;  // interval: the running period in milliseconds, 0 while stopped
@@ -44,25 +49,6 @@ class TimerUnit : public UnitWindow {
 
 void TimerUnit::Start() {
   if (data_.interval > 0) SetTimer(hwnd_, kTimerId, UINT(data_.interval), nullptr);
-}
-
-// The application keeps its timers' state in the interval alone, and writes the interval it
-// already has from tick handlers all the time: such a write must leave the schedule alone.
-void TimerUnit::SetInterval(int32_t interval) {
-  if (!StoreInt(&data_.interval, std::max(interval, 0))) return;
-  KillTimer(hwnd_, kTimerId);
-  Start();
-}
-
-int TimerUnit::Changed(int32_t index, const PropertyValue& value) {
-  if (index == Own(prop::kInterval)) SetInterval(value.i);
-  return 0;
-}
-
-int TimerUnit::Get(int32_t index, PropertyValue* out) {
-  if (index != Own(prop::kInterval)) return 0;
-  out->i = data_.interval;
-  return 1;
 }
 
 LRESULT TimerUnit::OnTimer() {
@@ -82,7 +68,7 @@ LRESULT TimerUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* TimerUnit::Create(const CreateArgs& args) {
   forms::TimerData data;
   if (!ReadTypeData(args, &data)) return nullptr;
-  data.interval = std::max(data.interval, 0);
+  forms::FitStored(&data);
   if (!RegisterUnitClass(kTimerClass, 0)) return nullptr;
   auto* unit = new TimerUnit(args, data);
   if (!unit->CreateOwnClass(kTimerClass, "", args.style & WS_DISABLED, 0, args)) {

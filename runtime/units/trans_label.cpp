@@ -134,9 +134,13 @@ class TransLabel : public UnitWindow {
   }
   // The caption is the window text; the window lets what lies behind it show.
   OwnWindowStyle Window() const { return {s_.data.caption.c_str(), 0, WS_EX_TRANSPARENT}; }
-  int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out) const;
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &s_.data, index, value);
+  }
+  int Get(int32_t index, PropertyValue* out) const { return GetStored(s_.data, index, out); }
   const forms::TransLabelData& Snapshot() const { return s_.data; }
+  void Show(int32_t index);
+  void Repaint() { RepaintBehind(); }
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -146,10 +150,6 @@ class TransLabel : public UnitWindow {
   LRESULT OnPlaceChanging(WPARAM wp, LPARAM lp);
   LRESULT OnPlaceChanged(UINT msg, WPARAM wp, LPARAM lp);
 
-  void SetCaption(const PropertyValue& value);
-  void SetFont(const PropertyValue& value);
-  template <class T>
-  void SetLook(T* field, T value);
   void RepaintBehind() { Repaint(place_); }
   void Repaint(const RECT& was);
   void RepaintArea(const RECT& area, bool label_too);
@@ -317,83 +317,19 @@ void TransLabel::RepaintArea(const RECT& area, bool label_too) {
   if (label_too) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void TransLabel::SetCaption(const PropertyValue& value) {
-  if (!StoreText(&s_.data.caption, value)) return;
-  s_.text = Wide(s_.data.caption);
-  SetWindowTextW(hwnd_, s_.text.c_str());
-  RepaintBehind();
-}
-
-void TransLabel::SetFont(const PropertyValue& value) {
-  if (!StoreBytes(&s_.data.font, value)) return;
-  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
-  RepaintBehind();
-}
-
-template <class T>
-void TransLabel::SetLook(T* field, T value) {
-  if (*field == value) return;
-  *field = value;
-  RepaintBehind();
-}
-
-int TransLabel::Changed(int32_t index, const PropertyValue& value) {
-  forms::TransLabelData& d = s_.data;
+void TransLabel::Show(int32_t index) {
   switch (index) {
     case Own(prop::kCaption):
-      SetCaption(value);
-      break;
-    case Own(prop::kEffect):
-      SetLook(&d.effect, ClampTo(value.i, 0, 3));
+      s_.text = Wide(s_.data.caption);
+      SetWindowTextW(hwnd_, s_.text.c_str());
       break;
     case Own(prop::kFont):
-      SetFont(value);
-      break;
-    case Own(prop::kTextColour):
-      SetLook(&d.text_colour, uint32_t(value.i));
-      break;
-    case Own(prop::kHorizontalAlignment):
-      SetLook(&d.horizontal_alignment, ClampTo(value.i, 0, 2));
-      break;
-    case Own(prop::kWordWrap):
-      SetLook(&d.word_wrap, value.i != 0 ? 1 : 0);
-      break;
-    case Own(prop::kVerticalAlignment):
-      SetLook(&d.vertical_alignment, ClampTo(value.i, 0, 2));
+      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
       break;
     default:
       break;
   }
-  return 0;
-}
-
-int TransLabel::Get(int32_t index, PropertyValue* out) const {
-  const forms::TransLabelData& d = s_.data;
-  switch (index) {
-    case Own(prop::kCaption):
-      TextValue(d.caption, out);
-      return 1;
-    case Own(prop::kEffect):
-      out->i = d.effect;
-      return 1;
-    case Own(prop::kFont):
-      BytesValue(d.font, out);
-      return 1;
-    case Own(prop::kTextColour):
-      out->i = int32_t(d.text_colour);
-      return 1;
-    case Own(prop::kHorizontalAlignment):
-      out->i = d.horizontal_alignment;
-      return 1;
-    case Own(prop::kWordWrap):
-      out->i = d.word_wrap;
-      return 1;
-    case Own(prop::kVerticalAlignment):
-      out->i = d.vertical_alignment;
-      return 1;
-    default:
-      return 0;
-  }
+  RepaintBehind();
 }
 
 LRESULT TransLabel::Handle(UINT msg, WPARAM wp, LPARAM lp) {

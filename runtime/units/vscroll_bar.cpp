@@ -26,8 +26,6 @@ namespace {
 
 namespace prop = props::vscroll_bar;
 
-constexpr int32_t kLimit = 32767;
-
 enum : int32_t {
   kEventPositionChanged = 0,
 };
@@ -38,17 +36,18 @@ class VScrollBarUnit : public UnitWindow {
       : UnitWindow(args.window_id, args.unit_id), data_(data) {}
 
   static UnitObject* Create(const CreateArgs& args);
-  int Changed(int32_t index, const PropertyValue& value);
-  int Get(int32_t index, PropertyValue* out);
+  int Changed(int32_t index, const PropertyValue& value) {
+    return ChangeStored(*this, &data_, index, value);
+  }
+  int Get(int32_t index, PropertyValue* out) { return GetStored(data_, index, out) ? 1 : 0; }
   forms::VScrollBarData Snapshot() const { return data_; }
+  void Show(int32_t index);
 
  private:
   int32_t Low() const { return std::min(data_.minimum, data_.maximum); }
   int32_t High() const { return std::max(data_.minimum, data_.maximum); }
   int32_t Shown() const { return std::clamp(data_.position, Low(), High()); }
   void ShowRange();
-  void SetRangeEnd(int32_t* field, int32_t value);
-  void SetPosition(int32_t position);
   // Where a scroll request of the user leads from the position shown.
   int32_t Target(WPARAM request) const;
 
@@ -67,49 +66,12 @@ void VScrollBarUnit::ShowRange() {
   SetScrollPos(hwnd_, SB_CTL, Shown(), TRUE);
 }
 
-void VScrollBarUnit::SetRangeEnd(int32_t* field, int32_t value) {
-  if (!StoreInt(field, ClampTo(value, 0, kLimit))) return;
-  ShowRange();
-}
-
-void VScrollBarUnit::SetPosition(int32_t position) {
-  if (!StoreInt(&data_.position, ClampTo(position, 0, kLimit))) return;
-  SetScrollPos(hwnd_, SB_CTL, Shown(), TRUE);
-}
-
-int VScrollBarUnit::Changed(int32_t index, const PropertyValue& value) {
-  switch (index) {
-    case Own(prop::kMinimum):
-      SetRangeEnd(&data_.minimum, value.i);
-      break;
-    case Own(prop::kMaximum):
-      SetRangeEnd(&data_.maximum, value.i);
-      break;
-    case Own(prop::kPageChange):
-      data_.page_change = ClampTo(value.i, 1, kLimit);
-      break;
-    case Own(prop::kLineChange):
-      data_.line_change = ClampTo(value.i, 1, kLimit);
-      break;
-    case Own(prop::kPosition):
-      SetPosition(value.i);
-      break;
-    case Own(prop::kThumbTracking):
-      data_.thumb_tracking = value.i != 0 ? 1 : 0;
-      break;
-    default:
-      break;
+void VScrollBarUnit::Show(int32_t index) {
+  if (index == Own(prop::kPosition)) {
+    SetScrollPos(hwnd_, SB_CTL, Shown(), TRUE);
+  } else {
+    ShowRange();
   }
-  return 0;
-}
-
-int VScrollBarUnit::Get(int32_t index, PropertyValue* out) {
-  const NumberOf numbers[] = {
-      {prop::kMinimum, data_.minimum},        {prop::kMaximum, data_.maximum},
-      {prop::kPageChange, data_.page_change}, {prop::kLineChange, data_.line_change},
-      {prop::kPosition, data_.position},      {prop::kThumbTracking, data_.thumb_tracking},
-  };
-  return NumberValue(numbers, index, out) ? 1 : 0;
 }
 
 int32_t VScrollBarUnit::Target(WPARAM request) const {
@@ -222,11 +184,7 @@ LRESULT VScrollBarUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 UnitObject* VScrollBarUnit::Create(const CreateArgs& args) {
   forms::VScrollBarData data;
   if (!ReadTypeData(args, &data)) return nullptr;
-  data.minimum = ClampTo(data.minimum, 0, kLimit);
-  data.maximum = ClampTo(data.maximum, 0, kLimit);
-  data.page_change = ClampTo(data.page_change, 1, kLimit);
-  data.line_change = ClampTo(data.line_change, 1, kLimit);
-  data.position = ClampTo(data.position, 0, kLimit);
+  forms::FitStored(&data);
   auto* unit = new VScrollBarUnit(args, data);
   if (!unit->CreateControl(L"SCROLLBAR", "", args.style | SBS_VERT, 0, args)) {
     delete unit;

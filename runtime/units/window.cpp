@@ -413,81 +413,12 @@ void WindowUnit::DecodePicture() {
       draw::Picture::Decode(data_.background_picture.data(), data_.background_picture.size());
 }
 
-// The number properties kept as they are written, with the upper end of their range (0: a
-// logical or an integer without one).
-struct NumberField {
-  int32_t index;
-  int32_t forms::WindowData::*field;
-  int32_t max;
-};
-constexpr NumberField kNumberFields[] = {
-    {Own(prop::kBorderStyle), &forms::WindowData::border_style, 6},
-    {Own(prop::kPictureMode), &forms::WindowData::picture_mode, 3},
-    {Own(prop::kMusicPlayCount), &forms::WindowData::music_play_count, 2},
-    {Own(prop::kControlBox), &forms::WindowData::control_box, 0},
-    {Own(prop::kMaximiseButton), &forms::WindowData::max_button, 0},
-    {Own(prop::kMinimiseButton), &forms::WindowData::min_button, 0},
-    {Own(prop::kStartPosition), &forms::WindowData::start_position, 3},
-    {Own(prop::kMovable), &forms::WindowData::movable, 0},
-    {Own(prop::kEnterMovesFocus), &forms::WindowData::enter_moves_focus, 0},
-    {Own(prop::kEscCloses), &forms::WindowData::esc_closes, 0},
-    {Own(prop::kF1OpensHelp), &forms::WindowData::f1_opens_help, 0},
-    {Own(prop::kHelpContext), &forms::WindowData::help_context, 0},
-    {Own(prop::kTaskbarButton), &forms::WindowData::taskbar_button,
-     0},  // read when the window is made
-    {Own(prop::kDragByAnyPoint), &forms::WindowData::drag_anywhere, 0},
-    {Own(prop::kShape), &forms::WindowData::shape, 29},
-    {Own(prop::kAlwaysOnTop), &forms::WindowData::always_on_top, 0},
-    {Own(prop::kProperty30), &forms::WindowData::p30, 0},
-};
-
-const NumberField* FindNumberField(int32_t index) {
-  for (const NumberField& f : kNumberFields) {
-    if (f.index == index) return &f;
-  }
-  return nullptr;
-}
-
-// The window's texts and byte fields by property index.
-std::string* TextField(forms::WindowData& d, int32_t index) {
-  switch (index) {
-    case Own(prop::kTitle):
-      return &d.title;
-    case Own(prop::kHelpFile):
-      return &d.help_file;
-    case Own(prop::kClassName):
-      return &d.class_name;  // the class is chosen when the window is made
-    default:
-      return nullptr;
-  }
-}
-forms::Bytes* BytesField(forms::WindowData& d, int32_t index) {
-  switch (index) {
-    case Own(prop::kBackgroundPicture):
-      return &d.background_picture;
-    case Own(prop::kBackgroundMusic):
-      return &d.background_music;
-    case Own(prop::kIcon):
-      return &d.icon;
-    default:
-      return nullptr;
-  }
-}
-
+// A window applies every write, also of the value it has: a title written again lays out the
+// frame again, music written again plays from the start.
 int WindowUnit::Changed(int32_t index, const PropertyValue& value) {
-  if (const NumberField* f = FindNumberField(index)) {
-    data_.*(f->field) = f->max > 0 ? std::clamp(value.i, 0, f->max) : value.i;
-  } else if (std::string* text = TextField(data_, index)) {
-    *text = value.text != nullptr ? value.text : "";
-  } else if (forms::Bytes* bytes = BytesField(data_, index)) {
-    // The sound that plays may be the very bytes replaced here: it stops first.
-    if (index == Own(prop::kBackgroundMusic)) music_.Stop();
-    // A new vector, not assign(): the room of a large piece of music is given back once it
-    // is replaced by a smaller one or by none.
-    *bytes = forms::Bytes(value.bytes, value.bytes + value.size);
-  } else if (index == Own(prop::kBackgroundColour)) {
-    data_.background_colour = uint32_t(value.i);
-  }
+  // The sound that plays may be the very bytes replaced here: it stops first.
+  if (index == Own(prop::kBackgroundMusic)) music_.Stop();
+  WriteStored(&data_, index, value);
   switch (index) {
     case Own(prop::kTitle):
       SetWindowTextW(hwnd_, Wide(data_.title).c_str());
@@ -547,19 +478,7 @@ int WindowUnit::Get(int32_t index, PropertyValue* out) {
     title.resize(size_t(GetWindowTextW(hwnd_, &title[0], n + 1)));
     data_.title = Gbk(title);
   }
-  if (const NumberField* f = FindNumberField(index)) {
-    out->i = data_.*(f->field);
-  } else if (const std::string* text = TextField(data_, index)) {
-    out->text = text->c_str();
-  } else if (const forms::Bytes* bytes = BytesField(data_, index)) {
-    out->bytes = bytes->data();
-    out->size = uint32_t(bytes->size());
-  } else if (index == Own(prop::kBackgroundColour)) {
-    out->i = int32_t(data_.background_colour);
-  } else {
-    return 0;
-  }
-  return 1;
+  return GetStored(data_, index, out) ? 1 : 0;
 }
 
 void* WindowUnit::Save(uint32_t* size) const {
