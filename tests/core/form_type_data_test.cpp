@@ -1,6 +1,8 @@
-// Typed type data of the unit types: defaults, versions, refusals, and the font record.
+// Typed type data of the unit types: defaults, versions, refusals, the lists of stored fields,
+// and the font record.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,91 @@ TEST(TypeDataTest, CountedFieldsAreFoundByProperty) {
   const Bytes v1 = WriteTypeDataAs(btn);
   EXPECT_FALSE(FindCountedField(kTypeSuperBtn, v1.data(), v1.size(), 19))
       << "version 1 stores no picture 3";
+}
+
+// Each type's own properties in index order, from forms/props/<type>.h.
+template <class Data>
+struct OwnOf;
+#define RC_OWN_OF(Data, ns)                              \
+  template <>                                            \
+  struct OwnOf<Data> {                                   \
+    static constexpr const auto& kOwn = props::ns::kOwn; \
+  }
+RC_OWN_OF(WindowData, window);
+RC_OWN_OF(EditBoxData, edit_box);
+RC_OWN_OF(PicBoxData, pic_box);
+RC_OWN_OF(GroupBoxData, group_box);
+RC_OWN_OF(LabelData, label);
+RC_OWN_OF(ButtonData, button);
+RC_OWN_OF(RadioBoxData, radio_box);
+RC_OWN_OF(VScrollBarData, vscroll_bar);
+RC_OWN_OF(ProcessBarData, process_bar);
+RC_OWN_OF(TimerData, timer);
+RC_OWN_OF(TransLabelData, trans_label);
+RC_OWN_OF(SuperBtnData, super_btn);
+RC_OWN_OF(SplitterBarData, splitter_bar);
+#undef RC_OWN_OF
+
+template <class Data>
+void ExpectDeclaredOnce() {
+  SCOPED_TRACE(Data::kName);
+  std::set<int> indexes;
+  std::set<std::string> names;
+  ForEachField(Data::Fields(), [&](const auto& f) {
+    const props::Property& p = f.property;
+    EXPECT_TRUE(indexes.insert(p.index).second) << p.name << " is stored once";
+    EXPECT_TRUE(names.insert(p.name).second) << p.name << " names one field";
+    const auto& own = OwnOf<Data>::kOwn;
+    const size_t at = size_t(p.index - props::kFirstOwn);
+    ASSERT_LT(at, sizeof own / sizeof own[0]) << p.name << " is a declared property";
+    EXPECT_STREQ(own[at].name, p.name) << "the stored field has the property's one name";
+    EXPECT_EQ(own[at].kind, p.kind);
+    EXPECT_LE(f.since, Data::kMaxVersion) << p.name << " comes with a version read";
+  });
+}
+
+TEST(StoredFieldsTest, EveryStoredFieldIsADeclaredPropertyListedOnceUnderItsName) {
+  ExpectDeclaredOnce<WindowData>();
+  ExpectDeclaredOnce<EditBoxData>();
+  ExpectDeclaredOnce<PicBoxData>();
+  ExpectDeclaredOnce<GroupBoxData>();
+  ExpectDeclaredOnce<LabelData>();
+  ExpectDeclaredOnce<ButtonData>();
+  ExpectDeclaredOnce<RadioBoxData>();
+  ExpectDeclaredOnce<VScrollBarData>();
+  ExpectDeclaredOnce<ProcessBarData>();
+  ExpectDeclaredOnce<TimerData>();
+  ExpectDeclaredOnce<TransLabelData>();
+  ExpectDeclaredOnce<SuperBtnData>();
+  ExpectDeclaredOnce<SplitterBarData>();
+}
+
+TEST(StoredFieldsTest, CreationFitsStoredNumbersAsWritesDo) {
+  struct Case {
+    Range range;
+    int32_t stored, fitted;
+  };
+  const Case cases[] = {
+      {Between(0, 2), -1, 0}, {Between(0, 2), 7, 2},
+      {Between(0, 2), 1, 1},  {kFlag, 5, 1},
+      {kFlag, -3, 1},         {kFlag, 0, 0},
+      {AtLeast(5), 2, 5},     {kAnyValue, INT32_MIN, INT32_MIN},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.range.Fit(c.stored), c.fitted) << c.stored << " fits to " << c.fitted;
+  }
+  ButtonData button;
+  button.button_type = 9;
+  button.horizontal_alignment = -4;
+  ProcessBarData bar;
+  bar.maximum = 40000;
+  bar.position = -1;
+  FitStored(&button);
+  FitStored(&bar);
+  EXPECT_EQ(button.button_type, 1) << "the button types are 0 and 1";
+  EXPECT_EQ(button.horizontal_alignment, 0);
+  EXPECT_EQ(bar.maximum, props::process_bar::kLimit);
+  EXPECT_EQ(bar.position, 0);
 }
 
 TEST(FontRecordTest, LayoutOfTheSixtyBytes) {
