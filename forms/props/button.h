@@ -28,32 +28,15 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct ButtonData : VersionedData<kTypeButton, 1> {
-  static constexpr const char* kName = "Button";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_BUTTON_FIELDS(F)                                                            \
+  F(kType, int32_t, button_type, 0, kSetter, Between(0, 1), 0)                         \
+  F(kHorizontalAlignment, int32_t, horizontal_alignment, 1, kSetter, Between(0, 2), 0) \
+  F(kVerticalAlignment, int32_t, vertical_alignment, 1, kSetter, Between(0, 2), 0)     \
+  F(kPicture, Bytes, picture, {}, kSetter, kAnyValue, 0)                               \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                     \
+  F(kCaption, std::string, caption, {}, kSetter, kAnyValue, 0)
 
-  int32_t button_type = 0;
-  int32_t horizontal_alignment = 1;
-  int32_t vertical_alignment = 1;
-  Bytes picture;
-  Bytes font;
-  std::string caption;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto ButtonData::Fields() {
-  namespace p = props::button;
-  return std::tuple{
-      Stored(p::kType, &ButtonData::button_type, Change::kSetter, Between(0, 1)),
-      Stored(p::kHorizontalAlignment, &ButtonData::horizontal_alignment, Change::kSetter,
-             Between(0, 2)),
-      Stored(p::kVerticalAlignment, &ButtonData::vertical_alignment, Change::kSetter,
-             Between(0, 2)),
-      Stored(p::kPicture, &ButtonData::picture),
-      Stored(p::kFont, &ButtonData::font),
-      Stored(p::kCaption, &ButtonData::caption),
-  };
-}
+RC_STORED_DATA(ButtonData, kTypeButton, 1, "Button", button, RC_BUTTON_FIELDS)
 
 }  // namespace rc::forms

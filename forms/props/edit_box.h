@@ -48,58 +48,29 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct EditBoxData : VersionedData<kTypeEditBox, 2> {
-  static constexpr const char* kName = "EditBox";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_EDIT_BOX_FIELDS(F)                                                        \
+  F(kBorder, int32_t, border, 1, kSetter, Between(0, 5), 0)                          \
+  F(kTextColour, uint32_t, text_colour, 0x000000, kSetter, kAnyValue, 0)             \
+  F(kBackgroundColour, uint32_t, background_colour, 0xFFFFFF, kSetter, kAnyValue, 0) \
+  F(kHideSelection, int32_t, hide_selection, 1, kRecreate, kFlag, 0)                 \
+  F(kMaximumLength, int32_t, max_length, 0, kSetter, AtLeast(0), 0)                  \
+  F(kMultiLine, int32_t, multi_line, 0, kRecreate, kFlag, 0)                         \
+  F(kScrollBars, int32_t, scroll_bars, 0, kRecreate, Between(0, 3), 0)               \
+  F(kAlignment, int32_t, alignment, 0, kRecreate, Between(0, 2), 0)                  \
+  F(kInputMode, int32_t, input_mode, 0, kSetter, Between(0, 11), 0)                  \
+  F(kPasswordCharacter, uint16_t, password_char, '*', kSetter, kAnyValue, 0)         \
+  F(kLetterCase, int32_t, letter_case, 0, kSetter, Between(0, 2), 0)                 \
+  F(kSpinControl, int32_t, spin, 0, kSetter, kFlag, 0)                               \
+  F(kSpinMinimum, int32_t, spin_min, 0, kSetter, kAnyValue, 0)                       \
+  F(kSpinMaximum, int32_t, spin_max, 100, kSetter, kAnyValue, 0)                     \
+  F(kSelectionStart, int32_t, selection_start, 0, kSetter, AtLeast(0), 0)            \
+  F(kSelectionLength, int32_t, selection_length, 0, kSetter, AtLeast(0), 0)          \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                   \
+  F(kContent, std::string, content, {}, kSetter, kAnyValue, 0)                       \
+  F(kDataBinding1, std::string, data_binding_1, {}, kKept, kAnyValue, 2)             \
+  F(kDataBinding2, std::string, data_binding_2, {}, kKept, kAnyValue, 2)
 
-  int32_t border = 1;
-  uint32_t text_colour = 0x000000;
-  uint32_t background_colour = 0xFFFFFF;
-  int32_t hide_selection = 1;
-  int32_t max_length = 0;
-  int32_t multi_line = 0;
-  int32_t scroll_bars = 0;
-  int32_t alignment = 0;
-  int32_t input_mode = 0;
-  uint16_t password_char = '*';
-  int32_t letter_case = 0;
-  int32_t spin = 0;
-  int32_t spin_min = 0;
-  int32_t spin_max = 100;
-  int32_t selection_start = 0;
-  int32_t selection_length = 0;
-  Bytes font;
-  std::string content;
-  std::string data_binding_1;
-  std::string data_binding_2;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto EditBoxData::Fields() {
-  namespace p = props::edit_box;
-  return std::tuple{
-      Stored(p::kBorder, &EditBoxData::border, Change::kSetter, Between(0, 5)),
-      Stored(p::kTextColour, &EditBoxData::text_colour),
-      Stored(p::kBackgroundColour, &EditBoxData::background_colour),
-      Stored(p::kHideSelection, &EditBoxData::hide_selection, Change::kRecreate, kFlag),
-      Stored(p::kMaximumLength, &EditBoxData::max_length, Change::kSetter, AtLeast(0)),
-      Stored(p::kMultiLine, &EditBoxData::multi_line, Change::kRecreate, kFlag),
-      Stored(p::kScrollBars, &EditBoxData::scroll_bars, Change::kRecreate, Between(0, 3)),
-      Stored(p::kAlignment, &EditBoxData::alignment, Change::kRecreate, Between(0, 2)),
-      Stored(p::kInputMode, &EditBoxData::input_mode, Change::kSetter, Between(0, 11)),
-      Stored(p::kPasswordCharacter, &EditBoxData::password_char),
-      Stored(p::kLetterCase, &EditBoxData::letter_case, Change::kSetter, Between(0, 2)),
-      Stored(p::kSpinControl, &EditBoxData::spin, Change::kSetter, kFlag),
-      Stored(p::kSpinMinimum, &EditBoxData::spin_min),
-      Stored(p::kSpinMaximum, &EditBoxData::spin_max),
-      Stored(p::kSelectionStart, &EditBoxData::selection_start, Change::kSetter, AtLeast(0)),
-      Stored(p::kSelectionLength, &EditBoxData::selection_length, Change::kSetter, AtLeast(0)),
-      Stored(p::kFont, &EditBoxData::font),
-      Stored(p::kContent, &EditBoxData::content),
-      Stored(p::kDataBinding1, &EditBoxData::data_binding_1, Change::kKept, kAnyValue, 2),
-      Stored(p::kDataBinding2, &EditBoxData::data_binding_2, Change::kKept, kAnyValue, 2),
-  };
-}
+RC_STORED_DATA(EditBoxData, kTypeEditBox, 2, "EditBox", edit_box, RC_EDIT_BOX_FIELDS)
 
 }  // namespace rc::forms

@@ -27,29 +27,14 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct GroupBoxData : VersionedData<kTypeGroupBox, 1> {
-  static constexpr const char* kName = "GroupBox";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_GROUP_BOX_FIELDS(F)                                                             \
+  F(kCaptionAlignment, int32_t, caption_alignment, 0, kSetter, Between(0, 2), 0)           \
+  F(kTextColour, uint32_t, text_colour, 0x000000, kSetter, kAnyValue, 0)                   \
+  F(kBackgroundColour, uint32_t, background_colour, kDefaultColour, kSetter, kAnyValue, 0) \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                         \
+  F(kCaption, std::string, caption, {}, kSetter, kAnyValue, 0)
 
-  int32_t caption_alignment = 0;
-  uint32_t text_colour = 0x000000;
-  uint32_t background_colour = kDefaultColour;
-  Bytes font;
-  std::string caption;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto GroupBoxData::Fields() {
-  namespace p = props::group_box;
-  return std::tuple{
-      Stored(p::kCaptionAlignment, &GroupBoxData::caption_alignment, Change::kSetter,
-             Between(0, 2)),
-      Stored(p::kTextColour, &GroupBoxData::text_colour),
-      Stored(p::kBackgroundColour, &GroupBoxData::background_colour),
-      Stored(p::kFont, &GroupBoxData::font),
-      Stored(p::kCaption, &GroupBoxData::caption),
-  };
-}
+RC_STORED_DATA(GroupBoxData, kTypeGroupBox, 1, "GroupBox", group_box, RC_GROUP_BOX_FIELDS)
 
 }  // namespace rc::forms

@@ -72,64 +72,32 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct LabelData : VersionedData<kTypeLabel, 2> {
-  static constexpr const char* kName = "Label";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_LABEL_FIELDS(F)                                                                         \
+  F(kEffect, int32_t, effect, 0, kRepaint, Between(0, 3), 0)                                       \
+  F(kGradientBorderWidth, int32_t, gradient_border_width, 8, kRepaint, AtLeast(p::kMinFrameWidth), \
+    0)                                                                                             \
+  F(kBorder, int32_t, border, 0, kSetter, Between(0, p::kLastBorder), 0)                           \
+  F(kGradientBorderColour1, uint32_t, border_colour1, 0x808080, kRepaint, kAnyValue, 0)            \
+  F(kGradientBorderColour2, uint32_t, border_colour2, 0xFFFFFF, kRepaint, kAnyValue, 0)            \
+  F(kGradientBorderColour3, uint32_t, border_colour3, 0x808080, kRepaint, kAnyValue, 0)            \
+  F(kTextColour, uint32_t, text_colour, 0x000000, kRepaint, kAnyValue, 0)                          \
+  F(kBackgroundColour, uint32_t, background_colour, kDefaultColour, kRepaint, kAnyValue, 0)        \
+  F(kPictureMode, int32_t, picture_mode, 1, kRepaint, Between(0, 2), 0)                            \
+  F(kGradientBackgroundMode, int32_t, gradient_mode, 0, kRepaint,                                  \
+    Between(0, p::kLastGradientMode), 0)                                                           \
+  F(kGradientBackgroundColour1, uint32_t, gradient_colour1, 0x808080, kRepaint, kAnyValue, 0)      \
+  F(kGradientBackgroundColour2, uint32_t, gradient_colour2, 0xFFFFFF, kRepaint, kAnyValue, 0)      \
+  F(kGradientBackgroundColour3, uint32_t, gradient_colour3, 0x808080, kRepaint, kAnyValue, 0)      \
+  F(kHorizontalAlignment, int32_t, horizontal_alignment, 0, kRepaint, Between(0, 2), 0)            \
+  F(kVerticalAlignment, int32_t, vertical_alignment, 1, kRepaint, Between(0, 2), 0)                \
+  F(kWordWrap, int32_t, word_wrap, 0, kRepaint, kFlag, 0)                                          \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                                 \
+  F(kBackgroundPicture, Bytes, background_picture, {}, kSetter, kAnyValue, 0)                      \
+  F(kCaption, std::string, caption, {}, kSetter, kAnyValue, 0)                                     \
+  F(kDataBinding1, std::string, data_binding_1, {}, kKept, kAnyValue, 2)                           \
+  F(kDataBinding2, std::string, data_binding_2, {}, kKept, kAnyValue, 2)
 
-  int32_t effect = 0;
-  int32_t gradient_border_width = 8;
-  int32_t border = 0;
-  uint32_t border_colour1 = 0x808080;
-  uint32_t border_colour2 = 0xFFFFFF;
-  uint32_t border_colour3 = 0x808080;
-  uint32_t text_colour = 0x000000;
-  uint32_t background_colour = kDefaultColour;
-  int32_t picture_mode = 1;
-  int32_t gradient_mode = 0;
-  uint32_t gradient_colour1 = 0x808080;
-  uint32_t gradient_colour2 = 0xFFFFFF;
-  uint32_t gradient_colour3 = 0x808080;
-  int32_t horizontal_alignment = 0;
-  int32_t vertical_alignment = 1;
-  int32_t word_wrap = 0;
-  Bytes font;
-  Bytes background_picture;
-  std::string caption;
-  std::string data_binding_1;
-  std::string data_binding_2;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto LabelData::Fields() {
-  namespace p = props::label;
-  return std::tuple{
-      Stored(p::kEffect, &LabelData::effect, Change::kRepaint, Between(0, 3)),
-      Stored(p::kGradientBorderWidth, &LabelData::gradient_border_width, Change::kRepaint,
-             AtLeast(p::kMinFrameWidth)),
-      Stored(p::kBorder, &LabelData::border, Change::kSetter, Between(0, p::kLastBorder)),
-      Stored(p::kGradientBorderColour1, &LabelData::border_colour1, Change::kRepaint),
-      Stored(p::kGradientBorderColour2, &LabelData::border_colour2, Change::kRepaint),
-      Stored(p::kGradientBorderColour3, &LabelData::border_colour3, Change::kRepaint),
-      Stored(p::kTextColour, &LabelData::text_colour, Change::kRepaint),
-      Stored(p::kBackgroundColour, &LabelData::background_colour, Change::kRepaint),
-      Stored(p::kPictureMode, &LabelData::picture_mode, Change::kRepaint, Between(0, 2)),
-      Stored(p::kGradientBackgroundMode, &LabelData::gradient_mode, Change::kRepaint,
-             Between(0, p::kLastGradientMode)),
-      Stored(p::kGradientBackgroundColour1, &LabelData::gradient_colour1, Change::kRepaint),
-      Stored(p::kGradientBackgroundColour2, &LabelData::gradient_colour2, Change::kRepaint),
-      Stored(p::kGradientBackgroundColour3, &LabelData::gradient_colour3, Change::kRepaint),
-      Stored(p::kHorizontalAlignment, &LabelData::horizontal_alignment, Change::kRepaint,
-             Between(0, 2)),
-      Stored(p::kVerticalAlignment, &LabelData::vertical_alignment, Change::kRepaint,
-             Between(0, 2)),
-      Stored(p::kWordWrap, &LabelData::word_wrap, Change::kRepaint, kFlag),
-      Stored(p::kFont, &LabelData::font),
-      Stored(p::kBackgroundPicture, &LabelData::background_picture),
-      Stored(p::kCaption, &LabelData::caption),
-      Stored(p::kDataBinding1, &LabelData::data_binding_1, Change::kKept, kAnyValue, 2),
-      Stored(p::kDataBinding2, &LabelData::data_binding_2, Change::kKept, kAnyValue, 2),
-  };
-}
+RC_STORED_DATA(LabelData, kTypeLabel, 2, "Label", label, RC_LABEL_FIELDS)
 
 }  // namespace rc::forms

@@ -29,33 +29,17 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct PicBoxData : VersionedData<kTypePicBox, 2> {
-  static constexpr const char* kName = "PicBox";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_PIC_BOX_FIELDS(F)                                                                \
+  F(kBorder, int32_t, border, 0, kSetter, Between(0, 5), 0)                                 \
+  F(kBackgroundColour, uint32_t, background_colour, kDefaultColour, kRepaint, kAnyValue, 0) \
+  F(kDisplayMode, int32_t, display_mode, 0, kSetter, Between(0, 2), 0)                      \
+  /* Kept: the pictures this runtime decodes are still pictures. */                         \
+  F(kPlayAnimation, int32_t, play_animation, 1, kKept, kFlag, 0)                            \
+  F(kPicture, Bytes, picture, {}, kSetter, kAnyValue, 0)                                    \
+  F(kDataBinding1, std::string, p13, {}, kKept, kAnyValue, 2)                               \
+  F(kDataBinding2, std::string, p14, {}, kKept, kAnyValue, 2)
 
-  int32_t border = 0;
-  uint32_t background_colour = kDefaultColour;
-  int32_t display_mode = 0;
-  int32_t play_animation = 1;
-  Bytes picture;
-  std::string p13;
-  std::string p14;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto PicBoxData::Fields() {
-  namespace p = props::pic_box;
-  return std::tuple{
-      Stored(p::kBorder, &PicBoxData::border, Change::kSetter, Between(0, 5)),
-      Stored(p::kBackgroundColour, &PicBoxData::background_colour, Change::kRepaint),
-      Stored(p::kDisplayMode, &PicBoxData::display_mode, Change::kSetter, Between(0, 2)),
-      // Kept: the pictures this runtime decodes are still pictures.
-      Stored(p::kPlayAnimation, &PicBoxData::play_animation, Change::kKept, kFlag),
-      Stored(p::kPicture, &PicBoxData::picture),
-      Stored(p::kDataBinding1, &PicBoxData::p13, Change::kKept, kAnyValue, 2),
-      Stored(p::kDataBinding2, &PicBoxData::p14, Change::kKept, kAnyValue, 2),
-  };
-}
+RC_STORED_DATA(PicBoxData, kTypePicBox, 2, "PicBox", pic_box, RC_PIC_BOX_FIELDS)
 
 }  // namespace rc::forms

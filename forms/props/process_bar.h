@@ -32,30 +32,15 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct ProcessBarData : VersionedData<kTypeProcessBar, 1> {
-  static constexpr const char* kName = "ProcessBar";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_PROCESS_BAR_FIELDS(F)                                        \
+  F(kBorder, int32_t, border, 0, kSetter, Between(0, 5), 0)             \
+  F(kVertical, int32_t, vertical, 0, kRecreate, Between(0, 1), 0)       \
+  F(kSmooth, int32_t, smooth, 0, kRecreate, Between(0, 1), 0)           \
+  F(kMinimum, int32_t, minimum, 0, kSetter, Between(0, p::kLimit), 0)   \
+  F(kMaximum, int32_t, maximum, 100, kSetter, Between(0, p::kLimit), 0) \
+  F(kPosition, int32_t, position, 0, kSetter, Between(0, p::kLimit), 0)
 
-  int32_t border = 0;
-  int32_t vertical = 0;
-  int32_t smooth = 0;
-  int32_t minimum = 0;
-  int32_t maximum = 100;
-  int32_t position = 0;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto ProcessBarData::Fields() {
-  namespace p = props::process_bar;
-  return std::tuple{
-      Stored(p::kBorder, &ProcessBarData::border, Change::kSetter, Between(0, 5)),
-      Stored(p::kVertical, &ProcessBarData::vertical, Change::kRecreate, Between(0, 1)),
-      Stored(p::kSmooth, &ProcessBarData::smooth, Change::kRecreate, Between(0, 1)),
-      Stored(p::kMinimum, &ProcessBarData::minimum, Change::kSetter, Between(0, p::kLimit)),
-      Stored(p::kMaximum, &ProcessBarData::maximum, Change::kSetter, Between(0, p::kLimit)),
-      Stored(p::kPosition, &ProcessBarData::position, Change::kSetter, Between(0, p::kLimit)),
-  };
-}
+RC_STORED_DATA(ProcessBarData, kTypeProcessBar, 1, "ProcessBar", process_bar, RC_PROCESS_BAR_FIELDS)
 
 }  // namespace rc::forms

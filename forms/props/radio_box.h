@@ -34,40 +34,20 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct RadioBoxData : VersionedData<kTypeRadioBox, 1> {
-  static constexpr const char* kName = "RadioBox";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_RADIO_BOX_FIELDS(F)                                                             \
+  F(kProperty9, int32_t, p9, 0, kKept, kAnyValue, 0)                                       \
+  F(kProperty10, int32_t, p10, 0, kKept, kAnyValue, 0)                                     \
+  F(kProperty12, int32_t, p12, 0, kKept, kAnyValue, 0)                                     \
+  F(kProperty13, int32_t, p13, 0, kKept, kAnyValue, 0)                                     \
+  F(kProperty14, int32_t, p14, 1, kKept, kAnyValue, 0)                                     \
+  F(kTextColour, uint32_t, text_colour, 0x000000, kSetter, kAnyValue, 0)                   \
+  F(kBackgroundColour, uint32_t, background_colour, kDefaultColour, kSetter, kAnyValue, 0) \
+  F(kSelected, int32_t, selected, 0, kSetter, kAnyValue, 0)                                \
+  F(kPicture, Bytes, picture, {}, kSetter, kAnyValue, 0)                                   \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                         \
+  F(kCaption, std::string, caption, {}, kSetter, kAnyValue, 0)
 
-  int32_t p9 = 0;
-  int32_t p10 = 0;
-  int32_t p12 = 0;
-  int32_t p13 = 0;
-  int32_t p14 = 1;
-  uint32_t text_colour = 0x000000;
-  uint32_t background_colour = kDefaultColour;
-  int32_t selected = 0;
-  Bytes picture;
-  Bytes font;
-  std::string caption;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto RadioBoxData::Fields() {
-  namespace p = props::radio_box;
-  return std::tuple{
-      Stored(p::kProperty9, &RadioBoxData::p9, Change::kKept),
-      Stored(p::kProperty10, &RadioBoxData::p10, Change::kKept),
-      Stored(p::kProperty12, &RadioBoxData::p12, Change::kKept),
-      Stored(p::kProperty13, &RadioBoxData::p13, Change::kKept),
-      Stored(p::kProperty14, &RadioBoxData::p14, Change::kKept),
-      Stored(p::kTextColour, &RadioBoxData::text_colour),
-      Stored(p::kBackgroundColour, &RadioBoxData::background_colour),
-      Stored(p::kSelected, &RadioBoxData::selected),
-      Stored(p::kPicture, &RadioBoxData::picture),
-      Stored(p::kFont, &RadioBoxData::font),
-      Stored(p::kCaption, &RadioBoxData::caption),
-  };
-}
+RC_STORED_DATA(RadioBoxData, kTypeRadioBox, 1, "RadioBox", radio_box, RC_RADIO_BOX_FIELDS)
 
 }  // namespace rc::forms

@@ -23,23 +23,13 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct SplitterBarData : VersionedData<kTypeSplitterBar, 1> {
-  static constexpr const char* kName = "SplitterBar";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_SPLITTER_BAR_FIELDS(F)                                          \
+  F(kFillColour, uint32_t, colour, kDefaultColour, kRepaint, kAnyValue, 0) \
+  /* Kept for whoever reads it back; the bar is not moved by the user. */  \
+  F(kProperty9, int32_t, p9, 0, kKept, Between(0, 1), 0)
 
-  uint32_t colour = kDefaultColour;
-  int32_t p9 = 0;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto SplitterBarData::Fields() {
-  namespace p = props::splitter_bar;
-  return std::tuple{
-      Stored(p::kFillColour, &SplitterBarData::colour, Change::kRepaint),
-      // Kept for whoever reads it back; the bar is not moved by the user.
-      Stored(p::kProperty9, &SplitterBarData::p9, Change::kKept, Between(0, 1)),
-  };
-}
+RC_STORED_DATA(SplitterBarData, kTypeSplitterBar, 1, "SplitterBar", splitter_bar,
+               RC_SPLITTER_BAR_FIELDS)
 
 }  // namespace rc::forms

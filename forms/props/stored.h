@@ -1,8 +1,8 @@
 // How a property is stored in its type's data: each type's header lists its stored fields once,
-// in stored order, each with its property, the member of the type's data that holds it, the
-// values a written number is brought into, what a change does, and the first data version
-// that stores it. Reading, writing, locating a field, the form compiler's text, the unit's
-// get-property and the plain part of its property change all walk that one list.
+// in stored order, each with its property, the member of the type's data that holds it and its
+// default, the values a written number is brought into, what a change does, and the first data
+// version that stores it. Reading, writing, locating a field, the form compiler's text, the
+// unit's get-property and the plain part of its property change all walk that one list.
 #pragma once
 
 #include <cstddef>
@@ -49,8 +49,8 @@ constexpr Range AtLeast(int32_t low) {
   return Range{low, INT32_MAX, false};
 }
 
-// One stored field. T is int32_t (a dword), uint32_t (a colour), uint16_t (a word), a text, bytes,
-// or an array of colours of which `element` is the one stored.
+// One stored field: T is int32_t (a dword), uint32_t (a colour), uint16_t (a word), a text or
+// bytes.
 template <class Data, class T>
 struct Field {
   props::Property property;
@@ -58,30 +58,18 @@ struct Field {
   Change change;
   Range range;
   uint32_t since;  // the first data version that stores it
-  int element;     // for an array member: which element
 };
 
 template <class Data, class T>
-constexpr Field<Data, T> Stored(const props::Property& property, T Data::*member,
-                                Change change = Change::kSetter, Range range = kAnyValue,
-                                uint32_t since = 0) {
-  return {property, member, change, range, since, 0};
-}
-// The stored field of one element of an array member.
-template <class Data, class T>
-constexpr Field<Data, T> StoredElement(const props::Property& property, T Data::*member,
-                                       int element, Change change) {
-  return {property, member, change, kAnyValue, 0, element};
+constexpr Field<Data, T> Stored(const props::Property& property, T Data::*member, Change change,
+                                Range range, uint32_t since) {
+  return {property, member, change, range, since};
 }
 
 // The field's value in `data` (const when `data` is).
 template <class S, class Data, class T>
 auto& FieldOf(S& data, const Field<Data, T>& f) {
-  if constexpr (std::is_array_v<T>) {
-    return (data.*f.member)[f.element];
-  } else {
-    return data.*f.member;
-  }
+  return data.*f.member;
 }
 
 constexpr BlobKind BlobKindOf(props::Kind kind) {
@@ -168,3 +156,25 @@ void FitStored(Data* data) {
 }
 
 }  // namespace rc::forms
+
+// A type's stored data made of its list of fields, FIELDS(F) calling
+//   F(property, type, member, default, change, range, since)
+// once a field in stored order: `property` is the type's props::<ns>::kX, `member` the member of
+// the data that holds it with its `default`, `change` what a written value does once it differs
+// (Change::kX), `range` the values a written number is brought into, and `since` the first data
+// version that stores it (0: every version). The struct Name gets the members and Fields(), the
+// list as a tuple of Field.
+#define RC_STORED_MEMBER(property, type, member, value, change, range, since) type member = value;
+#define RC_STORED_FIELD(property, type, member, value, change, range, since) \
+  Stored(p::property, &Self::member, Change::change, range, since),
+#define RC_STORED_DATA(Name, code, max_version, text_name, ns, FIELDS) \
+  struct Name : VersionedData<code, max_version> {                     \
+    static constexpr const char* kName = text_name;                    \
+    FIELDS(RC_STORED_MEMBER)                                           \
+    static constexpr auto Fields();                                    \
+  };                                                                   \
+  constexpr auto Name::Fields() {                                      \
+    namespace p = props::ns;                                           \
+    using Self = Name;                                                 \
+    return std::tuple{FIELDS(RC_STORED_FIELD)};                        \
+  }

@@ -80,72 +80,41 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct SuperBtnData : VersionedData<kTypeSuperBtn, 2> {
-  static constexpr const char* kName = "SuperBtn";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_SUPER_BTN_FIELDS(F)                                                                    \
+  F(kButtonStyle, int32_t, button_style, 0, kRepaint, Between(0, p::kFlat), 0)                    \
+  /* Check-box mode and the default button are fixed when the native button is made. */           \
+  F(kCheckBoxMode, int32_t, check_box_mode, 0, kRecreate, kFlag, 0)                               \
+  F(kChecked, int32_t, checked, 0, kRepaint, kFlag, 0)                                            \
+  F(kPictureAlignment, int32_t, picture_alignment, 1, kRepaint, Between(0, p::kPictureBelow), 0)  \
+  F(kProperty12, int32_t, p12, 0, kKept, Between(0, 1), 0)                                        \
+  F(kProperty13, int32_t, p13, 0, kKept, kFlag, 0)                                                \
+  F(kProperty14, int32_t, p14, 0, kKept, kFlag, 0)                                                \
+  F(kPicture2Colour, uint32_t, picture2_colour, kDefaultColour, kRepaint, kAnyValue, 0)           \
+  F(kPicture1Colour, uint32_t, picture1_colour, kDefaultColour, kRepaint, kAnyValue, 0)           \
+  F(kUseDefaultColours, int32_t, use_default_colours, 1, kRepaint, kFlag, 0)                      \
+  F(kProperty30, int32_t, p30, 0, kKept, kFlag, 0)                                                \
+  F(kDefaultPushButton, int32_t, default_button, 0, kRecreate, kFlag, 0)                          \
+  /* Text and background colours for normal, mouse over and pressed, one after another. */        \
+  F(kTextColourNormal, uint32_t, text_colour_normal, 0x000000, kRepaint, kAnyValue, 0)            \
+  F(kBackgroundColourNormal, uint32_t, background_colour_normal, kDefaultColour, kRepaint,        \
+    kAnyValue, 0)                                                                                 \
+  F(kTextColourMouseOver, uint32_t, text_colour_mouse_over, 0x000000, kRepaint, kAnyValue, 0)     \
+  F(kBackgroundColourMouseOver, uint32_t, background_colour_mouse_over, kDefaultColour, kRepaint, \
+    kAnyValue, 0)                                                                                 \
+  F(kTextColourPressed, uint32_t, text_colour_pressed, 0x000000, kRepaint, kAnyValue, 0)          \
+  F(kBackgroundColourPressed, uint32_t, background_colour_pressed, kDefaultColour, kRepaint,      \
+    kAnyValue, 0)                                                                                 \
+  F(kPicture2, Bytes, picture2, {}, kSetter, kAnyValue, 0)                                        \
+  F(kPicture1, Bytes, picture1, {}, kSetter, kAnyValue, 0)                                        \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                                \
+  F(kSound1, Bytes, sound1, {}, kKept, kAnyValue, 0)                                              \
+  F(kSound2, Bytes, sound2, {}, kKept, kAnyValue, 0)                                              \
+  F(kCaption, std::string, caption, {}, kSetter, kAnyValue, 0)                                    \
+  F(kTooltip, std::string, tooltip, {}, kSetter, kAnyValue, 0)                                    \
+  F(kPicture3Colour, uint32_t, picture3_colour, kDefaultColour, kRepaint, kAnyValue, 2)           \
+  F(kPicture3, Bytes, picture3, {}, kSetter, kAnyValue, 2)
 
-  int32_t button_style = 0;
-  int32_t check_box_mode = 0;
-  int32_t checked = 0;
-  int32_t picture_alignment = 1;
-  int32_t p12 = 0;
-  int32_t p13 = 0;
-  int32_t p14 = 0;
-  uint32_t picture2_colour = kDefaultColour;
-  uint32_t picture1_colour = kDefaultColour;
-  int32_t use_default_colours = 1;
-  int32_t p30 = 0;
-  int32_t default_button = 0;
-  uint32_t state_colours[6] = {0x000000,       kDefaultColour, 0x000000,
-                               kDefaultColour, 0x000000,       kDefaultColour};
-  Bytes picture2;
-  Bytes picture1;
-  Bytes font;
-  Bytes sound1;
-  Bytes sound2;
-  std::string caption;
-  std::string tooltip;
-  uint32_t picture3_colour = kDefaultColour;
-  Bytes picture3;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto SuperBtnData::Fields() {
-  namespace p = props::super_btn;
-  return std::tuple{
-      Stored(p::kButtonStyle, &SuperBtnData::button_style, Change::kRepaint, Between(0, p::kFlat)),
-      // Check-box mode and the default button are fixed when the native button is made.
-      Stored(p::kCheckBoxMode, &SuperBtnData::check_box_mode, Change::kRecreate, kFlag),
-      Stored(p::kChecked, &SuperBtnData::checked, Change::kRepaint, kFlag),
-      Stored(p::kPictureAlignment, &SuperBtnData::picture_alignment, Change::kRepaint,
-             Between(0, p::kPictureBelow)),
-      Stored(p::kProperty12, &SuperBtnData::p12, Change::kKept, Between(0, 1)),
-      Stored(p::kProperty13, &SuperBtnData::p13, Change::kKept, kFlag),
-      Stored(p::kProperty14, &SuperBtnData::p14, Change::kKept, kFlag),
-      Stored(p::kPicture2Colour, &SuperBtnData::picture2_colour, Change::kRepaint),
-      Stored(p::kPicture1Colour, &SuperBtnData::picture1_colour, Change::kRepaint),
-      Stored(p::kUseDefaultColours, &SuperBtnData::use_default_colours, Change::kRepaint, kFlag),
-      Stored(p::kProperty30, &SuperBtnData::p30, Change::kKept, kFlag),
-      Stored(p::kDefaultPushButton, &SuperBtnData::default_button, Change::kRecreate, kFlag),
-      // Text and background colours for normal, mouse over and pressed, one after another.
-      StoredElement(p::kTextColourNormal, &SuperBtnData::state_colours, 0, Change::kRepaint),
-      StoredElement(p::kBackgroundColourNormal, &SuperBtnData::state_colours, 1, Change::kRepaint),
-      StoredElement(p::kTextColourMouseOver, &SuperBtnData::state_colours, 2, Change::kRepaint),
-      StoredElement(p::kBackgroundColourMouseOver, &SuperBtnData::state_colours, 3,
-                    Change::kRepaint),
-      StoredElement(p::kTextColourPressed, &SuperBtnData::state_colours, 4, Change::kRepaint),
-      StoredElement(p::kBackgroundColourPressed, &SuperBtnData::state_colours, 5, Change::kRepaint),
-      Stored(p::kPicture2, &SuperBtnData::picture2),
-      Stored(p::kPicture1, &SuperBtnData::picture1),
-      Stored(p::kFont, &SuperBtnData::font),
-      Stored(p::kSound1, &SuperBtnData::sound1, Change::kKept),
-      Stored(p::kSound2, &SuperBtnData::sound2, Change::kKept),
-      Stored(p::kCaption, &SuperBtnData::caption),
-      Stored(p::kTooltip, &SuperBtnData::tooltip),
-      Stored(p::kPicture3Colour, &SuperBtnData::picture3_colour, Change::kRepaint, kAnyValue, 2),
-      Stored(p::kPicture3, &SuperBtnData::picture3, Change::kSetter, kAnyValue, 2),
-  };
-}
+RC_STORED_DATA(SuperBtnData, kTypeSuperBtn, 2, "SuperBtn", super_btn, RC_SUPER_BTN_FIELDS)
 
 }  // namespace rc::forms

@@ -22,20 +22,9 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct TimerData : VersionedData<kTypeTimer, 1> {
-  static constexpr const char* kName = "Timer";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_TIMER_FIELDS(F) F(kInterval, int32_t, interval, 0, kSetter, AtLeast(0), 0)
 
-  int32_t interval = 0;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto TimerData::Fields() {
-  namespace p = props::timer;
-  return std::tuple{
-      Stored(p::kInterval, &TimerData::interval, Change::kSetter, AtLeast(0)),
-  };
-}
+RC_STORED_DATA(TimerData, kTypeTimer, 1, "Timer", timer, RC_TIMER_FIELDS)
 
 }  // namespace rc::forms

@@ -32,34 +32,16 @@ namespace rc::forms {
 // The caption a TransLabel has when its record stores none: "透明标签" in GBK.
 inline constexpr char kTransLabelDefaultCaption[] = "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9";
 
-struct TransLabelData : VersionedData<kTypeTransLabel, 1> {
-  static constexpr const char* kName = "TransLabel";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_TRANS_LABEL_FIELDS(F)                                                        \
+  F(kEffect, int32_t, effect, 0, kRepaint, Between(0, 3), 0)                            \
+  F(kTextColour, uint32_t, text_colour, 0x000000, kRepaint, kAnyValue, 0)               \
+  F(kHorizontalAlignment, int32_t, horizontal_alignment, 0, kRepaint, Between(0, 2), 0) \
+  F(kVerticalAlignment, int32_t, vertical_alignment, 1, kRepaint, Between(0, 2), 0)     \
+  F(kWordWrap, int32_t, word_wrap, 0, kRepaint, kFlag, 0)                               \
+  F(kFont, Bytes, font, {}, kSetter, kAnyValue, 0)                                      \
+  F(kCaption, std::string, caption, kTransLabelDefaultCaption, kSetter, kAnyValue, 0)
 
-  int32_t effect = 0;
-  uint32_t text_colour = 0x000000;
-  int32_t horizontal_alignment = 0;
-  int32_t vertical_alignment = 1;
-  int32_t word_wrap = 0;
-  Bytes font;
-  std::string caption = kTransLabelDefaultCaption;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto TransLabelData::Fields() {
-  namespace p = props::trans_label;
-  return std::tuple{
-      Stored(p::kEffect, &TransLabelData::effect, Change::kRepaint, Between(0, 3)),
-      Stored(p::kTextColour, &TransLabelData::text_colour, Change::kRepaint),
-      Stored(p::kHorizontalAlignment, &TransLabelData::horizontal_alignment, Change::kRepaint,
-             Between(0, 2)),
-      Stored(p::kVerticalAlignment, &TransLabelData::vertical_alignment, Change::kRepaint,
-             Between(0, 2)),
-      Stored(p::kWordWrap, &TransLabelData::word_wrap, Change::kRepaint, kFlag),
-      Stored(p::kFont, &TransLabelData::font),
-      Stored(p::kCaption, &TransLabelData::caption),
-  };
-}
+RC_STORED_DATA(TransLabelData, kTypeTransLabel, 1, "TransLabel", trans_label, RC_TRANS_LABEL_FIELDS)
 
 }  // namespace rc::forms

@@ -33,30 +33,15 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct VScrollBarData : VersionedData<kTypeVScrollBar, 1> {
-  static constexpr const char* kName = "VScrollBar";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_VSCROLL_BAR_FIELDS(F)                                            \
+  F(kMinimum, int32_t, minimum, 0, kSetter, Between(0, p::kLimit), 0)       \
+  F(kMaximum, int32_t, maximum, 100, kSetter, Between(0, p::kLimit), 0)     \
+  F(kPageChange, int32_t, page_change, 10, kKept, Between(1, p::kLimit), 0) \
+  F(kLineChange, int32_t, line_change, 1, kKept, Between(1, p::kLimit), 0)  \
+  F(kPosition, int32_t, position, 0, kSetter, Between(0, p::kLimit), 0)     \
+  F(kThumbTracking, int32_t, thumb_tracking, 1, kKept, kFlag, 0)
 
-  int32_t minimum = 0;
-  int32_t maximum = 100;
-  int32_t page_change = 10;
-  int32_t line_change = 1;
-  int32_t position = 0;
-  int32_t thumb_tracking = 1;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto VScrollBarData::Fields() {
-  namespace p = props::vscroll_bar;
-  return std::tuple{
-      Stored(p::kMinimum, &VScrollBarData::minimum, Change::kSetter, Between(0, p::kLimit)),
-      Stored(p::kMaximum, &VScrollBarData::maximum, Change::kSetter, Between(0, p::kLimit)),
-      Stored(p::kPageChange, &VScrollBarData::page_change, Change::kKept, Between(1, p::kLimit)),
-      Stored(p::kLineChange, &VScrollBarData::line_change, Change::kKept, Between(1, p::kLimit)),
-      Stored(p::kPosition, &VScrollBarData::position, Change::kSetter, Between(0, p::kLimit)),
-      Stored(p::kThumbTracking, &VScrollBarData::thumb_tracking, Change::kKept, kFlag),
-  };
-}
+RC_STORED_DATA(VScrollBarData, kTypeVScrollBar, 1, "VScrollBar", vscroll_bar, RC_VSCROLL_BAR_FIELDS)
 
 }  // namespace rc::forms

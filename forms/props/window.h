@@ -51,68 +51,35 @@ inline constexpr int32_t kCount = kFirstOwn + int32_t(sizeof kOwn / sizeof kOwn[
 
 namespace rc::forms {
 
-struct WindowData : VersionedData<kTypeWindow, 6> {
-  static constexpr const char* kName = "window";
+// The stored fields in stored order: F(property, type, member, default, change, range, since).
+#define RC_WINDOW_FIELDS(F)                                                                 \
+  F(kBorderStyle, int32_t, border_style, 2, kSetter, Between(0, 6), 0)                      \
+  F(kPictureMode, int32_t, picture_mode, 1, kSetter, Between(0, 3), 0)                      \
+  F(kBackgroundColour, uint32_t, background_colour, kDefaultColour, kRepaint, kAnyValue, 0) \
+  F(kMaximiseButton, int32_t, max_button, 0, kSetter, kAnyValue, 0)                         \
+  F(kMinimiseButton, int32_t, min_button, 1, kSetter, kAnyValue, 0)                         \
+  F(kControlBox, int32_t, control_box, 1, kSetter, kAnyValue, 0)                            \
+  F(kStartPosition, int32_t, start_position, 1, kSetter, Between(0, 3), 0)                  \
+  F(kMovable, int32_t, movable, 1, kSetter, kAnyValue, 0)                                   \
+  F(kMusicPlayCount, int32_t, music_play_count, 0, kSetter, Between(0, 2), 0)               \
+  F(kEnterMovesFocus, int32_t, enter_moves_focus, 0, kKept, kAnyValue, 0)                   \
+  F(kEscCloses, int32_t, esc_closes, 0, kKept, kAnyValue, 0)                                \
+  F(kF1OpensHelp, int32_t, f1_opens_help, 0, kKept, kAnyValue, 0)                           \
+  F(kHelpContext, int32_t, help_context, 0, kKept, kAnyValue, 0)                            \
+  /* Read when the window is made. */                                                       \
+  F(kTaskbarButton, int32_t, taskbar_button, 1, kKept, kAnyValue, 2)                        \
+  F(kDragByAnyPoint, int32_t, drag_anywhere, 0, kKept, kAnyValue, 3)                        \
+  F(kShape, int32_t, shape, 0, kKept, Between(0, 29), 3)                                    \
+  F(kAlwaysOnTop, int32_t, always_on_top, 0, kSetter, kAnyValue, 4)                         \
+  F(kProperty30, int32_t, p30, 0, kKept, kAnyValue, 5)                                      \
+  /* The class is chosen when the window is made. */                                        \
+  F(kClassName, std::string, class_name, {}, kKept, kAnyValue, 6)                           \
+  F(kBackgroundPicture, Bytes, background_picture, {}, kSetter, kAnyValue, 0)               \
+  F(kIcon, Bytes, icon, {}, kSetter, kAnyValue, 0)                                          \
+  F(kBackgroundMusic, Bytes, background_music, {}, kSetter, kAnyValue, 0)                   \
+  F(kTitle, std::string, title, {}, kSetter, kAnyValue, 0)                                  \
+  F(kHelpFile, std::string, help_file, {}, kKept, kAnyValue, 0)
 
-  int32_t border_style = 2;
-  int32_t picture_mode = 1;
-  uint32_t background_colour = kDefaultColour;
-  int32_t max_button = 0;
-  int32_t min_button = 1;
-  int32_t control_box = 1;
-  int32_t start_position = 1;
-  int32_t movable = 1;
-  int32_t music_play_count = 0;
-  int32_t enter_moves_focus = 0;
-  int32_t esc_closes = 0;
-  int32_t f1_opens_help = 0;
-  int32_t help_context = 0;
-  int32_t taskbar_button = 1;
-  int32_t drag_anywhere = 0;
-  int32_t shape = 0;
-  int32_t always_on_top = 0;
-  int32_t p30 = 0;
-  std::string class_name;
-  Bytes background_picture;
-  Bytes icon;
-  Bytes background_music;
-  std::string title;
-  std::string help_file;
-
-  // The stored fields in stored order.
-  static constexpr auto Fields();
-};
-
-constexpr auto WindowData::Fields() {
-  namespace p = props::window;
-  return std::tuple{
-      Stored(p::kBorderStyle, &WindowData::border_style, Change::kSetter, Between(0, 6)),
-      Stored(p::kPictureMode, &WindowData::picture_mode, Change::kSetter, Between(0, 3)),
-      Stored(p::kBackgroundColour, &WindowData::background_colour, Change::kRepaint),
-      Stored(p::kMaximiseButton, &WindowData::max_button),
-      Stored(p::kMinimiseButton, &WindowData::min_button),
-      Stored(p::kControlBox, &WindowData::control_box),
-      Stored(p::kStartPosition, &WindowData::start_position, Change::kSetter, Between(0, 3)),
-      Stored(p::kMovable, &WindowData::movable),
-      Stored(p::kMusicPlayCount, &WindowData::music_play_count, Change::kSetter, Between(0, 2)),
-      Stored(p::kEnterMovesFocus, &WindowData::enter_moves_focus, Change::kKept),
-      Stored(p::kEscCloses, &WindowData::esc_closes, Change::kKept),
-      Stored(p::kF1OpensHelp, &WindowData::f1_opens_help, Change::kKept),
-      Stored(p::kHelpContext, &WindowData::help_context, Change::kKept),
-      // Read when the window is made.
-      Stored(p::kTaskbarButton, &WindowData::taskbar_button, Change::kKept, kAnyValue, 2),
-      Stored(p::kDragByAnyPoint, &WindowData::drag_anywhere, Change::kKept, kAnyValue, 3),
-      Stored(p::kShape, &WindowData::shape, Change::kKept, Between(0, 29), 3),
-      Stored(p::kAlwaysOnTop, &WindowData::always_on_top, Change::kSetter, kAnyValue, 4),
-      Stored(p::kProperty30, &WindowData::p30, Change::kKept, kAnyValue, 5),
-      // The class is chosen when the window is made.
-      Stored(p::kClassName, &WindowData::class_name, Change::kKept, kAnyValue, 6),
-      Stored(p::kBackgroundPicture, &WindowData::background_picture),
-      Stored(p::kIcon, &WindowData::icon),
-      Stored(p::kBackgroundMusic, &WindowData::background_music),
-      Stored(p::kTitle, &WindowData::title),
-      Stored(p::kHelpFile, &WindowData::help_file, Change::kKept),
-  };
-}
+RC_STORED_DATA(WindowData, kTypeWindow, 6, "window", window, RC_WINDOW_FIELDS)
 
 }  // namespace rc::forms

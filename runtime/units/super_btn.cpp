@@ -33,6 +33,14 @@ constexpr int32_t kEventClick = 0;
 
 // The three looks of the button; pictures 1 to 3 and the state colour pairs follow this order.
 enum Look { kNormal = 0, kHover = 1, kPressed = 2 };
+// The state colours as the properties order them: text and background of each look.
+constexpr uint32_t forms::SuperBtnData::*kStateColours[6] = {
+    &forms::SuperBtnData::text_colour_normal,
+    &forms::SuperBtnData::background_colour_normal,
+    &forms::SuperBtnData::text_colour_mouse_over,
+    &forms::SuperBtnData::background_colour_mouse_over,
+    &forms::SuperBtnData::text_colour_pressed,
+    &forms::SuperBtnData::background_colour_pressed};
 
 using prop::kFlat;
 using prop::kFlatHover;
@@ -90,8 +98,8 @@ Colours ColoursFor(const forms::SuperBtnData& d, Look look, bool disabled) {
              : look == kPressed ? Mix(face, GetSysColor(COLOR_BTNSHADOW), 30)
                                 : face;
   } else {
-    c.text = draw::ResolveColour(d.state_colours[2 * look]);
-    c.back = draw::ResolveColour(d.state_colours[2 * look + 1]);
+    c.text = draw::ResolveColour(d.*kStateColours[2 * look]);
+    c.back = draw::ResolveColour(d.*kStateColours[2 * look + 1]);
   }
   if (disabled) c.text = GetSysColor(COLOR_GRAYTEXT);
   return c;
@@ -193,7 +201,7 @@ class SuperBtn : public UnitWindow {
  public:
   SuperBtn(const CreateArgs& args, forms::SuperBtnData data)
       : UnitWindow(args.window_id, args.unit_id) {
-    for (uint32_t& colour : data.state_colours) colour = StoredStateColour(colour);
+    for (auto colour : kStateColours) data.*colour = StoredStateColour(data.*colour);
     s_.picture_size = std::max(0, std::min(args.width, args.height) - 2 * kMargin);
     for (int i = 0; i < 3; ++i) DecodePicture(data, i);
     s_.font = draw::Font::FromStored(data.font.data(), data.font.size());

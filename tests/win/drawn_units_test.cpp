@@ -499,8 +499,9 @@ forms::SuperBtnData ColouredButton() {
   forms::SuperBtnData d;
   d.button_style = 2;  // flat: no edge, so the whole button shows the state's background
   d.use_default_colours = 0;
-  const uint32_t colours[6] = {0, 0x00FFFF, 0, 0xFF00FF, 0, 0xFFFF00};
-  std::copy(colours, colours + 6, d.state_colours);
+  d.background_colour_normal = 0x00FFFF;
+  d.background_colour_mouse_over = 0xFF00FF;
+  d.background_colour_pressed = 0xFFFF00;
   return d;
 }
 
