@@ -7,7 +7,8 @@
 
 #include "base/byte_cursor.h"
 #include "base/text_w.h"
-#include "runtime/runtime.h"
+#include "runtime/error_report.h"
+#include "runtime/state.h"
 
 #if !defined(__i386__)
 #error "DLL commands are called with 32-bit x86 stack arguments"
@@ -184,14 +185,6 @@ void SetUpDllCommands(uint32_t count, const char* const* files, const char* cons
     if (files != nullptr && files[i] != nullptr) rt.dll_commands[i].file = files[i];
     if (exports != nullptr && exports[i] != nullptr) rt.dll_commands[i].export_name = exports[i];
   }
-}
-
-void ReleaseDllCommands() {
-  Runtime& rt = TheRuntime();
-  for (const DllCommand& command : rt.dll_commands) {
-    if (command.module != nullptr) FreeLibrary(command.module);
-  }
-  rt.dll_commands.clear();
 }
 
 uint64_t CallDllCommand(uint32_t number, uint32_t argc, const uint32_t* args) {

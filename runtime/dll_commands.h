@@ -1,5 +1,6 @@
 // DLL commands: functions of outside DLLs that the application declares (program header) and
-// calls through CallDllCommand. Each is resolved once and cached until shutdown.
+// calls through CallDllCommand. Each is resolved once and cached until shutdown, when the program's
+// end releases them (program_end.h).
 #pragma once
 
 #include <windows.h>
@@ -11,8 +12,6 @@ namespace rc {
 
 // InitRuntime: sizes the tables to the declared commands (addresses and modules null).
 void SetUpDllCommands(uint32_t count, const char* const* files, const char* const* exports);
-// Shutdown: frees the module of every resolved command and drops the tables.
-void ReleaseDllCommands();
 
 // Entry point 2: resolves command `number` (a failure is a runtime error), calls it with the
 // argc 32-bit arguments, args[0] first, and checks that it removed exactly the bytes pushed

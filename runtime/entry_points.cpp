@@ -1,9 +1,12 @@
 // The entry table (program.h): the thirteen entry points through which application code reaches
 // the runtime.
+#include "base/program.h"
 #include "base/values.h"
 #include "runtime/dll_commands.h"
+#include "runtime/error_report.h"
+#include "runtime/message_loop.h"
+#include "runtime/program_end.h"
 #include "runtime/properties.h"
-#include "runtime/runtime.h"
 #include "runtime/services.h"
 #include "runtime/window_loader.h"
 

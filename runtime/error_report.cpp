@@ -1,7 +1,11 @@
 // The runtime's error report: the box "运行时出错!" and the end of the program.
-#include "base/runtime_error.h"
+#include "runtime/error_report.h"
+
+#include <windows.h>
+
 #include "base/text_w.h"
-#include "runtime/runtime.h"
+#include "runtime/program_end.h"
+#include "runtime/state.h"
 
 namespace rc {
 

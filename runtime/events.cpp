@@ -2,7 +2,8 @@
 
 #include "base/values.h"
 #include "forms/form_table.h"
-#include "runtime/runtime.h"
+#include "runtime/error_report.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
 
 namespace rc {
@@ -29,8 +30,7 @@ void Invoke(const Routine* routine, HandlerCall& call) {
 // Whether the unit's type raises events at all. The common events are offered to every unit
 // with a native window; a type without the capability simply has none.
 bool UnitRaisesEvents(uint32_t window_id, uint32_t unit_id) {
-  Runtime& rt = TheRuntime();
-  const forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  const forms::WindowDefinition* def = FindWindowDefinition(window_id);
   if (def == nullptr) return false;
   std::optional<size_t> index = RecordIndex(*def, unit_id);
   if (!index || def->units().is_menu_item(*index)) return false;
@@ -67,7 +67,7 @@ uint32_t HighWord(uintptr_t v) {
 const Routine* FindHandler(uint32_t window_id, uint32_t unit_id, int32_t event) {
   Runtime& rt = TheRuntime();
   if (rt.handlers_blocked > 0) return nullptr;
-  forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  forms::WindowDefinition* def = FindWindowDefinition(window_id);
   if (def == nullptr) ReportError("未找到引发事件的窗口", 0);
   forms::UnitTable& units = def->units();
   std::optional<size_t> index = RecordIndex(*def, unit_id);

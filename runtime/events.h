@@ -1,8 +1,8 @@
-// Raising an event: a unit type or a window hands the runtime an event record (service 2008, or
-// 2031 for typed arguments); the runtime finds the handler bound in the form data and calls it
-// on the main thread. The events every unit with a native window has (mouse, keys, characters,
-// wheel, focus) are raised here too, from the window's message pre-translation and from the
-// units' focus messages.
+// Raising an event: a unit type hands the runtime an event record through its host (an outside
+// library through the notify function, with typed arguments too); the runtime finds the handler
+// bound in the form data and calls it on the main thread. The events every unit with a native
+// window has (mouse, keys, characters, wheel, focus) are raised here too, from the window's message
+// pre-translation and from the units' focus messages.
 #pragma once
 
 #include <windows.h>
@@ -19,9 +19,9 @@ namespace rc {
 // without events, are runtime errors. Records the current event when a handler is found.
 const Routine* FindHandler(uint32_t window_id, uint32_t unit_id, int32_t event);
 
-// Service 2008: true when a handler ran; the result flag and result are filled in.
+// True when a handler ran; the result flag and result are filled in.
 bool RaiseEvent(EventRecord* record);
-// Service 2031.
+// The same with typed arguments (outside libraries only).
 bool RaiseTypedEvent(TypedEventRecord* record);
 
 // The handler's argument words of a typed event record (exposed for tests).

@@ -1,9 +1,12 @@
 // The frame's typed hosts: what the unit types (runtime/units/unit_host.h) and the core commands
 // (command_host.h) may ask of it, answered from the unit registry, the events and the loader.
+#include "runtime/frame_host.h"
+
 #include "runtime/command_host.h"
 #include "runtime/dll_commands.h"
+#include "runtime/error_report.h"
 #include "runtime/events.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
 #include "runtime/units/unit_host.h"
 #include "runtime/units/window.h"
@@ -15,6 +18,10 @@ namespace {
 
 class FrameHost : public UnitHost {
  public:
+  bool RaiseEvent(EventRecord* record) override { return rc::RaiseEvent(record); }
+  void UnitDestroyed(uint32_t window_id, uint32_t unit_id) override {
+    OnWindowDestroyed(window_id, unit_id);
+  }
   void RaiseFocusEvent(const UnitObject* unit, bool gained) override {
     rc::RaiseFocusEvent(unit, gained);
   }

@@ -6,39 +6,15 @@
 #include "runtime/units/splitter_bar.h"
 #include "runtime/units/super_btn.h"
 #include "runtime/units/trans_label.h"
-#include "runtime/units/unit_host.h"
 #include "runtime/units/window.h"
 
 namespace rc {
 
 namespace {
 
-// Every library keeps the runtime's notify function for its data types' use, and forgets it
-// when the program ends.
-int64_t LibraryNotify(int32_t code, uintptr_t v1) {
-  if (code == kLibInit) ConnectRuntime(reinterpret_cast<NotifyFn>(v1));
-  if (code == kLibShutdown) DisconnectRuntime();
-  return 0;
-}
-
-int64_t CoreNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
-int64_t ExtendedUiOneNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
-int64_t ExtendedUiTwoNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
-int64_t InternetNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
-int64_t AppInterfaceNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
-int64_t MultimediaNotify(int32_t code, uintptr_t v1, uintptr_t) {
-  return LibraryNotify(code, v1);
-}
+// No library needs telling of the program's start or end (their notify functions are null): the
+// unit types get the frame's host from the frame itself, and what the library commands keep is
+// let go by the program's end.
 
 // Data type tables, indexed by type number - 1. Numbers without a type in this runtime stay
 // empty descriptors: a unit of such a type cannot be created.
@@ -98,17 +74,16 @@ const DataTypeDescriptor kMultimediaTypes[1] = {
 
 }  // namespace
 
-const LibraryDescriptor kCoreLibrary = {kLibrarySignature, "core", 1, 32, kCoreTypes, CoreNotify};
-const LibraryDescriptor kExtendedUiOneLibrary = {kLibrarySignature,   "extended UI one",  1, 5,
-                                                 kExtendedUiOneTypes, ExtendedUiOneNotify};
-const LibraryDescriptor kExtendedUiTwoLibrary = {kLibrarySignature,   "extended UI two",  1, 3,
-                                                 kExtendedUiTwoTypes, ExtendedUiTwoNotify};
-const LibraryDescriptor kInternetLibrary = {kLibrarySignature, "internet",    1, 0,
-                                            nullptr,           InternetNotify};
-const LibraryDescriptor kAppInterfaceLibrary = {kLibrarySignature, "application interface", 1, 0,
-                                                nullptr,           AppInterfaceNotify};
-const LibraryDescriptor kMultimediaLibrary = {kLibrarySignature, "multimedia",    1, 1,
-                                              kMultimediaTypes,  MultimediaNotify};
+const LibraryDescriptor kCoreLibrary = {kLibrarySignature, "core", 1, 32, kCoreTypes, nullptr};
+const LibraryDescriptor kExtendedUiOneLibrary = {
+    kLibrarySignature, "extended UI one", 1, 5, kExtendedUiOneTypes, nullptr};
+const LibraryDescriptor kExtendedUiTwoLibrary = {
+    kLibrarySignature, "extended UI two", 1, 3, kExtendedUiTwoTypes, nullptr};
+const LibraryDescriptor kInternetLibrary = {kLibrarySignature, "internet", 1, 0, nullptr, nullptr};
+const LibraryDescriptor kAppInterfaceLibrary = {
+    kLibrarySignature, "application interface", 1, 0, nullptr, nullptr};
+const LibraryDescriptor kMultimediaLibrary = {kLibrarySignature, "multimedia", 1, 1,
+                                              kMultimediaTypes,  nullptr};
 
 const LibraryDescriptor* const kStandardLibraries[6] = {
     &kCoreLibrary,     &kExtendedUiOneLibrary, &kExtendedUiTwoLibrary,

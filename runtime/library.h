@@ -1,7 +1,8 @@
 // Support libraries, their data types and the unit type interface. The runtime is table-driven:
 // it learns every unit type from the data type tables of the libraries named in the program
-// header, and talks to each library through one notify function. A unit type is added by adding
-// a descriptor to its library's table, never by changing the runtime.
+// header, and tells each library of the program's start and end through its notify function. A
+// unit type is added by adding a descriptor to its library's table, never by changing the
+// runtime.
 #pragma once
 
 #include <windows.h>
@@ -66,37 +67,7 @@ enum : uint16_t {
   kKindBytes1024 = 1024,
 };
 
-// Codes a library sends to the runtime's notify function, with (code, v1, v2). The entry
-// table's runtime services (program.h, kService*) are another list.
-enum : int32_t {
-  kNotifyWindowDestroyed = 2000,  // v1 window id, v2 unit id or 0 for the window itself
-  kNotifyProgramDir = 2003,       // → text owned by the runtime, no trailing separator
-  kNotifyProgramFile = 2004,      // → text owned by the runtime
-  kNotifyLoadWindow = 2005,       // v1 → LoadWindowRequest; → 0 or -1
-  kNotifyFindObject = 2006,       // v1 window id, v2 unit id or 0; → UnitObject* or null
-  kNotifyGetObject = 2007,        // as 2006; missing is a runtime error
-  kNotifyRaiseEvent = 2008,       // v1 → EventRecord; → 1 if a handler ran
-  kNotifyRaiseTypedEvent = 2031,  // v1 → TypedEventRecord; → 1 if a handler ran
-  kNotifyFreeArray = 2023,        // v1 tag, v2 array
-  kNotifyAlloc = 2024,            // v1 size, v2 non-zero: null instead of an error
-  kNotifyFree = 2025,             // v1 block
-  kNotifyRealloc = 2026,          // v1 block, v2 size
-  kNotifyReportError = 2027,      // v1 text
-  kNotifyExit = 2028,             // v1 exit code
-  kNotifyBuildKind = 2030,
-  kNotifyAddIdleTask = 1012,     // v1 → IdleTask
-  kNotifyRemoveIdleTask = 1013,  // v1 window handle
-  // → the frame's UnitHost (runtime/units/unit_host.h), asked once by a library at kLibInit.
-  kNotifyUnitHost = 2040,
-};
-
 class UnitObject;
-
-struct LoadWindowRequest {
-  uint32_t window_id;
-  UnitObject* parent;  // parent window object or null
-  uint32_t modal;
-};
 
 // Idle tasks run from the message loop while no message waits, one per window handle.
 using IdleCallback = void (*)(void* arg);
@@ -106,7 +77,8 @@ struct IdleTask {
   void* arg;
 };
 
-// Events a library raises through kNotifyRaiseEvent, kNotifyRaiseTypedEvent.
+// The records of an event raised by a library: the unit types' through UnitHost, an outside
+// library's through the runtime's notify function (runtime/notify.h).
 struct EventRecord {
   uint32_t window_id;
   uint32_t unit_id;  // the window unit's id (or 0) for events of the window itself
@@ -127,8 +99,8 @@ struct TypedEventArg {
 };
 constexpr uint32_t kTypedEventMaxArgs = 12;
 
-// The record of kNotifyRaiseTypedEvent. The 64-bit result is kept as two words so that the layout
-// does not depend on how a compiler aligns 64-bit members.
+// The record of an event with typed arguments. The 64-bit result is kept as two words so that the
+// layout does not depend on how a compiler aligns 64-bit members.
 struct TypedEventRecord {
   uint32_t window_id;
   uint32_t unit_id;
@@ -192,8 +164,8 @@ enum : uint32_t {
 
 // The live object of a unit. Every unit type's object derives from it; the runtime reads the
 // native window and the ids from it. An object lives as long as its native window: when that
-// window is finally destroyed (WM_NCDESTROY) the type reports it to the runtime (service 2000
-// with the window id, and the unit id for a unit) and deletes the object.
+// window is finally destroyed (WM_NCDESTROY) the type reports it to the runtime (with the window
+// id, and the unit id for a unit) and deletes the object.
 class UnitObject {
  public:
   UnitObject(uint32_t window_id, uint32_t unit_id) : window_id_(window_id), unit_id_(unit_id) {}

@@ -1,10 +1,12 @@
 // The message loop: an idle phase (idle tasks, the idle handler, the idle event of the windows)
 // while no message waits, and a pump phase while messages wait. Mode 1 is the nested loop of a
 // modal window and returns as soon as the modal window id becomes 0.
+#include "runtime/message_loop.h"
+
 #include <algorithm>
 
 #include "runtime/events.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
 
 namespace rc {
@@ -37,7 +39,7 @@ bool PreTranslateMessage(MSG* msg) {
   if (msg->hwnd == nullptr) return false;
   UnitObject* window = LoadedWindowOf(GetAncestor(msg->hwnd, GA_ROOT));
   if (window == nullptr) return false;
-  const forms::WindowDefinition* def = TheRuntime().forms->Find(window->window_id());
+  const forms::WindowDefinition* def = FindWindowDefinition(window->window_id());
   if (def == nullptr) return false;
   auto pre =
       reinterpret_cast<PreTranslateOp>(UnitOperation(def->units().type_code(0), kOpPreTranslate));
@@ -100,7 +102,9 @@ bool OnIdle(long count) {
   for (uint32_t id : LiveWindowIds()) {
     auto& skip = rt.no_idle_windows;
     if (std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
-    const forms::WindowDefinition* def = rt.forms->Find(id);
+    // A handler of an earlier window may have replaced the window list.
+    const forms::WindowDefinition* def = FindWindowDefinition(id);
+    if (def == nullptr || def->units().count() == 0) continue;
     EventRecord record{id, def->units().id(0), kEventWindowIdle, 1, {elapsed}, 0, 0};
     bool ran = RaiseEvent(&record);
     if (ran && record.result_flag != 0 && record.result != 0) {

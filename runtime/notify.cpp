@@ -1,9 +1,13 @@
-// The frame's notify function: what a library asks of the runtime by code (library.h).
+// The frame's notify function: what an outside library asks of the runtime by code (notify.h).
+#include "runtime/notify.h"
+
 #include "base/values.h"
+#include "runtime/error_report.h"
 #include "runtime/events.h"
-#include "runtime/runtime.h"
+#include "runtime/message_loop.h"
+#include "runtime/program_end.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
-#include "runtime/units/unit_host.h"
 #include "runtime/window_loader.h"
 
 namespace rc {
@@ -58,8 +62,6 @@ int64_t FrameNotify(int32_t code, uintptr_t v1, uintptr_t v2) {
     case kNotifyRemoveIdleTask:
       RemoveIdleTask(reinterpret_cast<HWND>(v1));
       return 0;
-    case kNotifyUnitHost:
-      return int64_t(reinterpret_cast<uintptr_t>(&FrameUnitHost()));
     default:
       return 0;
   }

@@ -5,10 +5,11 @@
 #include <ole2.h>
 #include <winsock2.h>
 
+#include "runtime/program_end.h"
 #include "base/library_shutdown.h"
 #include "base/values.h"
-#include "runtime/dll_commands.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/units/unit_host.h"
 
 namespace rc {
 
@@ -21,6 +22,8 @@ void Shutdown() {
     rt.exit_routine = nullptr;
     routine();
   }
+  // The unit types raise no event and report no end while their libraries are let go.
+  DisconnectFrame();
   for (const LoadedLibrary& loaded : rt.libraries) {
     const LibraryDescriptor* lib = loaded.descriptor;
     if (lib != nullptr && lib->notify != nullptr) lib->notify(kLibShutdown, loaded.state, 0);
@@ -51,6 +54,14 @@ bool OnMainThread(const Runtime& rt) {
 }
 
 }  // namespace
+
+void ReleaseDllCommands() {
+  Runtime& rt = TheRuntime();
+  for (const DllCommand& command : rt.dll_commands) {
+    if (command.module != nullptr) FreeLibrary(command.module);
+  }
+  rt.dll_commands.clear();
+}
 
 void ExitProgram(int32_t code) {
   Runtime& rt = TheRuntime();

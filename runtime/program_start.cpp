@@ -2,7 +2,10 @@
 #include <cstring>
 
 #include "base/runtime_error.h"
-#include "runtime/runtime.h"
+#include "runtime/error_report.h"
+#include "runtime/initialisation.h"
+#include "runtime/program_end.h"
+#include "runtime/state.h"
 
 namespace rc {
 

@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "base/values.h"
+#include "forms/props/property.h"
 #include "runtime/draw/font.h"
-#include "runtime/runtime.h"
+#include "runtime/error_report.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 
@@ -16,18 +18,6 @@ namespace {
 
 constexpr int32_t kPositionLimit = 32627;
 
-enum : int32_t {
-  kPropLeft = 0,
-  kPropTop,
-  kPropWidth,
-  kPropHeight,
-  kPropTag,
-  kPropVisible,
-  kPropDisabled,
-  kPropCursor,
-  kFirstTypeProperty = 8,
-};
-
 struct Target {
   forms::WindowDefinition* def;
   size_t record;
@@ -35,12 +25,11 @@ struct Target {
 };
 
 Target Locate(uint32_t window_id, uint32_t unit_id) {
-  Runtime& rt = TheRuntime();
-  forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  forms::WindowDefinition* def = FindWindowDefinition(window_id);
   if (def == nullptr) ReportError("未载入欲访问窗口组件所在的窗口", 0);
   std::optional<size_t> index = RecordIndex(*def, unit_id);
   if (!index) ReportError("指定窗口或窗口组件不存在或尚未载入", 0);
-  auto* obj = reinterpret_cast<UnitObject*>(def->object_slot(*index));
+  UnitObject* obj = ObjectAt(*def, *index);
   return {def, *index, obj != nullptr && obj->live() ? obj : nullptr};
 }
 
@@ -141,7 +130,7 @@ uint64_t FontSlot(const PropertyValue& v, int32_t element) {
 bool ApplyFontWrite(uint32_t type_code, UnitObject* unit, int32_t index, int32_t element,
                     uint32_t lo, uint8_t (&record)[draw::kFontRecordSize]) {
   PropertyValue current;
-  if (!ReadObjectProperty(type_code, unit, index - kFirstTypeProperty, &current)) current = {};
+  if (!ReadObjectProperty(type_code, unit, index - props::kFirstOwn, &current)) current = {};
   LOGFONTA font = draw::CurrentFontRecord(current.bytes, current.size);
   if (element == draw::kFontWhole) {
     const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
@@ -185,40 +174,40 @@ uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32
     if (index == 0) return reinterpret_cast<uintptr_t>(CopyText(units.menu_text(t.record).c_str()));
     return 0;
   }
-  if (index >= kFirstTypeProperty) {
+  if (index >= props::kFirstOwn) {
     if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
     uint32_t type_code = units.type_code(t.record);
     uint16_t kind = KindOf(type_code, index);
     PropertyValue v;
-    if (!ReadObjectProperty(type_code, t.live, index - kFirstTypeProperty, &v)) return 0;
+    if (!ReadObjectProperty(type_code, t.live, index - props::kFirstOwn, &v)) return 0;
     if (kind == kKindFont) return FontSlot(v, element);
     return ToSlot(kind, v);
   }
   HWND hwnd = t.live != nullptr ? t.live->hwnd() : nullptr;
   forms::Geometry g = units.geometry(t.record);
   uint32_t flags = units.state_flags(t.record);
-  if (hwnd != nullptr && index <= kPropHeight) {
+  if (hwnd != nullptr && index <= props::kHeight.index) {
     RECT r = NativeRect(hwnd);
     g = {r.left, r.top, r.right - r.left, r.bottom - r.top};
   }
   switch (index) {
-    case kPropLeft:
+    case props::kLeft.index:
       return uint32_t(g.left);
-    case kPropTop:
+    case props::kTop.index:
       return uint32_t(g.top);
-    case kPropWidth:
+    case props::kWidth.index:
       return uint32_t(g.width);
-    case kPropHeight:
+    case props::kHeight.index:
       return uint32_t(g.height);
-    case kPropTag:
+    case props::kTag.index:
       return reinterpret_cast<uintptr_t>(CopyText(units.tag(t.record).c_str()));
-    case kPropVisible:
+    case props::kVisible.index:
       return hwnd != nullptr ? (IsWindowVisible(hwnd) ? 1 : 0)
                              : (flags & forms::kStateVisible ? 1 : 0);
-    case kPropDisabled:
+    case props::kDisabled.index:
       return hwnd != nullptr ? (IsWindowEnabled(hwnd) ? 0 : 1)
                              : (flags & forms::kStateDisabled ? 1 : 0);
-    case kPropCursor: {
+    case props::kCursor.index: {
       forms::ByteSpan cursor = units.cursor(t.record);
       return reinterpret_cast<uintptr_t>(BytesToByteBlock(cursor.data, ptrdiff_t(cursor.size)));
     }
@@ -233,7 +222,7 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
   forms::UnitTable& units = t.def->units();
   if (units.is_menu_item(t.record)) return;
   uint32_t type_code = units.type_code(t.record);
-  if (index >= kFirstTypeProperty) {
+  if (index >= props::kFirstOwn) {
     if (t.live == nullptr) ReportError("指定窗口尚未载入", 0);
     uint16_t kind = KindOf(type_code, index);
     PropertyValue value;
@@ -250,7 +239,7 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
     if (changed == nullptr) return;
     int flag = 0;
     // The type may ask for a new native window to show the change (styles fixed at creation).
-    if (changed(t.live, index - kFirstTypeProperty, value, &flag) == 1 && t.live->live()) {
+    if (changed(t.live, index - props::kFirstOwn, value, &flag) == 1 && t.live->live()) {
       RecreateUnit(*t.def, t.record);
     }
     return;
@@ -259,15 +248,15 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
   auto value = int32_t(lo);
   forms::Geometry g = units.geometry(t.record);
   switch (index) {
-    case kPropLeft:
-    case kPropTop: {
+    case props::kLeft.index:
+    case props::kTop.index: {
       value = std::clamp(value, -kPositionLimit, kPositionLimit);
-      (index == kPropLeft ? g.left : g.top) = value;
+      (index == props::kLeft.index ? g.left : g.top) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
         RECT r = NativeRect(hwnd);
-        int x = index == kPropLeft ? value : r.left;
-        int y = index == kPropTop ? value : r.top;
+        int x = index == props::kLeft.index ? value : r.left;
+        int y = index == props::kTop.index ? value : r.top;
         // Handlers write the place a unit already has on every tick; such a write is a round
         // trip to the window server and two messages under Wine, for nothing.
         if (x == r.left && y == r.top) break;
@@ -280,26 +269,26 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       }
       break;
     }
-    case kPropWidth:
-    case kPropHeight: {
+    case props::kWidth.index:
+    case props::kHeight.index: {
       value = std::clamp(value, 0, kPositionLimit);
-      (index == kPropWidth ? g.width : g.height) = value;
+      (index == props::kWidth.index ? g.width : g.height) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
         RECT r = NativeRect(hwnd);
-        int w = index == kPropWidth ? value : r.right - r.left;
-        int h = index == kPropHeight ? value : r.bottom - r.top;
+        int w = index == props::kWidth.index ? value : r.right - r.left;
+        int h = index == props::kHeight.index ? value : r.bottom - r.top;
         if (w == r.right - r.left && h == r.bottom - r.top) break;
         SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
     }
-    case kPropTag: {
+    case props::kTag.index: {
       const char* text = reinterpret_cast<const char*>(uintptr_t(lo));
       units.SetTag(t.record, text != nullptr ? text : "");
       break;
     }
-    case kPropVisible: {
+    case props::kVisible.index: {
       uint32_t flags = units.state_flags(t.record);
       units.set_state_flags(t.record, lo != 0 ? flags | forms::kStateVisible
                                               : flags & ~uint32_t{forms::kStateVisible});
@@ -315,14 +304,14 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       }
       break;
     }
-    case kPropDisabled: {
+    case props::kDisabled.index: {
       uint32_t flags = units.state_flags(t.record);
       units.set_state_flags(t.record, lo != 0 ? flags | forms::kStateDisabled
                                               : flags & ~uint32_t{forms::kStateDisabled});
       if (hwnd != nullptr) EnableWindow(hwnd, lo == 0);
       break;
     }
-    case kPropCursor: {
+    case props::kCursor.index: {
       const void* block = reinterpret_cast<const void*>(uintptr_t(lo));
       const uint8_t* data = block != nullptr ? ByteBlockData(block) : nullptr;
       uint32_t size = ByteBlockLength(block);

@@ -8,7 +8,8 @@
 #include "base/text_w.h"
 #include "base/values.h"
 #include "runtime/properties.h"
-#include "runtime/runtime.h"
+#include "runtime/initialisation.h"
+#include "runtime/state.h"
 
 namespace rc {
 

@@ -1,6 +1,6 @@
 #include "runtime/unit_registry.h"
 
-#include "runtime/runtime.h"
+#include "runtime/state.h"
 
 namespace rc {
 

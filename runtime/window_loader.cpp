@@ -8,8 +8,10 @@
 #include "base/byte_cursor.h"
 #include "base/icon_directory.h"
 #include "base/values.h"
+#include "runtime/error_report.h"
 #include "runtime/events.h"
-#include "runtime/runtime.h"
+#include "runtime/message_loop.h"
+#include "runtime/state.h"
 #include "runtime/unit_registry.h"
 
 namespace rc {
@@ -162,7 +164,7 @@ forms::LoadStatus LoadWindowDefinitions(const uint8_t* data, uint32_t size, uint
 
 bool OpenWindow(uint32_t window_id, UnitObject* parent, bool modal) {
   Runtime& rt = TheRuntime();
-  forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  forms::WindowDefinition* def = FindWindowDefinition(window_id);
   if (def == nullptr || def->units().count() == 0) return false;
   if (parent != nullptr && !parent->live()) return false;
   if (UnitObject* open = FindLiveObject(window_id, 0)) {
@@ -369,13 +371,13 @@ bool RecreateUnit(forms::WindowDefinition& def, size_t record) {
 
 void OnWindowDestroyed(uint32_t window_id, uint32_t unit_id) {
   Runtime& rt = TheRuntime();
-  forms::WindowDefinition* def = rt.forms ? rt.forms->Find(window_id) : nullptr;
+  forms::WindowDefinition* def = FindWindowDefinition(window_id);
   if (def == nullptr || def->units().count() == 0) return;
   forms::UnitTable& units = def->units();
   if (unit_id != 0 && unit_id != units.id(0)) {
     // The old object of a re-created unit leaves the new one in the slot.
     if (rt.replacing_native > 0) return;
-    std::optional<size_t> index = units.Find(unit_id);
+    std::optional<size_t> index = RecordIndex(*def, unit_id);
     if (!index) return;
     ReplaceUnitCursor(*def, *index, nullptr);
     def->set_object_slot(*index, 0);
@@ -383,7 +385,7 @@ void OnWindowDestroyed(uint32_t window_id, uint32_t unit_id) {
   }
   // A native window the runtime no longer counts as the window's (a failed load), or one being
   // replaced by a new native window, changes nothing.
-  if (def->object_slot(0) == 0 || rt.replacing_native > 0) return;
+  if (ObjectAt(*def, 0) == nullptr || rt.replacing_native > 0) return;
   DestroyStrayUnits(*def);
   DestroyCursors(*def);
   EnableWindowsDisabledFor(window_id);

@@ -35,7 +35,7 @@ void ReplaceUnitCursor(forms::WindowDefinition& def, size_t record, HCURSOR curs
 // the old unit then stays.
 bool RecreateUnit(forms::WindowDefinition& def, size_t record);
 
-// Service 2000.
+// The native window of a unit (unit_id 0: of the window) is finally gone, as its type reports.
 void OnWindowDestroyed(uint32_t window_id, uint32_t unit_id);
 // Enables again the windows that were disabled while this modal window was shown.
 void EnableWindowsDisabledFor(uint32_t window_id);

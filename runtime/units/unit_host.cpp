@@ -6,6 +6,8 @@ namespace {
 
 class NoFrame : public UnitHost {
  public:
+  bool RaiseEvent(EventRecord*) override { return false; }
+  void UnitDestroyed(uint32_t, uint32_t) override {}
   void RaiseFocusEvent(const UnitObject*, bool) override {}
   bool RaiseCommonEvents(uint32_t, uint32_t, MSG*) override { return false; }
   HCURSOR UnitCursor(uint32_t, uint32_t) override { return nullptr; }
@@ -17,8 +19,8 @@ class NoFrame : public UnitHost {
   void EnableWindowsDisabledFor(uint32_t) override {}
 };
 
-NotifyFn g_runtime_notify = nullptr;
 UnitHost* g_host = nullptr;
+bool g_connected = false;
 
 }  // namespace
 
@@ -27,29 +29,22 @@ UnitHost& Host() {
   return g_host != nullptr ? *g_host : none;
 }
 
-int64_t NotifyRuntime(int32_t code, uintptr_t v1, uintptr_t v2) {
-  return g_runtime_notify != nullptr ? g_runtime_notify(code, v1, v2) : 0;
-}
-
 bool RaiseUnitEvent(EventRecord* record) {
-  return NotifyRuntime(kNotifyRaiseEvent, reinterpret_cast<uintptr_t>(record)) != 0;
+  return g_connected && Host().RaiseEvent(record);
 }
 
 void ReportUnitDestroyed(uint32_t window_id, uint32_t unit_id) {
-  NotifyRuntime(kNotifyWindowDestroyed, window_id, unit_id);
+  if (g_connected) Host().UnitDestroyed(window_id, unit_id);
 }
 
-void ConnectRuntime(NotifyFn notify) {
-  g_runtime_notify = notify;
-  if (notify == nullptr) return;
-  if (auto* host =
-          reinterpret_cast<UnitHost*>(static_cast<uintptr_t>(notify(kNotifyUnitHost, 0, 0)))) {
-    g_host = host;
-  }
+void ConnectFrame(UnitHost* host) {
+  if (host == nullptr) return;
+  g_host = host;
+  g_connected = true;
 }
 
-void DisconnectRuntime() {
-  g_runtime_notify = nullptr;
+void DisconnectFrame() {
+  g_connected = false;
 }
 
 }  // namespace rc

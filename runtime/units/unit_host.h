@@ -1,8 +1,6 @@
-// What a unit type may ask of the runtime frame, and the only way it asks. The unit types sit
-// below the frame and never include its headers: events and the end of a native window go
-// through the runtime's notify function as for every library (library.h), the rest through the
-// frame's host, which the libraries ask for with kNotifyUnitHost when the runtime initialises
-// them. Before that a unit finds nothing and raises nothing.
+// What a unit type may tell or ask the runtime frame, and the only way it does. The unit types
+// sit below the frame and never include its headers; the frame hands them its host when it
+// initialises the libraries. Before that a unit finds nothing and raises nothing.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +16,12 @@ namespace rc {
 class UnitHost {
  public:
   virtual ~UnitHost() = default;
+
+  // Raises an event of a unit or window: true when a handler ran (the record's result flag and
+  // result are filled in).
+  virtual bool RaiseEvent(EventRecord* record) = 0;
+  // The native window of a unit (unit_id 0: of the window) is finally gone.
+  virtual void UnitDestroyed(uint32_t window_id, uint32_t unit_id) = 0;
 
   // Focus events -7, -8 of a unit whose native window got or lost the keyboard focus.
   virtual void RaiseFocusEvent(const UnitObject* unit, bool gained) = 0;
@@ -43,18 +47,15 @@ class UnitHost {
 // The frame's host; one that answers nothing before the libraries were initialised.
 UnitHost& Host();
 
-// Calls the runtime's notify function as the libraries received it at initialisation; 0 when
-// the runtime has not initialised the libraries (yet, or any more).
-int64_t NotifyRuntime(int32_t code, uintptr_t v1 = 0, uintptr_t v2 = 0);
-// Raises an event through the notify function: true when a handler ran.
+// Raises an event through the host while the frame is connected: true when a handler ran.
 bool RaiseUnitEvent(EventRecord* record);
-// Tells the runtime that the native window of a unit (unit_id 0: of the window) is gone.
+// Tells the frame, while it is connected, that the native window of a unit is gone.
 void ReportUnitDestroyed(uint32_t window_id, uint32_t unit_id);
 
-// The libraries' side of kLibInit and kLibShutdown: the runtime's notify function is kept from
-// the one to the other; the frame's host, once handed over, stays (windows may get messages
-// while the program ends).
-void ConnectRuntime(NotifyFn notify);
-void DisconnectRuntime();
+// The frame hands its host over when it initialises the libraries, and disconnects once it has
+// shut them down: from then on no event is raised and no end reported, while the host, once
+// handed over, still answers (windows may get messages while the program ends).
+void ConnectFrame(UnitHost* host);
+void DisconnectFrame();
 
 }  // namespace rc

@@ -18,7 +18,9 @@
 #include "forms/type_data.h"
 #include "runtime/libraries.h"
 #include "runtime/properties.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/frame_host.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 
@@ -64,9 +66,7 @@ class ControlUnitTest : public ::testing::Test {
   void SetUp() override {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-    for (const LoadedLibrary& lib : rt.libraries) {
-      lib.descriptor->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
-    }
+    ConnectFrame(&FrameUnitHost());
     rt.loop_started = false;
     rt.modal_window_id = 0;
     rt.handlers_blocked = 0;

@@ -10,7 +10,10 @@
 #include "forms/form_writer.h"
 #include "forms/type_data.h"
 #include "runtime/libraries.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/notify.h"
+#include "runtime/frame_host.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 #include "tests/core/command_call.h"
@@ -122,7 +125,7 @@ class CoreWindows : public ::testing::Test {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries[1] = &kTestLibrary;
-    kCoreLibrary.notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
+    ConnectFrame(&FrameUnitHost());
     rt.loop_started = false;
     rt.modal_window_id = 0;
     rt.handlers_blocked = 0;

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "runtime/events.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/notify.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 #include "tests/win/units_test_forms.h"

@@ -11,7 +11,11 @@
 #include "runtime/events.h"
 #include "runtime/libraries.h"
 #include "runtime/properties.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/message_loop.h"
+#include "runtime/notify.h"
+#include "runtime/frame_host.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/services.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
@@ -77,9 +81,7 @@ class RuntimeWindows : public ::testing::Test {
   void SetUp() override {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
-    for (const LoadedLibrary& lib : rt.libraries) {
-      lib.descriptor->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
-    }
+    ConnectFrame(&FrameUnitHost());
     rt.loop_started = false;
     rt.modal_window_id = 0;
     rt.handlers_blocked = 0;

@@ -17,7 +17,10 @@
 #include "forms/type_data.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/message_loop.h"
+#include "runtime/frame_host.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/unit_registry.h"
 #include "runtime/window_loader.h"
 #include "tests/win/units_test_types.h"
@@ -153,9 +156,7 @@ class UnitsTest : public ::testing::Test {
     Runtime& rt = TheRuntime();
     rt.libraries.assign(kStandardLibraries, kStandardLibraries + 6);
     rt.libraries.push_back(&kTestLibrary);
-    for (const LoadedLibrary& lib : rt.libraries) {
-      lib.descriptor->notify(kLibInit, reinterpret_cast<uintptr_t>(&FrameNotify), 0);
-    }
+    ConnectFrame(&FrameUnitHost());
     rt.loop_started = false;
     rt.modal_window_id = 0;
     rt.handlers_blocked = 0;

@@ -27,7 +27,7 @@
 #include "base/text_w.h"
 #include "base/values.h"
 #include "runtime/library.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
 #include "runtime/units/unit_window.h"
 
 namespace rc::test {

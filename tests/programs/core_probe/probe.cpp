@@ -15,7 +15,7 @@
 #include "base/program.h"
 #include "commands/core_commands.h"
 #include "runtime/libraries.h"
-#include "runtime/runtime.h"
+#include "runtime/notify.h"
 #include "tests/win/runtime_forms.h"
 
 namespace {

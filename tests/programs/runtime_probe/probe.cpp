@@ -26,7 +26,8 @@
 #include "base/text_w.h"
 #include "runtime/dll_commands.h"
 #include "runtime/libraries.h"
-#include "runtime/runtime.h"
+#include "runtime/state.h"
+#include "runtime/notify.h"
 #include "tests/win/runtime_forms.h"
 
 namespace {

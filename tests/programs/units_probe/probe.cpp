@@ -22,7 +22,7 @@
 #include "base/program.h"
 #include "runtime/events.h"
 #include "runtime/libraries.h"
-#include "runtime/runtime.h"
+#include "runtime/notify.h"
 #include "tests/win/units_test_types.h"
 
 namespace rc::unitsprobe {

@@ -1,14 +1,18 @@
-// The runtime object and InitRuntime. The notify function is in notify.cpp, the error report in
-// error_report.cpp, the end of the program in program_end.cpp, its start in program_start.cpp
-// and the entry table in entry_points.cpp.
-#include "runtime/runtime.h"
+#include "runtime/initialisation.h"
+
+#include <windows.h>
 
 #include <ole2.h>
 
 #include "base/text_w.h"
 #include "base/values.h"
-#include "forms/form_table.h"
 #include "runtime/dll_commands.h"
+#include "runtime/error_report.h"
+#include "runtime/frame_host.h"
+#include "runtime/notify.h"
+#include "runtime/program_end.h"
+#include "runtime/state.h"
+#include "runtime/units/unit_host.h"
 #include "runtime/window_loader.h"
 
 namespace rc {
@@ -55,14 +59,6 @@ std::string ModulePath() {
     // Longer than the buffer: a deep folder must not cut the path short.
     buf.resize(buf.size() * 2);
   }
-}
-
-Runtime::Runtime() = default;
-Runtime::~Runtime() = default;
-
-Runtime& TheRuntime() {
-  static Runtime runtime;
-  return runtime;
 }
 
 size_t LastSeparator(const std::string& path) {
@@ -119,6 +115,8 @@ void InitRuntime(const ProgramHeader* header) {
     SetUpDllCommands(header->dll_count, header->dll_files, header->dll_exports);
   }
 
+  // The unit types of this runtime's libraries reach the frame through its host alone.
+  ConnectFrame(&FrameUnitHost());
   rt.libraries.clear();
   for (uint32_t i = 0; i < header->library_count; ++i) {
     const LibraryDescriptor* lib = header->libraries[i];

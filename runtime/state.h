@@ -1,6 +1,5 @@
-// The runtime object and the runtime frame's own operations: initialisation, the runtime's
-// notify function with its service codes, the error report, program end and shutdown. Used by
-// the runtime's parts and by the unit types; application code uses program.h only.
+// The runtime's state: what the frame's parts share while the program runs. Only data lives
+// here; each part's operations are declared in its own header.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "base/program.h"
-#include "runtime/command_host.h"
 #include "runtime/library.h"
 
 namespace rc {
@@ -20,9 +18,6 @@ namespace rc {
 namespace forms {
 class FormTable;
 }
-
-// The private message by which a worker thread hands an exit request to the main thread.
-constexpr UINT kExitRequestMessage = 0x83E7;
 
 // A library of the program's table: its descriptor (null where the table names none, or no valid
 // one) and the state word its notify function is given back at shutdown. Made from a descriptor
@@ -67,7 +62,8 @@ class Runtime {
   // The libraries in the order of the program's table (a unit type's library number - 1).
   std::vector<LoadedLibrary> libraries;
 
-  std::unique_ptr<forms::FormTable> forms;  // the window definitions (the window list)
+  // The window definitions (the window list). Reached through the unit registry only.
+  std::unique_ptr<forms::FormTable> forms;
 
   uint32_t id_counter = 0;
   // The event whose handler runs now; the window id is 0 outside handlers.
@@ -97,51 +93,5 @@ class Runtime {
 };
 
 Runtime& TheRuntime();
-
-// The frame's notify function, handed to every library at initialisation (notify.cpp).
-int64_t FrameNotify(int32_t code, uintptr_t v1, uintptr_t v2);
-// The frame's answers to the unit types (frame_host.cpp).
-class UnitHost;
-UnitHost& FrameUnitHost();
-
-// Full path of the program module, GBK.
-std::string ModulePath();
-
-// InitRuntime's thirteen steps.
-void InitRuntime(const ProgramHeader* header);
-
-// The error report: shows "运行时出错!" with the code and text, then ends with exit code -1.
-[[noreturn]] void ReportError(const char* gbk_text, int32_t code);
-// The report's text (exposed for tests).
-std::string FormatErrorReport(const char* gbk_text, int32_t code);
-// The text of the error table for codes 1 to 11, "" for any other code.
-const char* ErrorTableText(int32_t code);
-[[noreturn]] void ReportRuntimeError(int32_t code);
-
-// Program end with a code, from any thread.
-[[noreturn]] void ExitProgram(int32_t code);
-
-// Splits a GBK path at its last backslash, by characters, so that the second byte of a
-// double-byte character is never taken for a separator.
-struct SplitPath {
-  std::string dir;
-  std::string file;
-};
-SplitPath SplitProgramPath(const std::string& gbk_path);
-// Position of that backslash, or npos.
-size_t LastSeparator(const std::string& gbk_path);
-
-// The message loop (message_loop.cpp). Mode 0 is the main loop, mode 1 the nested loop of a
-// modal window, which returns when the modal window id becomes 0.
-enum class LoopMode { kMain = 0, kModal = 1 };
-void RunLoop(LoopMode mode);
-void RunMessageLoop();
-// The loop's step before a message is translated and dispatched: true when it was consumed.
-bool PreTranslateMessage(MSG* msg);
-// Idle handler of the loop: true while more idle time is wanted.
-bool OnIdle(long count);
-void RunIdleTasks();
-bool AddIdleTask(const IdleTask& task);
-void RemoveIdleTask(HWND hwnd);
 
 }  // namespace rc
