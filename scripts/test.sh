@@ -185,6 +185,17 @@ if [ $NEED_WINE = 1 ]; then
     else
       sf=$((sf + 1)); echo "shell: an include runs against the floors"
     fi
+    # ... and it sees a loop: a copy of the frame with one planted must fail it.
+    planted=$(mktemp -d)
+    cp -r "$ROOT/runtime" "$planted/"
+    echo '#include "runtime/initialisation.h"' >>"$planted/runtime/state.cpp"
+    found=$(python3 "$ROOT/scripts/check_floors.py" "$planted")
+    if grep -q '^include cycle among .*runtime/state' <<<"$found"; then
+      sp=$((sp + 1))
+    else
+      sf=$((sf + 1)); echo "shell: the floors check let a planted include cycle pass"
+    fi
+    rm -rf "$planted"
     # The program carries its application manifest: run as invoker, the supported systems,
     # DPI awareness stated (read out of the PE resources and parsed as XML).
     if python3 "$ROOT/scripts/check_manifest.py" "$BIN/rollcall.exe"; then
