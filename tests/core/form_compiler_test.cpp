@@ -16,6 +16,7 @@
 #include "forms/form_table.h"
 #include "forms/form_writer.h"
 #include "forms/type_data.h"
+#include "tests/source_root.h"
 
 namespace rc::forms {
 namespace {
@@ -34,7 +35,7 @@ std::string Formc() {
 }
 
 std::string TestForms() {
-  return DirOf(DirOf(__FILE__)) + "/forms";
+  return rc::test::SourcePath("tests/forms");
 }
 
 struct ToolRun {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "skin/skin_format.h"
+#include "tests/source_root.h"
 
 namespace {
 
@@ -23,14 +24,9 @@ constexpr uint32_t kShippedSizes[33] = {
     30958, 25715, 34523, 28961, 29447, 15562, 20738, 18765, 31134, 44110, 20275};
 
 Bytes Shipped(int number) {
-  std::string path = __FILE__;  // <source>/tests/core/this file
-  for (int i = 0; i < 3; ++i) path = path.substr(0, path.find_last_of("\\/"));
   char name[32];
-  std::snprintf(name, sizeof name, "/skin/skins/%02d.she", number);
-  path += name;
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine shows the Unix root as Z:
-#endif
+  std::snprintf(name, sizeof name, "skin/skins/%02d.she", number);
+  const std::string path = rc::test::SourcePath(name);
   Bytes bytes;
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
     int c;

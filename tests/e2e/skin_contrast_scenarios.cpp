@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "tests/e2e/robust_support.h"
+#include "tests/source_root.h"
 
 namespace {
 
@@ -36,11 +37,7 @@ struct SkinInfo {
 };
 
 std::vector<SkinInfo> ShippedSkins() {
-  // The source's path as the compiler saw it: absolute, or relative to the build folder.
-  std::string path = __FILE__;
-  path = path[0] == '/' ? "Z:" + path : BinDir() + "..\\" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  std::ifstream in(path.substr(0, path.find_last_of('\\')) + "\\..\\..\\skin\\skins.txt");
+  std::ifstream in(rc::test::SourcePath("skin/skins.txt"));
   std::vector<SkinInfo> skins;
   for (std::string line; std::getline(in, line);) {
     const size_t at = line.find("face=#");

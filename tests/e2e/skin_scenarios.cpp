@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/harness/driver.h"
+#include "tests/source_root.h"
 
 using namespace harness;
 
@@ -20,19 +21,10 @@ constexpr char kMainTitle[] = "MOX随机点名器 v6.0（课上专用）";
 constexpr char kSeenClassList[] =
     "[全班人名：]\r\n1=甲\r\n2=乙\r\n[Running State]\r\nFirst run=no\r\n";
 
-std::string SourcePath(const std::string& relative) {
-  // The source's path as the compiler saw it: absolute, or relative to the build folder (a
-  // compiler cache with a base folder makes it relative).
-  std::string path = __FILE__;
-  path = path[0] == '/' ? "Z:" + path : BinDir() + "..\\" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path.substr(0, path.find_last_of('\\')) + "\\..\\..\\" + relative;
-}
-
 // The face colour of every skin, from skin/skins.txt ("face=#rrggbb"), as 0x00RRGGBB.
 std::vector<uint32_t> FaceColours() {
   std::vector<uint32_t> faces;
-  std::ifstream in(SourcePath("skin\\skins.txt"));
+  std::ifstream in(rc::test::SourcePath("skin/skins.txt"));
   for (std::string line; std::getline(in, line);) {
     const size_t at = line.find("face=#");
     if (line.empty() || line[0] == '#' || at == std::string::npos) continue;

@@ -1,4 +1,5 @@
 #include "tests/harness/driver.h"
+#include "tests/source_root.h"
 
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -472,11 +473,7 @@ std::string LittleEndian(uint32_t v, int bytes) {
 
 void SaveForReadme(const Image& shot, const char* name) {
   if (Env("ROLLCALL_SAVE_SCREENSHOTS") != "1") return;
-  std::string path = __FILE__;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  path = path.substr(0, path.find_last_of('\\')) + "\\..\\..\\docs\\screenshots\\" + name;
-  SavePng(shot, path);
+  SavePng(shot, rc::test::SourcePath(std::string("docs/screenshots/") + name));
 }
 
 void Sleep(DWORD ms) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/source_root.h"
+
 namespace rc {
 namespace testing_music {
 
@@ -112,14 +114,9 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
-// The folder of this source file, as a Windows path (Wine shows the Unix root as Z:).
+// The folder of the sound files the music tests read, as a Windows path.
 inline std::string SourceDir() {
-  std::string p = __FILE__;
-  if (!p.empty() && p[0] == '/') {
-    for (char& c : p) c = c == '/' ? '\\' : c;
-    p = "Z:" + p;
-  }
-  return p.substr(0, p.find_last_of("\\/"));
+  return rc::test::SourcePath("tests/win");
 }
 
 // A fresh folder under the temporary directory, removed with its files at the end.

@@ -16,21 +16,14 @@
 #include <vector>
 
 #include "skin/skin_format.h"
+#include "tests/source_root.h"
 
 namespace {
 
 using AttachFn = int(WINAPI*)(const uint8_t*, int, const char*, int, int, int);
 
 std::string SkinDir() {
-  std::string p = __FILE__;
-  if (!p.empty() && p[0] == '/') {
-    for (char& c : p) c = c == '/' ? '\\' : c;
-    p = "Z:" + p;
-  }
-  p = p.substr(0, p.find_last_of("\\/"));  // tests\win
-  p = p.substr(0, p.find_last_of("\\/"));  // tests
-  p = p.substr(0, p.find_last_of("\\/"));  // the source tree
-  return p + "\\skin\\skins\\";
+  return rc::test::SourcePath("skin/skins") + "\\";
 }
 
 std::vector<uint8_t> SkinBytes(int number) {

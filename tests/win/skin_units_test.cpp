@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "skin/skin_format.h"
+#include "tests/source_root.h"
 
 namespace rc::test {
 namespace {
@@ -20,13 +21,10 @@ constexpr uint32_t kLabel = 0x16000300, kTrans = 0x16000301, kGroup = 0x16000302
                    kRed = 0x16000307;
 
 std::vector<uint8_t> SkinFile(int number) {
-  std::string p = __FILE__;
-  for (int i = 0; i < 3; ++i) p = p.substr(0, p.find_last_of("\\/"));
-  if (!p.empty() && p[0] == '/') p = "Z:" + p;
   char name[32];
-  std::snprintf(name, sizeof name, "/skin/skins/%02d.she", number);
+  std::snprintf(name, sizeof name, "skin/skins/%02d.she", number);
   std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen((p + name).c_str(), "rb")) {
+  if (FILE* f = std::fopen(rc::test::SourcePath(name).c_str(), "rb")) {
     int c;
     while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
     std::fclose(f);

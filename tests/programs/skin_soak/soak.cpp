@@ -10,18 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/source_root.h"
+
 namespace {
 
 using AttachFn = int(WINAPI*)(const uint8_t*, int, const char*, int, int, int);
 
 std::vector<uint8_t> SkinFile(int number) {
-  std::string p = __FILE__;  // <source>/tests/programs/skin_soak/soak.cpp
-  for (int i = 0; i < 4; ++i) p = p.substr(0, p.find_last_of("\\/"));
-  if (!p.empty() && p[0] == '/') p = "Z:" + p;
   char name[32];
-  std::snprintf(name, sizeof name, "/skin/skins/%02d.she", number);
+  std::snprintf(name, sizeof name, "skin/skins/%02d.she", number);
   std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen((p + name).c_str(), "rb")) {
+  if (FILE* f = std::fopen(rc::test::SourcePath(name).c_str(), "rb")) {
     char buffer[4096];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
