@@ -153,7 +153,7 @@ class TransLabel : public UnitWindow {
   void RepaintBehind() { Repaint(place_); }
   void Repaint(const RECT& was);
   void RepaintArea(const RECT& area, bool label_too);
-  bool PaintOverContainer();
+  bool PaintOverContainer(const RECT& uncovered);
   bool AloneOver(HWND container, const RECT& area) const;
   void DrawCaption(HDC dc, const RECT& rect) const;
 
@@ -214,8 +214,8 @@ HWND ChildOfTopAbove(HWND hwnd, HWND top) {
 
 // What the label showed at `was` and shows now is painted again. When its container can paint
 // its background into a DC and nothing else of the container lies there, the label paints
-// the container's background and its text itself, at once, and leaves only the strip it
-// uncovered (when it moved) to the windows there.
+// the container's background and its text itself, at once, and the strip it uncovered when
+// it moved with the container's background alone.
 void TransLabel::Repaint(const RECT& was) {
   if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
   RECT uncovered, shared;
@@ -223,10 +223,7 @@ void TransLabel::Repaint(const RECT& was) {
   // A move by more than the label's size or along both axes uncovers no rectangle: the old
   // place then comes back whole, under the new one.
   const bool apart = !IntersectRect(&shared, &uncovered, &place_);
-  if (apart && AloneOver(GetParent(hwnd_), was) && PaintOverContainer()) {
-    if (!IsRectEmpty(&uncovered)) RepaintArea(uncovered, false);
-    return;
-  }
+  if (apart && AloneOver(GetParent(hwnd_), was) && PaintOverContainer(uncovered)) return;
   RECT both;
   UnionRect(&both, &was, &place_);
   RepaintArea(both, true);
@@ -246,9 +243,10 @@ bool TransLabel::AloneOver(HWND container, const RECT& area) const {
 }
 
 // The container's background with the text over it, painted off screen and copied into what
-// shows of the label in one go. False, with nothing painted, when the container cannot paint
-// its background.
-bool TransLabel::PaintOverContainer() {
+// shows of the label in one go, and the background alone into what shows of `uncovered`
+// (container coordinates). False, with nothing painted, when the container cannot paint its
+// background.
+bool TransLabel::PaintOverContainer(const RECT& uncovered) {
   HWND container = GetParent(hwnd_);
   UnitWindow* unit = UnitWindow::FromHwnd(container);
   if (unit == nullptr) return false;
@@ -256,30 +254,42 @@ bool TransLabel::PaintOverContainer() {
   if (dc == nullptr) return false;
   // What shows of the label, in the container's coordinates: the box a paint of the label
   // would be clipped to, so that what reads the pixels behind the text reads the same ones.
-  RECT client, shown;
+  RECT client, shown, strip;
   GetClientRect(container, &client);
   if (GetClipBox(dc, &shown) == NULLREGION) SetRectEmpty(&shown);
   OffsetRect(&shown, place_.left, place_.top);
+  const bool shows = IntersectRect(&shown, &shown, &client) != 0;
+  const bool uncovers = IntersectRect(&strip, &uncovered, &client) != 0;
   bool painted = true;
-  if (IntersectRect(&shown, &shown, &client)) {
+  if (shows || uncovers) {
     HDC back = backdrop_.For(dc, SIZE{client.right, client.bottom});
-    // Each layer in a clean DC of its own, clipped to what shows: what the container's paint
-    // leaves selected is not the text's business.
-    auto layer = [&](auto paint) {
+    // Each layer in a clean DC of its own, clipped to what it is for: what the container's
+    // paint leaves selected is not the text's business.
+    auto layer = [&](const RECT& clip, auto paint) {
       const int saved = SaveDC(back);
-      IntersectClipRect(back, shown.left, shown.top, shown.right, shown.bottom);
+      IntersectClipRect(back, clip.left, clip.top, clip.right, clip.bottom);
       const bool done = paint();
       RestoreDC(back, saved);
       return done;
     };
-    painted = back != nullptr && layer([&] { return unit->PaintBehindChildren(back); });
-    if (painted) {
-      layer([&] {
+    RECT reach;
+    UnionRect(&reach, &shown, &strip);
+    painted = back != nullptr && layer(reach, [&] { return unit->PaintBehindChildren(back); });
+    if (painted && shows) {
+      layer(shown, [&] {
         DrawCaption(back, place_);
         return true;
       });
       BitBlt(dc, shown.left - place_.left, shown.top - place_.top, shown.right - shown.left,
              shown.bottom - shown.top, back, shown.left, shown.top, SRCCOPY);
+    }
+    // Through the container's DC, which leaves out what lies above the container as its own
+    // paint would.
+    HDC under = painted && uncovers ? GetDC(container) : nullptr;
+    if (under != nullptr) {
+      BitBlt(under, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, back,
+             strip.left, strip.top, SRCCOPY);
+      ReleaseDC(container, under);
     }
   }
   ReleaseDC(hwnd_, dc);

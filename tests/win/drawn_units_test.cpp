@@ -196,18 +196,18 @@ TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
   }
 }
 
-// The program's banner: a long label scrolled through a group box a pixel at a time, in at the
-// right, out at the left and round again, past a divider inside the box, with a new caption on
-// the way. What each step leaves equals a full repaint, the group box's frame and background
-// and the divider included.
+// The program's banner: a label full of text scrolled through a group box a pixel at a time,
+// in at the right, its end inside the box, over a divider inside the box, out at the left and
+// round again, with a new caption on the way. What each step leaves equals a full repaint, the
+// group box's frame and background and the divider included.
 TEST_F(DrawnTransLabel, ScrolledThroughAGroupBoxEveryStepLeavesWhatAFullRepaintShows) {
   constexpr uint32_t kBanner = 0x16000210, kGroup = 0x16000211, kBar = 0x16000212;
   forms::TransLabelData banner = TransLabel("欢迎使用随机点名器，祝大家学习进步！", 12);
   banner.text_colour = 0x800000;
   forms::GroupBoxData group;
   group.background_colour = 0x00FFFF;
-  HWND window = Show({Inside(kGroup, UnitRecord(kBanner, banner, {254, 10, 563, 16})),
-                      Inside(kGroup, UnitRecord(kBar, Splitter(0x0000FF), {120, 14, 30, 6})),
+  HWND window = Show({Inside(kGroup, UnitRecord(kBanner, banner, {254, 10, 200, 16})),
+                      Inside(kGroup, UnitRecord(kBar, Splitter(0x0000FF), {10, 14, 20, 6})),
                       UnitRecord(kGroup, group, {20, 20, 248, 32})},
                      320, 80);
   ASSERT_NE(window, nullptr);
@@ -216,17 +216,17 @@ TEST_F(DrawnTransLabel, ScrolledThroughAGroupBoxEveryStepLeavesWhatAFullRepaintS
     int from, steps;  // one-pixel steps to the left from `from`
   } runs[] = {
       {"coming in at the right edge", 250, 4},
-      {"over the divider", 152, 4},
-      {"past the left edge", 2, 4},
-      {"its end inside the box", -312, 5},
-      {"its end at the left edge", -418, 3},
+      {"its end inside the box", 40, 4},
+      {"over the divider", 25, 4},
+      {"past the left edge", -2, 4},
+      {"its end at the left edge", -198, 3},
       {"round again: back at the right", 270, 2},
   };
   for (const auto& run : runs) {
     for (int step = 0; step < run.steps; ++step) {
       SCOPED_TRACE(std::string(run.where) + ", step " + std::to_string(step));
       Write(kBanner, props::kLeft.index, uint32_t(run.from - step));
-      if (step == 1 && run.from == 2) WriteText(kBanner, props::trans_label::kCaption.index, "MW");
+      if (step == 1 && run.from == -2) WriteText(kBanner, props::trans_label::kCaption.index, "MW");
       Pump(30);
       Shot after = CaptureClient(window);
       EXPECT_TRUE(after == FullRepaint(window)) << "the step leaves no trace and misses nothing";
