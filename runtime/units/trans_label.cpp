@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/text_w.h"
 #include "runtime/draw/colour.h"
@@ -64,6 +65,14 @@ RECT VisibleArea(HWND parent, RECT area, HWND top) {
     if (w == top) break;
   }
   return area;
+}
+
+// Whether a paint of the window itself is still to come (one request; GetUpdateRect is two).
+bool PaintPending(HWND hwnd) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  const int kind = region != nullptr ? GetUpdateRgn(hwnd, region, FALSE) : ERROR;
+  if (region != nullptr) DeleteObject(region);
+  return kind != NULLREGION;
 }
 
 // A window's rectangle in its parent's client coordinates.
@@ -154,12 +163,19 @@ class TransLabel : public UnitWindow {
   void Repaint(const RECT& was);
   void RepaintArea(const RECT& area, bool label_too);
   bool PaintOverContainer(const RECT& uncovered);
-  bool AloneOver(HWND container, const RECT& area) const;
+  bool AloneOver(HWND container, const RECT& area);
   void DrawCaption(HDC dc, const RECT& rect) const;
 
   TransLabelState s_;
   RECT place_{};  // where the label is, in its parent's client coordinates
   Backdrop backdrop_;
+  // The other windows of the label's container, as they were when the windows change count
+  // was `changes`.
+  struct {
+    HWND container = nullptr;
+    uint32_t changes = 0;
+    std::vector<HWND> windows;
+  } neighbours_;
 };
 
 void TransLabel::DrawCaption(HDC dc, const RECT& rect) const {
@@ -223,19 +239,35 @@ void TransLabel::Repaint(const RECT& was) {
   // A move by more than the label's size or along both axes uncovers no rectangle: the old
   // place then comes back whole, under the new one.
   const bool apart = !IntersectRect(&shared, &uncovered, &place_);
-  if (apart && AloneOver(GetParent(hwnd_), was) && PaintOverContainer(uncovered)) return;
+  // A paint of the container still to come (something uncovered in it) would paint over the
+  // label after it painted itself: the windows there then paint in their order.
+  HWND container = GetParent(hwnd_);
+  if (apart && AloneOver(container, was) && !PaintPending(container) &&
+      PaintOverContainer(uncovered)) {
+    return;
+  }
   RECT both;
   UnionRect(&both, &was, &place_);
   RepaintArea(both, true);
 }
 
 // Whether no other window of the container shows over `area` or the label's place: the label
-// would paint the container's background over it.
-bool TransLabel::AloneOver(HWND container, const RECT& area) const {
+// would paint the container's background over it. The container's windows are listed again
+// only when windows were made or went since.
+bool TransLabel::AloneOver(HWND container, const RECT& area) {
+  const uint32_t changes = UnitWindow::WindowsChangeCount();
+  if (neighbours_.container != container || neighbours_.changes != changes) {
+    neighbours_.container = container;
+    neighbours_.changes = changes;
+    neighbours_.windows.clear();
+    for (HWND w = GetWindow(container, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w != hwnd_) neighbours_.windows.push_back(w);
+    }
+  }
   RECT reach;
   UnionRect(&reach, &area, &place_);
-  for (HWND w = GetWindow(container, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (w == hwnd_ || !IsWindowVisible(w)) continue;
+  for (HWND w : neighbours_.windows) {
+    if (!IsWindowVisible(w)) continue;
     RECT r = PlaceOf(w), shared;
     if (IntersectRect(&shared, &r, &reach)) return false;
   }

@@ -1,5 +1,6 @@
 #include "runtime/units/unit_window.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -10,6 +11,9 @@ namespace rc {
 
 namespace {
 
+// Moves on with every unit window made or gone, and every window made in one or gone from it.
+std::atomic<uint32_t> g_windows_changes{0};
+
 // The unit object of each unit window. Every message of every unit window looks its object up,
 // a timer's tick included: a window property would cost a round trip to the window system
 // each time (under Wine a server call), this table costs none. (Standard controls may use
@@ -19,12 +23,14 @@ class ObjectTable {
   void Set(HWND hwnd, UnitWindow* unit) {
     std::lock_guard<std::mutex> lock(mutex_);
     objects_[hwnd] = unit;
+    ++g_windows_changes;
   }
   // Only while the window is still this object's: a handle may be reused by a newer window.
   void Remove(HWND hwnd, const UnitWindow* unit) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = objects_.find(hwnd);
     if (it != objects_.end() && it->second == unit) objects_.erase(it);
+    ++g_windows_changes;
   }
   UnitWindow* Find(HWND hwnd) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -153,6 +159,10 @@ UnitWindow* UnitWindow::FromHwnd(HWND hwnd) {
   return hwnd != nullptr ? Objects().Find(hwnd) : nullptr;
 }
 
+uint32_t UnitWindow::WindowsChangeCount() {
+  return g_windows_changes.load();
+}
+
 bool UnitWindow::Raise(int32_t event, std::initializer_list<uint32_t> args, bool* returned,
                        uint32_t* result) {
   EventRecord record{window_id_, unit_id_, event, 0, {}, 0, 0};
@@ -196,6 +206,9 @@ LRESULT CALLBACK UnitWindow::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   }
   UnitWindow* unit = FromHwnd(hwnd);
   if (unit == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_PARENTNOTIFY && (LOWORD(wp) == WM_CREATE || LOWORD(wp) == WM_DESTROY)) {
+    ++g_windows_changes;
+  }
   if (msg == WM_SETCURSOR && ShowRecordCursor(unit, wp, lp)) return TRUE;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
     LRESULT r = unit->Handle(msg, wp, lp);

@@ -70,6 +70,10 @@ class UnitWindow : public UnitObject {
 
   // The object behind a native window, or null.
   static UnitWindow* FromHwnd(HWND hwnd);
+  // A count that moves on whenever a unit's window is made or goes, and whenever a window is
+  // made in a unit's window or goes from it: what a unit found among the windows of its
+  // container holds while the count stays (asking the window system is a request a window).
+  static uint32_t WindowsChangeCount();
 
   // Raises one of this unit's events with up to five 32-bit arguments. Returns true when a
   // handler ran; `*result` gets its value when it returned one (and `*returned` says so).

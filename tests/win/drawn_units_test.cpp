@@ -214,15 +214,19 @@ TEST_F(DrawnTransLabel, ScrolledThroughAGroupBoxEveryStepLeavesWhatAFullRepaintS
   const struct {
     const char* where;
     int from, steps;  // one-pixel steps to the left from `from`
+    bool bar;         // the divider shows
   } runs[] = {
-      {"coming in at the right edge", 250, 4},
-      {"its end inside the box", 40, 4},
-      {"over the divider", 25, 4},
-      {"past the left edge", -2, 4},
-      {"its end at the left edge", -198, 3},
-      {"round again: back at the right", 270, 2},
+      {"coming in at the right edge", 250, 4, true},
+      {"its end inside the box", 40, 4, true},
+      {"over the divider", 25, 4, true},
+      {"over the divider hidden", 21, 2, false},
+      {"over the divider shown again", 19, 2, true},
+      {"past the left edge", -2, 4, true},
+      {"its end at the left edge", -198, 3, true},
+      {"round again: back at the right", 270, 2, true},
   };
   for (const auto& run : runs) {
+    Write(kBar, props::kVisible.index, run.bar ? 1 : 0);
     for (int step = 0; step < run.steps; ++step) {
       SCOPED_TRACE(std::string(run.where) + ", step " + std::to_string(step));
       Write(kBanner, props::kLeft.index, uint32_t(run.from - step));
