@@ -12,7 +12,8 @@ SUDO=""
 log() { printf '[setup] %s\n' "$*"; }
 
 PKGS=(wine wine32:i386 wine64 g++-mingw-w64-i686 cmake nasm ninja-build clang llvm libclang-rt-14-dev
-  xvfb xauth x11-utils xdotool imagemagick locales fonts-wqy-zenhei fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick locales fonts-wqy-zenhei fonts-wine fonts-liberation2
+  fonts-arphic-uming
   pulseaudio pulseaudio-utils lame sox googletest libgtest-dev libbenchmark-dev dpkg-dev python3 clang-format
   iproute2 util-linux libjpeg62-turbo-dev)
 

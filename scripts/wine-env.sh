@@ -22,7 +22,56 @@ wine_env_init() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export XDG_RUNTIME_DIR=$WINE_ENV_DIR/xdg
+  _wine_font_config
 }
+
+# Text must take the room it takes on Windows. The faces Windows has are stood in for by faces
+# of the same metrics (see _wine_make_prefix); a face nobody has (the empty face name the
+# program's plain units ask for, or one Windows lacks as well) falls back on Windows to the
+# Song face of the code page, and Wine falls back on fontconfig's first choice, which is made
+# the same Song face here. That face carries hand-made bitmaps for its small sizes, as Windows'
+# Song face does, and is drawn from them instead of smoothed outlines (thin strokes would come
+# out grey). Wine's processes only: a configuration and a font cache of their own.
+_wine_font_config() {
+  local conf=$WINE_ENV_DIR/fonts.conf
+  local want
+  want=$(cat <<XML
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <dir>/usr/share/fonts</dir>
+  <dir>/usr/local/share/fonts</dir>
+  <cachedir>$WINE_ENV_DIR/fontconfig</cachedir>
+  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+  <alias binding="strong"><family>sans-serif</family><prefer><family>AR PL UMing CN</family></prefer></alias>
+  <alias binding="strong"><family>serif</family><prefer><family>AR PL UMing CN</family></prefer></alias>
+  <match target="scan">
+    <test name="family" compare="contains"><string>AR PL UMing</string></test>
+    <edit name="antialias" mode="assign"><bool>false</bool></edit>
+  </match>
+</fontconfig>
+XML
+)
+  # The cache keeps what was found when the fonts were scanned: a changed configuration
+  # starts a new one.
+  if [ "$(cat "$conf" 2>/dev/null)" != "$want" ]; then
+    printf '%s\n' "$want" >"$conf"
+    rm -rf "$WINE_ENV_DIR/fontconfig"
+  fi
+  export FONTCONFIG_FILE=$conf
+}
+
+# Faces of Windows and the installed faces with their metrics (fonts-liberation2, fonts-arphic-uming,
+# fonts-wqy-zenhei): Arial, Times New Roman and Courier New have metric-compatible twins; 宋体
+# (SimSun) and 黑体 (SimHei) have faces of their style with the same half-width Latin letters.
+WINE_FONT_REPLACEMENTS=(
+  "Arial=Liberation Sans" "Times New Roman=Liberation Serif" "Courier New=Liberation Mono"
+  "宋体=AR PL UMing CN" "SimSun=AR PL UMing CN" "新宋体=AR PL UMing CN" "NSimSun=AR PL UMing CN"
+  "黑体=WenQuanYi Zen Hei Mono" "SimHei=WenQuanYi Zen Hei Mono"
+)
+# Part of the ready marker's name: a prefix made before a change of what is set up here is made
+# again.
+WINE_PREFIX_VERSION=2
 
 _wine_env_log() { printf '[wine] %s\n' "$*" >&2; }
 
@@ -89,7 +138,7 @@ _wine_start_pulse() {
 }
 
 _wine_make_prefix() {
-  [ -f "$WINEPREFIX/.rollcall-ready" ] && return 0
+  [ -f "$WINEPREFIX/.rollcall-ready-$WINE_PREFIX_VERSION" ] && return 0
   _wine_env_log "creating Wine prefix (once)"
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -106,9 +155,14 @@ SH
   chmod +x "$WINE_ENV_DIR/browser.sh"
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$WINE_ENV_DIR/browser.sh" /f >/dev/null 2>&1
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  local pair
+  for pair in "${WINE_FONT_REPLACEMENTS[@]}"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
+      >/dev/null 2>&1
+  done
   wineserver -k 2>/dev/null || true
   wineserver -w
-  touch "$WINEPREFIX/.rollcall-ready"
+  touch "$WINEPREFIX/.rollcall-ready-$WINE_PREFIX_VERSION"
 }
 
 _wine_start_server() {

@@ -77,6 +77,41 @@ TEST(DrawFont, CopiesShareOneHandleThatTheLastOneDeletes) {
   EXPECT_EQ(GetObjectType(handle), 0u) << "the last holder deletes the font";
 }
 
+// Text takes the room Windows gives it (Chinese Windows at 96 DPI), figures from the faces'
+// published advance widths: Arial's digits 1139/2048 em, Times New Roman's 1024/2048, Courier
+// New's 1229/2048; 宋体 and 黑体 half an em for a Latin letter and a whole one for a Chinese
+// character. The plain face (no name) and the default GUI font are 宋体 there.
+TEST(DrawFont, TextTakesTheRoomItTakesOnWindows) {
+  struct Row {
+    const char* face;  // nullptr: the default GUI font
+    LONG height;
+    int digits, chinese;  // extents of "0123456789" and "点名"; 0: not checked
+  };
+  const Row rows[] = {
+      {"Arial", -16, 90, 0},        {"Times New Roman", -16, 80, 0},
+      {"Courier New", -16, 100, 0}, {"宋体", -16, 80, 32},
+      {"黑体", -16, 80, 32},        {"", -16, 80, 32},
+      {"", -96, 480, 192},          {nullptr, 0, 60, 24},
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  for (const Row& row : rows) {
+    const Font font = row.face ? Font::FromRecord(Record(row.face, row.height)) : Font();
+    HGDIOBJ old = SelectObject(dc, font.handle());
+    SIZE digits = {}, chinese = {};
+    GetTextExtentPoint32W(dc, L"0123456789", 10, &digits);
+    GetTextExtentPoint32W(dc, L"\u70B9\u540D", 2, &chinese);
+    SelectObject(dc, old);
+    const char* name = row.face ? row.face : "(default GUI font)";
+    EXPECT_EQ(digits.cx, row.digits)
+        << name << " " << row.height << ": digits as wide as on Windows";
+    if (row.chinese) {
+      EXPECT_EQ(chinese.cx, row.chinese) << name << " " << row.height << ": a character an em";
+    }
+  }
+  DeleteDC(dc);
+}
+
 TEST(DrawFontElements, WritesThenReadsGiveTheRuleValues) {
   const struct {
     int element;
