@@ -40,7 +40,7 @@ bool PaintBorder(HWND hwnd) {
   COLORREF line = Colour(kButtonBorder);
   if (GetFocus() == hwnd) line = Colour(kAccent);
   if (!IsWindowEnabled(hwnd)) line = Mix(line, Colour(kFace), 128);
-  Outline(dc, all, 0, line);
+  Outline(dc, all, 0, line, Scale(hwnd)(1));
   return true;
 }
 

@@ -38,10 +38,9 @@ HFONT FontOf(HWND hwnd) {
   return f ? f : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void DrawFocus(HDC dc, const RECT& r, int radius) {
+void DrawFocus(HDC dc, const RECT& r, int radius, const Scale& sc) {
   if (Metric(kFocusStyle) == 1) {
-    Outline(dc, r, radius, Colour(kAccent));
-    Outline(dc, Inset(r, 1), radius > 1 ? radius - 1 : 0, Colour(kAccent));
+    Outline(dc, r, radius, Colour(kAccent), sc(2));
   } else {
     SetTextColor(dc, kBlack);
     SetBkColor(dc, kWhite);
@@ -105,7 +104,8 @@ void PaintPush(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   const bool focused = GetFocus() == hwnd;
   const bool is_default = (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
   FillRect(dc, &r, ParentBrush(hwnd, dc, WM_CTLCOLORBTN));
-  int radius = Metric(kButtonRadius);
+  const Scale sc(hwnd);
+  int radius = sc(Metric(kButtonRadius));
   if (radius * 2 > Height(r)) radius = Height(r) / 2;
   COLORREF top = Colour(kButtonTop), bottom = Colour(kButtonBottom);
   int slot = kPictureButton;
@@ -126,13 +126,12 @@ void PaintPush(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   COLORREF border = Colour(kButtonBorder);
   if (disabled) border = Mix(border, Colour(kFace), 128);
   if (!disabled && (is_default || hover)) border = Mix(border, Colour(kAccent), 180);
-  Outline(dc, r, radius, border);
-  if (is_default && !disabled) Outline(dc, Inset(r, 1), radius > 1 ? radius - 1 : 0, border);
+  Outline(dc, r, radius, border, (is_default && !disabled ? 2 : 1) * sc(1));
   if (focused && !(SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
-    DrawFocus(dc, Inset(r, 3), radius > 3 ? radius - 3 : 0);
+    DrawFocus(dc, Inset(r, sc(3)), radius > sc(3) ? radius - sc(3) : 0, sc);
   }
-  RECT content = Inset(r, 4);
-  if (pressed) OffsetRect(&content, 1, 1);
+  RECT content = Inset(r, sc(4));
+  if (pressed) OffsetRect(&content, sc(1), sc(1));
   ButtonContent(hwnd, dc, content, disabled ? Colour(kDisabledText) : Colour(kButtonText));
 }
 
@@ -150,8 +149,9 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   Selected font(dc, FontOf(hwnd));
   TEXTMETRICW tm;
   GetTextMetricsW(dc, &tm);
-  int box = tm.tmHeight - 2;
-  if (box < 13) box = 13;
+  const Scale sc(hwnd);
+  int box = tm.tmHeight - sc(2);
+  if (box < sc(13)) box = sc(13);
   if (box > Height(r)) box = Height(r);
   const bool left_text = (style & BS_LEFTTEXT) != 0;
   const int bx = left_text ? r.right - box : r.left;
@@ -173,7 +173,7 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
     SetDCPenColor(dc, check ? on : border);
     Ellipse(dc, mark.left, mark.top, mark.right, mark.bottom);
     if (check) {
-      RECT dot = Inset(mark, box / 4 + 1);
+      RECT dot = Inset(mark, box / 4 + sc(1));
       const COLORREF c = disabled ? inside : Colour(kAccentText);
       SetDCBrushColor(dc, c);
       SetDCPenColor(dc, c);
@@ -182,25 +182,26 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   } else {
     SetDCBrushColor(dc, check ? on : inside);
     SetDCPenColor(dc, check ? on : border);
-    RoundRect(dc, mark.left, mark.top, mark.right, mark.bottom, 5, 5);
+    RoundRect(dc, mark.left, mark.top, mark.right, mark.bottom, sc(5), sc(5));
     if (check == BST_CHECKED) {
-      Owned tick(CreatePen(PS_SOLID, box >= 15 ? 2 : 1, disabled ? inside : Colour(kAccentText)));
+      Owned tick(CreatePen(PS_SOLID, box >= sc(15) ? sc(2) : sc(1),
+                           disabled ? inside : Colour(kAccentText)));
       Selected t(dc, tick.get());
       const POINT p[3] = {{mark.left + box / 4, mark.top + box / 2},
-                          {mark.left + box * 5 / 12, mark.top + box * 3 / 4 - 1},
-                          {mark.right - box / 4, mark.top + box / 4 + 1}};
+                          {mark.left + box * 5 / 12, mark.top + box * 3 / 4 - sc(1)},
+                          {mark.right - box / 4, mark.top + box / 4 + sc(1)}};
       Polyline(dc, p, 3);
     } else if (check == BST_INDETERMINATE) {
-      RECT bar = Inset(mark, box / 4 + 1);
+      RECT bar = Inset(mark, box / 4 + sc(1));
       Fill(dc, bar, disabled ? inside : Colour(kAccentText));
     }
   }
 
   RECT tr = r;
   if (left_text) {
-    tr.right = mark.left - 4;
+    tr.right = mark.left - sc(4);
   } else {
-    tr.left = mark.right + 5;
+    tr.left = mark.right + sc(5);
   }
   Text text(hwnd);
   SetBkMode(dc, TRANSPARENT);
@@ -216,11 +217,12 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   DrawTextW(dc, text.s, text.n, &tr, format);
   if (GetFocus() == hwnd && text.n > 0 &&
       !(SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
-    RECT f = {tr.left - 2, r.top + (Height(r) - Height(m)) / 2 - 1, tr.left + Width(m) + 2, 0};
-    f.bottom = f.top + Height(m) + 2;
+    RECT f = {tr.left - sc(2), r.top + (Height(r) - Height(m)) / 2 - sc(1),
+              tr.left + Width(m) + sc(2), 0};
+    f.bottom = f.top + Height(m) + sc(2);
     if (style & BS_MULTILINE)
-      f = {tr.left - 2, tr.top - 1, tr.left + Width(m) + 2, tr.top + Height(m) + 1};
-    DrawFocus(dc, f, 0);
+      f = {tr.left - sc(2), tr.top - sc(1), tr.left + Width(m) + sc(2), tr.top + Height(m) + sc(1)};
+    DrawFocus(dc, f, 0, sc);
   }
 }
 
@@ -235,19 +237,21 @@ void PaintGroup(HWND hwnd, HDC dc, const RECT& r) {
             DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
   RECT frame = r;
   frame.top += Height(m) / 2;
+  const Scale sc(hwnd);
   int radius = Metric(kButtonRadius);
   if (radius > 6) radius = 6;
-  Outline(dc, frame, radius, Colour(kButtonBorder));
+  radius = sc(radius);
+  Outline(dc, frame, radius, Colour(kButtonBorder), sc(1));
   if (text.n == 0) return;
-  int left = r.left + 8 + radius;
-  const int width = Width(m) + 8;
+  int left = r.left + sc(8) + radius;
+  const int width = Width(m) + sc(8);
   if ((style & BS_CENTER) == BS_CENTER) {
     left = r.left + (Width(r) - width) / 2;
   } else if ((style & BS_CENTER) == BS_RIGHT) {
-    left = r.right - 8 - radius - width;
+    left = r.right - sc(8) - radius - width;
   }
   RECT label = {left, r.top, left + width, r.top + Height(m)};
-  if (label.right > r.right - 2) label.right = r.right - 2;
+  if (label.right > r.right - sc(2)) label.right = r.right - sc(2);
   FillRect(dc, &label, back);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_colour);

@@ -99,6 +99,14 @@ void Outline(HDC dc, const RECT& r, int radius, COLORREF c) {
   }
 }
 
+void Outline(HDC dc, RECT r, int radius, COLORREF c, int width) {
+  for (int i = 0; i < width; ++i) {
+    Outline(dc, r, radius, c);
+    r = Inset(r, 1);
+    if (radius > 0) --radius;
+  }
+}
+
 bool DrawPicture(HDC dc, const RECT& r, SkinPictureSlot slot) {
   const Picture& p = g_skin.picture[slot];
   if (p.height == 0 || Width(r) <= 0 || Height(r) <= 0) return false;

@@ -18,7 +18,7 @@ struct Caption {
   int part[3];
 };
 
-void LayoutCaption(HWND hwnd, Caption* c) {
+void LayoutCaption(HWND hwnd, const Scale& sc, Caption* c) {
   RECT w;
   GetWindowRect(hwnd, &w);
   c->width = Width(w);
@@ -32,18 +32,18 @@ void LayoutCaption(HWND hwnd, Caption* c) {
   const DWORD style = DWORD(GetWindowLongW(hwnd, GWL_STYLE));
   if ((style & WS_CAPTION) != WS_CAPTION) return;
   const int inner = c->client.top - c->edge;  // title bar height below the top frame
-  if (inner < 8) return;
+  if (inner < sc(8)) return;
   c->bar = {0, 0, c->width, c->client.top};
-  int bh = inner - 6;
-  if (bh < 10) bh = inner - 2;
+  int bh = inner - sc(6);
+  if (bh < sc(10)) bh = inner - sc(2);
   const int bw = Metric(kCaptionButtons) == 2 ? bh : bh * 3 / 2;
-  int x = c->width - c->edge - 3;
+  int x = c->width - c->edge - sc(3);
   const int y = c->edge + (inner - bh) / 2;
   auto add = [&](int part) {
     x -= bw;
     c->button[c->count] = {x, y, x + bw, y + bh};
     c->part[c->count++] = part;
-    x -= 3;
+    x -= sc(3);
   };
   if (style & WS_SYSMENU) {
     add(HTCLOSE);
@@ -52,12 +52,13 @@ void LayoutCaption(HWND hwnd, Caption* c) {
   }
 }
 
-void CaptionGlyph(HDC dc, const RECT& r, int part, bool zoomed, COLORREF c) {
+void CaptionGlyph(HDC dc, const RECT& r, int part, bool zoomed, COLORREF c, const Scale& sc) {
   const int size = Width(r) < Height(r) ? Width(r) : Height(r);
   int s = size / 5;
-  if (s < 3) s = 3;
+  if (s < sc(3)) s = sc(3);
   const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-  Owned pen(CreatePen(PS_SOLID, size >= 16 ? 2 : 1, c));
+  const int one = sc(1), two = sc(2), three = sc(3);
+  Owned pen(CreatePen(PS_SOLID, size >= sc(16) ? two : one, c));
   Selected use(dc, pen.get());
   Selected brush(dc, GetStockObject(NULL_BRUSH));
   switch (part) {
@@ -66,21 +67,22 @@ void CaptionGlyph(HDC dc, const RECT& r, int part, bool zoomed, COLORREF c) {
       Line(dc, cx + s, cy - s, cx - s, cy + s);
       break;
     case HTMINBUTTON:
-      Line(dc, cx - s, cy + s / 2 + 1, cx + s, cy + s / 2 + 1);
+      Line(dc, cx - s, cy + s / 2 + one, cx + s, cy + s / 2 + one);
       break;
     default:
       if (zoomed) {
-        Rectangle(dc, cx - s, cy - s + 3, cx + s - 2, cy + s + 1);
-        Line(dc, cx - s + 3, cy - s, cx + s + 1, cy - s);
-        Line(dc, cx + s + 1, cy - s, cx + s + 1, cy + s - 2);
+        Rectangle(dc, cx - s, cy - s + three, cx + s - two, cy + s + one);
+        Line(dc, cx - s + three, cy - s, cx + s + one, cy - s);
+        Line(dc, cx + s + one, cy - s, cx + s + one, cy + s - two);
       } else {
-        Rectangle(dc, cx - s, cy - s, cx + s + 1, cy + s + 1);
+        Rectangle(dc, cx - s, cy - s, cx + s + one, cy + s + one);
       }
       break;
   }
 }
 
-void CaptionButton(HDC dc, const RECT& r, int part, int state, bool active, bool zoomed) {
+void CaptionButton(HDC dc, const RECT& r, int part, int state, bool active, bool zoomed,
+                   const Scale& sc) {
   const COLORREF top = Colour(active ? kCaptionTop : kInactiveCaptionTop);
   const COLORREF bottom = Colour(active ? kCaptionBottom : kInactiveCaptionBottom);
   const COLORREF mid = Mix(top, bottom, 128);
@@ -104,10 +106,10 @@ void CaptionButton(HDC dc, const RECT& r, int part, int state, bool active, bool
       SetDCPenColor(dc, bg);
       Ellipse(dc, r.left, r.top, r.right, r.bottom);
     } else {
-      FillRounded(dc, r, shape == 1 ? 4 : 0, bg);
+      FillRounded(dc, r, shape == 1 ? sc(4) : 0, bg);
     }
   }
-  CaptionGlyph(dc, r, part, zoomed, fg);
+  CaptionGlyph(dc, r, part, zoomed, fg, sc);
 }
 
 void CaptionBand(HDC dc, const RECT& r, bool active) {
@@ -117,9 +119,35 @@ void CaptionBand(HDC dc, const RECT& r, bool active) {
   Body(dc, r, Metric(kCaptionStyle), top, bottom);
 }
 
+// The title's font at a window's DPI: the system's caption font, which is made for the system's
+// DPI, made anew for another.
+class CaptionFont {
+ public:
+  explicit CaptionFont(int dpi) : own_(nullptr) {
+    HFONT font = g_skin.caption_font;
+    LOGFONTW lf;
+    if (font && dpi != SystemDpi() && GetObjectW(font, sizeof lf, &lf) == sizeof lf) {
+      lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
+      own_ = CreateFontIndirectW(&lf);
+    }
+    font_ = own_ ? own_ : font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  ~CaptionFont() {
+    if (own_) DeleteObject(own_);
+  }
+  CaptionFont(const CaptionFont&) = delete;
+  CaptionFont& operator=(const CaptionFont&) = delete;
+  HFONT get() const { return font_; }
+
+ private:
+  HFONT own_;
+  HFONT font_;
+};
+
 void PaintFrame(HWND hwnd, bool active, int hover, int pressed) {
+  const Scale sc(hwnd);
   Caption c;
-  LayoutCaption(hwnd, &c);
+  LayoutCaption(hwnd, sc, &c);
   WindowDc wdc(hwnd, true);
   HDC dc = wdc.get();
   if (!dc) return;
@@ -142,11 +170,11 @@ void PaintFrame(HWND hwnd, bool active, int hover, int pressed) {
 
     const COLORREF text_colour = Colour(active ? kCaptionText : kInactiveCaptionText);
     Text title(hwnd);
-    const int right_end = c.count > 0 ? c.button[c.count - 1].left - 6 : c.width - c.edge - 6;
-    RECT tr = {c.edge + 8, c.edge, right_end, cl.top};
-    HFONT font = g_skin.caption_font ? g_skin.caption_font
-                                     : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    Selected f(bdc, font);
+    const int right_end =
+        c.count > 0 ? c.button[c.count - 1].left - sc(6) : c.width - c.edge - sc(6);
+    RECT tr = {c.edge + sc(8), c.edge, right_end, cl.top};
+    const CaptionFont font(sc.dpi());
+    Selected f(bdc, font.get());
     SetBkMode(bdc, TRANSPARENT);
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
     if (Metric(kCaptionAlign) == 1) {
@@ -157,7 +185,7 @@ void PaintFrame(HWND hwnd, bool active, int hover, int pressed) {
     }
     if (Lightness(text_colour) > 140) {
       RECT sh = tr;
-      OffsetRect(&sh, 1, 1);
+      OffsetRect(&sh, sc(1), sc(1));
       SetTextColor(bdc, Mix(Colour(active ? kCaptionBottom : kInactiveCaptionBottom), kBlack, 90));
       DrawTextW(bdc, title.s, title.n, &sh, format);
     }
@@ -167,22 +195,18 @@ void PaintFrame(HWND hwnd, bool active, int hover, int pressed) {
     const bool zoomed = IsZoomed(hwnd) != FALSE;
     for (int i = 0; i < c.count; ++i) {
       const int state = pressed == c.part[i] ? 2 : hover == c.part[i] ? 1 : 0;
-      CaptionButton(bdc, c.button[i], c.part[i], state, active, zoomed);
+      CaptionButton(bdc, c.button[i], c.part[i], state, active, zoomed, sc);
     }
     b.Show();
   }
   // The outer line that sets the window off from what lies behind it.
   const COLORREF line = Mix(frame, kBlack, 100);
-  RECT edge = {0, 0, c.width, c.height};
-  for (int i = 0; i < Metric(kFrameLine); ++i) {
-    Outline(dc, edge, 0, line);
-    edge = Inset(edge, 1);
-  }
+  Outline(dc, RECT{0, 0, c.width, c.height}, 0, line, sc(Metric(kFrameLine)));
 }
 
 int CaptionButtonAt(HWND hwnd, POINT screen) {
   Caption c;
-  LayoutCaption(hwnd, &c);
+  LayoutCaption(hwnd, Scale(hwnd), &c);
   RECT w;
   GetWindowRect(hwnd, &w);
   POINT p = {screen.x - w.left, screen.y - w.top};

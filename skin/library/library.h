@@ -92,6 +92,30 @@ HBRUSH MapColours(UINT msg, HDC dc, HBRUSH brush);
 // in the skin's colour; false when the class has none the skin maps.
 bool EraseWithClassColour(HWND hwnd, HDC dc);
 
+// ---- display scaling
+//
+// The skin's lengths (radii, margins, lines, least sizes) are given for 96 DPI and drawn at the
+// DPI of the window they are drawn in, by the runtime's rule (MulDiv, half away from zero): at
+// 96 every pixel is where the skin puts it. What the window system lays out itself (the frame's
+// thickness, the title bar's height, a control's size) is measured, not scaled.
+
+// The DPI of the system's displays, as the process sees it.
+int SystemDpi();
+// The DPI a window is drawn at: its own where the system tells it (per-monitor awareness), the
+// system's otherwise.
+int WindowDpi(HWND hwnd);
+
+class Scale {
+ public:
+  explicit Scale(HWND hwnd) : dpi_(WindowDpi(hwnd)) {}
+  int dpi() const { return dpi_; }
+  // A length of the skin's at this DPI.
+  int operator()(int px) const { return MulDiv(px, dpi_, 96); }
+
+ private:
+  int dpi_;
+};
+
 // ---- RAII for what painting makes and selects
 
 class Selected {
@@ -201,6 +225,8 @@ void Fill(HDC dc, const RECT& r, COLORREF c);
 void Body(HDC dc, const RECT& r, int style, COLORREF top, COLORREF bottom);
 // Outline in a colour, rounded when radius > 0.
 void Outline(HDC dc, const RECT& r, int radius, COLORREF c);
+// An outline `width` pixels wide, inwards from r.
+void Outline(HDC dc, RECT r, int radius, COLORREF c, int width);
 // A filled shape: 0 rectangle, else rounded with that radius.
 void FillRounded(HDC dc, const RECT& r, int radius, COLORREF c);
 // A body inside a rounded outline, clipped to the rounded shape; the picture of the slot when

@@ -49,12 +49,14 @@ void PaintProgress(HWND hwnd, HDC dc) {
   if (!(style & PBS_SMOOTH)) {
     // Blocks, as the classic bar shows them, in the skin's colours.
     const int thick = vertical ? Width(all) : Height(all);
+    const Scale sc(hwnd);
+    const int one = sc(1);
     int block = thick * 2 / 3;
-    if (block < 4) block = 4;
-    for (int at = 0; at < filled; at += block + 2) {
+    if (block < sc(4)) block = sc(4);
+    for (int at = 0; at < filled; at += block + sc(2)) {
       const int end = at + block < filled ? at + block : filled;
-      RECT blk = vertical ? RECT{all.left + 1, all.bottom - end, all.right - 1, all.bottom - at}
-                          : RECT{at, all.top + 1, end, all.bottom - 1};
+      RECT blk = vertical ? RECT{all.left + one, all.bottom - end, all.right - one, all.bottom - at}
+                          : RECT{at, all.top + one, end, all.bottom - one};
       Body(m, blk, style_metric == 2 ? 2 : style_metric, top, bar);
     }
   } else {
@@ -63,10 +65,11 @@ void PaintProgress(HWND hwnd, HDC dc) {
       // Glass bars carry faint diagonal stripes.
       const int saved = SaveDC(m);
       IntersectClipRect(m, fill.left, fill.top, fill.right, fill.bottom);
-      Owned pen(CreatePen(PS_SOLID, 3, Mix(bar, RGB(255, 255, 255), 40)));
+      const Scale sc(hwnd);
+      Owned pen(CreatePen(PS_SOLID, sc(3), Mix(bar, RGB(255, 255, 255), 40)));
       Selected p(m, pen.get());
       const int h = Height(all);
-      for (int x = fill.left - h; x < fill.right + h; x += 14)
+      for (int x = fill.left - h; x < fill.right + h; x += sc(14))
         Line(m, x, all.bottom, x + h, all.top);
       RestoreDC(m, saved);
     }

@@ -59,7 +59,8 @@ void MeasureScrollBar(HWND hwnd, int drag_position, bool dragging, ScrollGeometr
   g->offset = 0;
   if (g->movable <= 0 || !IsWindowEnabled(hwnd) || g->track <= 0) return;
   int thumb = si.nPage ? MulDiv(g->track, int(si.nPage), range) : thick;
-  const int least = thick < 12 ? thick : 12;
+  const int twelve = Scale(hwnd)(12);
+  const int least = thick < twelve ? thick : twelve;
   if (thumb < least) thumb = least;
   if (thumb >= g->track) return;
   g->thumb = thumb;
@@ -90,6 +91,7 @@ void PaintScrollBar(HWND hwnd, HDC dc, int drag_position, bool dragging, int pre
   MeasureScrollBar(hwnd, drag_position, dragging, &g);
   const bool disabled = !IsWindowEnabled(hwnd);
   const COLORREF track = Colour(kTrack);
+  const Scale sc(hwnd);
   Fill(m, all, track);
   auto span = [&](int from, int to) {
     return g.vertical ? RECT{all.left, from, all.right, to} : RECT{from, all.top, to, all.bottom};
@@ -103,16 +105,16 @@ void PaintScrollBar(HWND hwnd, HDC dc, int drag_position, bool dragging, int pre
            pressed == part ? Mix(track, Colour(kAccent), 110) : Mix(track, Colour(kThumb), 50));
     }
     const int dir = g.vertical ? (i == 0 ? 0 : 1) : (i == 0 ? 2 : 3);
-    Arrow(m, Inset(a, 1), dir, pressed == part ? Colour(kAccent) : glyph);
+    Arrow(m, Inset(a, sc(1)), dir, pressed == part ? Colour(kAccent) : glyph);
   }
   if (g.thumb > 0) {
     RECT t = span(g.start + g.offset, g.start + g.offset + g.thumb);
     const int across = g.vertical ? Width(all) : Height(all);
-    const int pad = across >= 12 ? 3 : 1;
+    const int pad = across >= sc(12) ? sc(3) : sc(1);
     if (g.vertical) {
-      InflateRect(&t, -pad, -1);
+      InflateRect(&t, -pad, -sc(1));
     } else {
-      InflateRect(&t, -1, -pad);
+      InflateRect(&t, -sc(1), -pad);
     }
     COLORREF c = Colour(kThumb);
     if (pressed == kScrollThumb) {
@@ -120,7 +122,7 @@ void PaintScrollBar(HWND hwnd, HDC dc, int drag_position, bool dragging, int pre
     } else if (hover == kScrollThumb) {
       c = Mix(c, Colour(kAccent), 128);
     }
-    int radius = Metric(kThumbRadius);
+    int radius = sc(Metric(kThumbRadius));
     const int limit = (g.vertical ? Width(t) : Height(t)) / 2;
     if (radius > limit) radius = limit;
     FillRounded(m, t, radius, c);

@@ -25,8 +25,10 @@ void PaintUpDown(HWND hwnd, HDC dc, int pressed, int hover) {
     half[0].bottom = all.bottom / 2;
     half[1].top = all.bottom / 2;
   }
+  const Scale sc(hwnd);
   int radius = Metric(kButtonRadius);
   if (radius > 3) radius = 3;
+  radius = sc(radius);
   for (int i = 0; i < 2; ++i) {
     COLORREF top = Colour(kButtonTop), bottom = Colour(kButtonBottom);
     if (disabled) {
@@ -45,7 +47,8 @@ void PaintUpDown(HWND hwnd, HDC dc, int pressed, int hover) {
     }
     RoundedBody(m, body, radius, Metric(kButtonStyle) == 0 ? 0 : 1, top, bottom, -1);
     Outline(m, body, radius,
-            disabled ? Mix(Colour(kButtonBorder), Colour(kFace), 128) : Colour(kButtonBorder));
+            disabled ? Mix(Colour(kButtonBorder), Colour(kFace), 128) : Colour(kButtonBorder),
+            sc(1));
     const int dir = horizontal ? (i == 0 ? 2 : 3) : (i == 0 ? 0 : 1);
     Arrow(m, body, dir, disabled ? Colour(kDisabledText) : Colour(kButtonText));
   }

@@ -364,7 +364,7 @@ TEST_F(SkinLibrary, MessageBoxMadeLaterIsSkinned) {
 }
 
 // Runs a test program beside this one; its exit code, with what it printed shown.
-DWORD RunBeside(const wchar_t* program) {
+DWORD RunBeside(const wchar_t* program, std::string* output = nullptr) {
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring exe(path, n);
@@ -398,6 +398,7 @@ DWORD RunBeside(const wchar_t* program) {
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   std::printf("%s", out.c_str());
+  if (output) *output = out;
   return code;
 }
 
@@ -409,6 +410,36 @@ TEST(SkinSoak, FiveHundredChangesLeaveNoGdiObjectsOrProperties) {
 // The embedding the program uses (rollcall_skin_blocks), checked by a probe built with it.
 TEST(SkinBlocks, ProgramCarriesTheLibraryAndTheSkinsAsConstantBlocks) {
   EXPECT_EQ(RunBeside(L"skin_blocks_probe.exe"), 0u);
+}
+
+// The display's DPI for the programs started while it is held (Wine reports the prefix's
+// LogPixels to a program when it starts); 96 again after.
+struct DisplayDpi {
+  static void Set(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
+  }
+  explicit DisplayDpi(DWORD dpi) { Set(dpi); }
+  ~DisplayDpi() { Set(96); }
+};
+
+// A DPI-aware window at 192 DPI: the system lays its title bar out twice as tall as at 96, and
+// the skin's caption buttons and frame line follow it.
+TEST(SkinDpi, CaptionButtonsAndFrameLineFollowTheDisplay) {
+  int at[2][5] = {};  // dpi, caption, close button width and height, frame line
+  for (int i = 0; i < 2; ++i) {
+    const DisplayDpi display(i == 0 ? 96 : 192);
+    std::string out;
+    RunBeside(L"skin_dpi_probe.exe", &out);
+    std::sscanf(out.c_str(), "dpi=%d caption=%d close=%dx%d line=%d", &at[i][0], &at[i][1],
+                &at[i][2], &at[i][3], &at[i][4]);
+  }
+  ASSERT_EQ(at[1][0], 192) << "the probe sees the display's DPI";
+  EXPECT_NEAR(at[1][1], 2 * at[0][1], 1) << "the title bar is twice as tall";
+  EXPECT_NEAR(at[1][2], 2 * at[0][2], 2) << "so is the close button";
+  EXPECT_NEAR(at[1][3], 2 * at[0][3], 2) << "so is the close button";
+  EXPECT_EQ(at[0][4], 1);
+  EXPECT_EQ(at[1][4], 2) << "the frame line is twice as wide";
 }
 
 }  // namespace
