@@ -168,10 +168,20 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
   const COLORREF on = disabled ? border : accent;
   Selected brush(dc, GetStockObject(DC_BRUSH));
   Selected pen(dc, GetStockObject(DC_PEN));
-  if (radio) {
+  {
+    // The mark's outline a scaled pixel wide, inside the mark.
+    const COLORREF outline = check ? on : border;
+    Owned wide(sc(1) > 1 ? CreatePen(PS_INSIDEFRAME, sc(1), outline) : nullptr);
+    Selected use(dc, wide.get());
     SetDCBrushColor(dc, check ? on : inside);
-    SetDCPenColor(dc, check ? on : border);
-    Ellipse(dc, mark.left, mark.top, mark.right, mark.bottom);
+    SetDCPenColor(dc, outline);
+    if (radio) {
+      Ellipse(dc, mark.left, mark.top, mark.right, mark.bottom);
+    } else {
+      RoundRect(dc, mark.left, mark.top, mark.right, mark.bottom, sc(5), sc(5));
+    }
+  }
+  if (radio) {
     if (check) {
       RECT dot = Inset(mark, box / 4 + sc(1));
       const COLORREF c = disabled ? inside : Colour(kAccentText);
@@ -180,9 +190,6 @@ void PaintCheck(HWND hwnd, HDC dc, const RECT& r, bool hover) {
       Ellipse(dc, dot.left, dot.top, dot.right, dot.bottom);
     }
   } else {
-    SetDCBrushColor(dc, check ? on : inside);
-    SetDCPenColor(dc, check ? on : border);
-    RoundRect(dc, mark.left, mark.top, mark.right, mark.bottom, sc(5), sc(5));
     if (check == BST_CHECKED) {
       Owned tick(CreatePen(PS_SOLID, box >= sc(15) ? sc(2) : sc(1),
                            disabled ? inside : Colour(kAccentText)));
