@@ -27,7 +27,6 @@ struct Spy {
   HWND banner_timer = nullptr;  // the timer window beside it in its container
   HWND clock_label = nullptr;   // painters that are not the banner's business
   HWND tab = nullptr;
-  HDC banner_dc = nullptr;  // the banner's own DC, when its class gives it one
   HRGN touched = nullptr;
   RECT old_rect{};
   bool in_step = false;
@@ -121,13 +120,10 @@ BOOL CALLBACK HookTop(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
-// The clock label and the banner's timer sit beside it in the strips along the bottom. A banner
-// with a DC of its own may paint through it without a paint message: what it draws there is
-// read from the DC's bounds.
+// The clock label and the banner's timer sit beside it in the strips along the bottom.
 void FindNeighbours() {
   Spy& s = *the_spy;
   if (s.banner == nullptr) return;
-  if (GetClassLongW(s.banner, GCL_STYLE) & CS_OWNDC) s.banner_dc = GetDC(s.banner);
   HWND strip = GetParent(s.banner);
   for (HWND w = GetWindow(strip, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
     if (ClassOf(w) == L"RollcallTimer") s.banner_timer = w;
@@ -145,13 +141,6 @@ void CloseStep() {
   if (!s.in_step) return;
   s.in_step = false;
   SpyReport& rep = *s.report;
-  RECT drawn;
-  if (s.banner_dc != nullptr && GetBoundsRect(s.banner_dc, &drawn, DCB_RESET) == DCB_SET) {
-    POINT origin{0, 0};
-    ClientToScreen(s.banner, &origin);
-    OffsetRect(&drawn, origin.x, origin.y);
-    harness::AddPaintedRect(s.touched, drawn);
-  }
   const RECT new_rect = ScreenRect(s.banner);
   HRGN label = CreateRectRgnIndirect(&s.old_rect);
   HRGN fresh = CreateRectRgnIndirect(&new_rect);
@@ -177,7 +166,6 @@ void OpenStep() {
   Spy& s = *the_spy;
   s.old_rect = ScreenRect(s.banner);
   SetRectRgn(s.touched, 0, 0, 0, 0);
-  if (s.banner_dc != nullptr) SetBoundsRect(s.banner_dc, nullptr, DCB_RESET | DCB_ENABLE);
   s.in_step = true;
 }
 
