@@ -1,8 +1,8 @@
 // The name full screen: a borderless window over the whole monitor that holds the main window,
 // showing the name display's text as it changes, in the display's font at the largest size at
 // which the longest name of the class list fits one line. It draws its own text at the
-// monitor's pixels (made per-monitor DPI aware where the system can), so it is crisp at any
-// display scaling. A tap, a click, Space or Enter is a touch of the big button, handed to the
+// monitor's pixels (the program is per-monitor DPI aware where the system can), so it is crisp at
+// any display scaling. A tap, a click, Space or Enter is a touch of the big button, handed to the
 // main window as its hot key event with kFullScreenTouch; Esc, a double tap or the close mark
 // closes it.
 #include <windows.h>
@@ -231,27 +231,6 @@ std::wstring WideArg(int argc, const ArgRecord* args, int i) {
   return t != nullptr ? Wide(t) : std::wstring();
 }
 
-// Per-monitor DPI awareness for the windows made while it is held, where the system has it
-// (Windows 10 1607 on); elsewhere the system's own.
-class MonitorPixels {
- public:
-  MonitorPixels() {
-    using SetContext = HANDLE(WINAPI*)(HANDLE);
-    set_ = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
-    if (set_ != nullptr) previous_ = set_(reinterpret_cast<HANDLE>(-4));  // per monitor v2
-  }
-  ~MonitorPixels() {
-    if (set_ != nullptr && previous_ != nullptr) set_(previous_);
-  }
-  MonitorPixels(const MonitorPixels&) = delete;
-  MonitorPixels& operator=(const MonitorPixels&) = delete;
-
- private:
-  HANDLE(WINAPI* set_)(HANDLE) = nullptr;
-  HANDLE previous_ = nullptr;
-};
-
 }  // namespace
 
 // main window, name display, seconds display, big button, switch label, the button's idle
@@ -311,7 +290,6 @@ void ShowFullScreen(ResultRecord* result, int argc, ArgRecord* args) {
     delete s;
     return;
   }
-  MonitorPixels pixels;
   MONITORINFO mi = {};
   mi.cbSize = sizeof mi;
   GetMonitorInfoW(MonitorFromWindow(s->main, MONITOR_DEFAULTTONEAREST), &mi);

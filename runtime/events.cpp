@@ -5,6 +5,7 @@
 #include "runtime/error_report.h"
 #include "runtime/state.h"
 #include "runtime/unit_registry.h"
+#include "runtime/draw/dpi.h"
 
 namespace rc {
 
@@ -60,6 +61,13 @@ uint32_t LowWord(uintptr_t v) {
 }
 uint32_t HighWord(uintptr_t v) {
   return (uint32_t(v) >> 16) & 0xFFFF;
+}
+
+// A client coordinate of a mouse message (a 16-bit word) in design pixels, as a word again.
+uint32_t DesignCoordinate(uint32_t word, HWND hwnd) {
+  const int dpi = draw::DpiOf(hwnd);
+  if (dpi == draw::kDesignDpi) return word;
+  return uint32_t(uint16_t(int16_t(draw::UnscaleEdge(int16_t(uint16_t(word)), dpi))));
 }
 
 }  // namespace
@@ -247,7 +255,8 @@ bool RaiseCommonEvents(uint32_t window_id, uint32_t unit_id, MSG* msg) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
-      set(MouseEvent(msg->message), {LowWord(lp), HighWord(lp), KeyStateBits()});
+      set(MouseEvent(msg->message), {DesignCoordinate(LowWord(lp), msg->hwnd),
+                                     DesignCoordinate(HighWord(lp), msg->hwnd), KeyStateBits()});
       break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:

@@ -10,6 +10,7 @@
 #include "runtime/error_report.h"
 #include "runtime/state.h"
 #include "runtime/unit_registry.h"
+#include "runtime/draw/dpi.h"
 #include "runtime/window_loader.h"
 
 namespace rc {
@@ -151,6 +152,10 @@ bool ApplyFontWrite(uint32_t type_code, UnitObject* unit, int32_t index, int32_t
   return true;
 }
 
+bool IsTopLevel(HWND hwnd) {
+  return GetParent(hwnd) == nullptr || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD);
+}
+
 // Geometry of a live native window: relative to its parent's client area, or on the screen for
 // a top-level window; the outer size, frame included.
 RECT NativeRect(HWND hwnd) {
@@ -187,8 +192,9 @@ uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32
   forms::Geometry g = units.geometry(t.record);
   uint32_t flags = units.state_flags(t.record);
   if (hwnd != nullptr && index <= props::kHeight.index) {
-    RECT r = NativeRect(hwnd);
-    g = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const draw::LogicalRect r =
+        draw::UnscaleRect(NativeRect(hwnd), draw::DpiOf(hwnd), IsTopLevel(hwnd));
+    g = {r.left, r.top, r.width, r.height};
   }
   switch (index) {
     case props::kLeft.index:
@@ -254,18 +260,25 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       (index == props::kLeft.index ? g.left : g.top) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
-        RECT r = NativeRect(hwnd);
-        int x = index == props::kLeft.index ? value : r.left;
-        int y = index == props::kTop.index ? value : r.top;
+        const int dpi = draw::DpiOf(hwnd);
+        const bool top_level = IsTopLevel(hwnd);
+        const RECT r = NativeRect(hwnd);
+        const draw::LogicalRect now = draw::UnscaleRect(r, dpi, top_level);
+        const int x = index == props::kLeft.index ? value : now.left;
+        const int y = index == props::kTop.index ? value : now.top;
+        const RECT to = draw::ScaleRect(x, y, now.width, now.height, dpi, top_level);
         // Handlers write the place a unit already has on every tick; such a write is a round
         // trip to the window server and two messages under Wine, for nothing.
-        if (x == r.left && y == r.top) break;
+        if (to.left == r.left && to.top == r.top) break;
+        // Scaled edges may give the unit another size at another place.
+        const bool same_size =
+            to.right - to.left == r.right - r.left && to.bottom - to.top == r.bottom - r.top;
         // What a window without background shows is what lies behind it: its old pixels are
         // no use at the new place, and it is painted there anew at once.
         const bool see_through = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
-        SetWindowPos(
-            hwnd, nullptr, x, y, 0, 0,
-            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (see_through ? SWP_NOCOPYBITS : 0));
+        SetWindowPos(hwnd, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                     (same_size ? SWP_NOSIZE : 0) | SWP_NOZORDER | SWP_NOACTIVATE |
+                         (see_through ? SWP_NOCOPYBITS : 0));
       }
       break;
     }
@@ -275,11 +288,16 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       (index == props::kWidth.index ? g.width : g.height) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
-        RECT r = NativeRect(hwnd);
-        int w = index == props::kWidth.index ? value : r.right - r.left;
-        int h = index == props::kHeight.index ? value : r.bottom - r.top;
-        if (w == r.right - r.left && h == r.bottom - r.top) break;
-        SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const int dpi = draw::DpiOf(hwnd);
+        const bool top_level = IsTopLevel(hwnd);
+        const RECT r = NativeRect(hwnd);
+        const draw::LogicalRect now = draw::UnscaleRect(r, dpi, top_level);
+        const int w = index == props::kWidth.index ? value : now.width;
+        const int h = index == props::kHeight.index ? value : now.height;
+        const RECT to = draw::ScaleRect(now.left, now.top, w, h, dpi, top_level);
+        if (to.right - to.left == r.right - r.left && to.bottom - to.top == r.bottom - r.top) break;
+        SetWindowPos(hwnd, nullptr, 0, 0, to.right - to.left, to.bottom - to.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       break;
     }

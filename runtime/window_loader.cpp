@@ -13,6 +13,7 @@
 #include "runtime/message_loop.h"
 #include "runtime/state.h"
 #include "runtime/unit_registry.h"
+#include "runtime/draw/dpi.h"
 
 namespace rc {
 
@@ -343,10 +344,11 @@ bool RecreateUnit(forms::WindowDefinition& def, size_t record) {
   if (units.state_flags(record) & forms::kStateTabStop) args.style |= WS_TABSTOP;
   args.parent = parent;
   args.control_id = uint32_t(GetDlgCtrlID(old_hwnd));
-  args.left = r.left;
-  args.top = r.top;
-  args.width = r.right - r.left;
-  args.height = r.bottom - r.top;
+  const draw::LogicalRect at = draw::UnscaleRect(r, draw::DpiOf(old_hwnd));
+  args.left = at.left;
+  args.top = at.top;
+  args.width = at.width;
+  args.height = at.height;
   args.window_id = old->window_id();
   args.unit_id = old->unit_id();
   ++rt.handlers_blocked;

@@ -4,7 +4,8 @@
 Reads the manifest resource (type 24, id 1) out of the PE file's resource directory, parses it
 as XML and checks what Windows reads from it: the program runs with the rights of whoever
 starts it (no virtualised writes into protected folders), it names the Windows versions it
-was made for, its DPI awareness is stated as unaware, and it asks for no common controls
+was made for, its DPI awareness is stated as per-monitor (v2 first) with system awareness
+before Windows 10, and it asks for no common controls
 version 6. Prints one line per fault and exits 1 when there is any.
 Usage: scripts/check_manifest.py PROGRAM.exe
 """
@@ -119,12 +120,15 @@ def faults(xml_bytes):
     if len(ids) != len(set(ids)) or set(ids) - set(SUPPORTED_OS):
         out.append("unexpected or repeated supported systems: %s" % ids)
     settings = "{%s}application/{%s}windowsSettings/" % (ASM_V3, ASM_V3)
+    # Windows 7 and 8 read "true" (system aware) of "true/pm", 8.1 the "/pm" (per monitor);
+    # Windows 10 takes the first of the listed awarenesses it knows.
     aware = assembly.findall(settings + "{%s}dpiAware" % WS2005)
-    if [(e.text or "").strip().lower() for e in aware] != ["false"]:
-        out.append("dpiAware is not stated once as false")
+    if [(e.text or "").strip().lower() for e in aware] != ["true/pm"]:
+        out.append("dpiAware is not stated once as true/pm")
     awareness = assembly.findall(settings + "{%s}dpiAwareness" % WS2016)
-    if [(e.text or "").strip().lower() for e in awareness] != ["unaware"]:
-        out.append("dpiAwareness is not stated once as unaware")
+    listed = [[part.strip().lower() for part in (e.text or "").split(",")] for e in awareness]
+    if listed != [["permonitorv2", "permonitor"]]:
+        out.append("dpiAwareness is not stated once as PerMonitorV2, PerMonitor")
     for identity in assembly.iter("{%s}assemblyIdentity" % ASM_V1):
         if identity.get("name", "").lower() == "microsoft.windows.common-controls":
             out.append("the manifest asks for a common controls version")

@@ -5,6 +5,7 @@
 
 #include "base/byte_cursor.h"
 #include "base/text_w.h"
+#include "runtime/draw/dpi.h"
 
 namespace rc::draw {
 
@@ -44,6 +45,8 @@ LOGFONTA DefaultGuiFontRecord() {
   LOGFONTA a = {};
   if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(w), &w) != sizeof(w)) return a;
   memcpy(&a, &w, offsetof(LOGFONTA, lfFaceName));
+  a.lfHeight = UnscaleEdge(a.lfHeight, SystemDpi());
+  a.lfWidth = UnscaleEdge(a.lfWidth, SystemDpi());
   std::string face = Gbk(w.lfFaceName);
   if (face.size() < LF_FACESIZE) memcpy(a.lfFaceName, face.data(), face.size());
   return a;
@@ -173,18 +176,21 @@ LOGFONTW MakeLogFontW(const LOGFONTA& font) {
   return w;
 }
 
-Font Font::FromRecord(const LOGFONTA& font) {
+Font Font::FromRecord(const LOGFONTA& font, int dpi) {
   Font f;
   LOGFONTW w = MakeLogFontW(font);
+  w.lfHeight = ScaleEdge(w.lfHeight, dpi);
+  w.lfWidth = ScaleEdge(w.lfWidth, dpi);
   if (HFONT h = CreateFontIndirectW(&w)) {
     f.owned_.reset(h, [](HFONT font) { DeleteObject(font); });
   }
   return f;
 }
 
-Font Font::FromStored(const uint8_t* data, size_t size) {
+Font Font::FromStored(const uint8_t* data, size_t size, int dpi) {
   LOGFONTA font;
-  return ParseFontRecord(data, size, &font) ? FromRecord(font) : Font();
+  if (ParseFontRecord(data, size, &font)) return FromRecord(font, dpi);
+  return dpi == SystemDpi() ? Font() : FromRecord(DefaultGuiFontRecord(), dpi);
 }
 
 HFONT Font::handle() const {

@@ -55,8 +55,8 @@ constexpr size_t kFontFieldsSize = 56;
 // shorter, the empty field among them, is no font.
 bool ParseFontRecord(const uint8_t* data, size_t size, LOGFONTA* out);
 
-// The record of the system's default GUI font, the font of every unit that has none; its face
-// name is converted to GBK.
+// The record of the system's default GUI font, the font of every unit that has none, in design
+// pixels (runtime/draw/dpi.h) like every stored record; its face name is converted to GBK.
 LOGFONTA DefaultGuiFontRecord();
 
 // The record a single-field write starts from: the stored one, or the default GUI font's.
@@ -89,12 +89,14 @@ LOGFONTW MakeLogFontW(const LOGFONTA& font);
 
 // A unit's font. Made once when the unit gets its font, not per paint, and cheap to copy: the
 // copies share one HFONT, deleted with the last of them. The default font is the stock GUI font.
+// Records hold design pixels; the font is made for the DPI its unit is drawn at.
 class Font {
  public:
   Font() = default;  // the default GUI font
-  static Font FromRecord(const LOGFONTA& font);
-  // The stored font field; no font, or a font GDI cannot make, gives the default GUI font.
-  static Font FromStored(const uint8_t* data, size_t size);
+  static Font FromRecord(const LOGFONTA& font, int dpi = 96);
+  // The stored font field; no font, or a font GDI cannot make, gives the default GUI font (the
+  // stock one at the system's DPI, one made like it at another).
+  static Font FromStored(const uint8_t* data, size_t size, int dpi = 96);
 
   HFONT handle() const;
   bool is_default() const { return !owned_; }

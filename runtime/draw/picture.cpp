@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/draw/decode.h"
+#include "runtime/draw/dpi.h"
 #include "runtime/draw/resample.h"
 
 namespace rc::draw {
@@ -83,7 +84,7 @@ Icon::~Icon() {
   if (handle_) DestroyIcon(handle_);
 }
 
-Picture Picture::Decode(const uint8_t* data, size_t size, int preferred_size) {
+Picture Picture::Decode(const uint8_t* data, size_t size, int preferred_size, int display_dpi) {
   Picture p;
   if (!data || size < 4) return p;
   Decoded d;
@@ -92,7 +93,10 @@ Picture Picture::Decode(const uint8_t* data, size_t size, int preferred_size) {
   } else if (data[0] == 'B' && data[1] == 'M') {
     d = DecodeBmp(data, size);
   } else if (data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0) {
-    d = DecodeIco(data, size, preferred_size);
+    // An icon file holds its picture in several sizes: the one nearest to what the display
+    // shows is taken, not a smaller one scaled up.
+    d = DecodeIco(data, size, ScaleLength(preferred_size, display_dpi));
+    if (preferred_size > 0) p.pixels_dpi_ = display_dpi;
   }
   p.pixels_ = std::move(d.pixels);
   p.has_alpha_ = d.has_alpha;
@@ -107,13 +111,20 @@ const Bitmap* Picture::ScaledTo(int width, int height) const {
   return scaled_.empty() ? nullptr : &scaled_;
 }
 
-void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout) const {
+SIZE Picture::SizeAt(int dpi) const {
+  if (dpi == pixels_dpi_) return SIZE{width(), height()};
+  const int w = UnscaleEdge(width(), pixels_dpi_), h = UnscaleEdge(height(), pixels_dpi_);
+  return SIZE{ScaleLength(w, dpi), ScaleLength(h, dpi)};
+}
+
+void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout, int dpi) const {
   if (empty() || area.left >= area.right || area.top >= area.bottom) return;
   RECT clip = area;
   RECT box;
   // Only what can show is drawn: tiles outside the DC's clip box are skipped.
   if (GetClipBox(dc, &box) != ERROR && !IntersectRect(&clip, &clip, &box)) return;
-  RECT at = PlacePicture(SIZE{width(), height()}, area, layout);
+  const SIZE size = SizeAt(dpi);
+  RECT at = PlacePicture(size, area, layout);
   const Bitmap* source = ScaledTo(at.right - at.left, at.bottom - at.top);
   if (!source) {
     StretchFallback(dc, at, clip);
@@ -125,7 +136,7 @@ void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout) const {
     Blit(dc, source_dc.get(), at, clip, has_alpha_);
     return;
   }
-  const int w = width(), h = height();
+  const int w = size.cx, h = size.cy;
   for (int y = area.top + (clip.top - area.top) / h * h; y < clip.bottom; y += h) {
     for (int x = area.left + (clip.left - area.left) / w * w; x < clip.right; x += w) {
       Blit(dc, source_dc.get(), RECT{x, y, x + w, y + h}, clip, has_alpha_);
@@ -163,6 +174,7 @@ Picture Picture::Copy() const {
     std::memcpy(p.pixels_.row(y), pixels_.row(y), size_t(width()) * sizeof(uint32_t));
   }
   p.has_alpha_ = has_alpha_;
+  p.pixels_dpi_ = pixels_dpi_;
   return p;
 }
 

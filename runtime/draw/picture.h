@@ -52,7 +52,9 @@ class Picture {
   // JPEG, BMP or ICO file bytes. Anything else, and any file that cannot be read completely,
   // gives an empty picture: it draws nothing and nobody is told. For an ICO file with several
   // images, preferred_size 0 takes the largest, otherwise the smallest at least that large.
-  static Picture Decode(const uint8_t* data, size_t size, int preferred_size = 0);
+  // An ICO image is chosen for preferred_size design pixels on a display of `display_dpi`.
+  static Picture Decode(const uint8_t* data, size_t size, int preferred_size = 0,
+                        int display_dpi = 96);
 
   Picture(Picture&&) = default;
   Picture& operator=(Picture&&) = default;
@@ -66,7 +68,9 @@ class Picture {
 
   // Draws into area of dc, nothing outside it. Transparent pictures are blended over what is
   // there. A scaled copy is kept for the last size drawn, so repainting at one size scales once.
-  void Draw(HDC dc, const RECT& area, PictureLayout layout) const;
+  // The picture's own size is in design pixels: at another DPI it is scaled smoothly, except an
+  // icon image chosen for that DPI (Decode's display_dpi), which is drawn at its pixels.
+  void Draw(HDC dc, const RECT& area, PictureLayout layout, int dpi = 96) const;
 
   // A size x size icon of the picture, scaled to fit and centred.
   Icon MakeIcon(int size) const;
@@ -78,8 +82,12 @@ class Picture {
   const Bitmap* ScaledTo(int width, int height) const;
   void StretchFallback(HDC dc, const RECT& at, const RECT& clip) const;
 
+  // The size the picture is drawn at on a display of `dpi`.
+  SIZE SizeAt(int dpi) const;
+
   Bitmap pixels_;
   bool has_alpha_ = false;
+  int pixels_dpi_ = 96;  // the DPI the pixels are made for
   mutable Bitmap scaled_;
 };
 

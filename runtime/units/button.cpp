@@ -33,6 +33,7 @@ class ButtonUnit : public UnitWindow {
   void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty()); }
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
   LRESULT OnCommand(WPARAM wp);
 
   forms::ButtonData data_;  // every property as last written (type and alignments clamped)
@@ -72,7 +73,7 @@ int ButtonUnit::Changed(int32_t index, const PropertyValue& value) {
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case Own(prop::kFont):
-      font_.Set(hwnd_, data_.font);
+      font_.Set(hwnd_, data_.font, dpi());
       break;
     default:
       break;
@@ -105,7 +106,7 @@ UnitObject* ButtonUnit::Create(const CreateArgs& args) {
     delete unit;
     return nullptr;
   }
-  unit->font_.Set(unit->hwnd_, data.font);
+  unit->font_.Set(unit->hwnd_, data.font, unit->dpi());
   if (!data.picture.empty()) unit->ShowPicture();
   return unit;
 }

@@ -84,8 +84,8 @@ LRESULT ControlColours::Paint(HDC dc) const {
   return reinterpret_cast<LRESULT>(brush_);
 }
 
-void ControlFont::Set(HWND hwnd, const forms::Bytes& stored) {
-  font_ = draw::Font::FromStored(stored.data(), stored.size());
+void ControlFont::Set(HWND hwnd, const forms::Bytes& stored, int dpi) {
+  font_ = draw::Font::FromStored(stored.data(), stored.size(), dpi);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), TRUE);
 }
 

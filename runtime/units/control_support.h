@@ -162,11 +162,11 @@ class ControlColours {
   COLORREF background_ = 0;
 };
 
-// A unit's font, made from its stored record and set on the native control. A record the
-// window system cannot make a font from, and no record, give the default GUI font.
+// A unit's font, made from its stored record for the unit's DPI and set on the native control.
+// A record the window system cannot make a font from, and no record, give the default GUI font.
 class ControlFont {
  public:
-  void Set(HWND hwnd, const forms::Bytes& stored);
+  void Set(HWND hwnd, const forms::Bytes& stored, int dpi);
 
  private:
   draw::Font font_;

@@ -1,5 +1,7 @@
 #include "runtime/units/drawn_unit.h"
 
+#include "runtime/draw/dpi.h"
+
 namespace rc {
 
 namespace {
@@ -17,9 +19,10 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
 }
 
 void DrawTextWithEffect(HDC dc, const std::wstring& text, RECT rect, UINT format, int effect,
-                        COLORREF colour) {
+                        COLORREF colour, int dpi) {
   auto draw = [&](COLORREF c, int shift) {
     RECT r = rect;
+    shift = draw::ScaleLength(shift, dpi);
     OffsetRect(&r, shift, shift);
     SetTextColor(dc, c);
     DrawTextW(dc, text.c_str(), int(text.size()), &r, format);
@@ -30,7 +33,7 @@ void DrawTextWithEffect(HDC dc, const std::wstring& text, RECT rect, UINT format
       break;
     case 2:
       draw(kEffectWhite, 0);
-      OffsetRect(&rect, 1, 1);
+      OffsetRect(&rect, draw::ScaleLength(1, dpi), draw::ScaleLength(1, dpi));
       break;
     case 3:
       draw(kEffectBlack, 2);

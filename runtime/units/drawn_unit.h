@@ -50,10 +50,10 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour);
 
 // Text effects of labels, drawn before the text itself over its rectangle:
 // 1 a white copy one pixel right and down; 2 a white copy in place with the text one pixel
-// right and down; 3 a black shadow two pixels right and down; 0 (or anything else) none.
-// The background mode must be transparent.
+// right and down; 3 a black shadow two pixels right and down; 0 (or anything else) none. The
+// pixels are design pixels, drawn at `dpi`. The background mode must be transparent.
 void DrawTextWithEffect(HDC dc, const std::wstring& text, RECT rect, UINT format, int effect,
-                        COLORREF colour);
+                        COLORREF colour, int dpi);
 
 // Draws into an off-screen bitmap covering `area` of `target` (in target coordinates) and
 // copies it there when done, so that a paint that fills first and draws afterwards never

@@ -55,6 +55,10 @@ class EditBoxUnit : public UnitWindow {
   void PlaceSpin();
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override {
+    font_.Set(hwnd_, data_.font, dpi());
+    PlaceSpin();
+  }
   LRESULT OnCommand(WPARAM wp);
   LRESULT OnColour(WPARAM wp);
   LRESULT OnChar(WPARAM wp, LPARAM lp);
@@ -204,7 +208,7 @@ void EditBoxUnit::Show(int32_t index) {
       colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
       break;
     case Own(prop::kFont):
-      font_.Set(hwnd_, data_.font);
+      font_.Set(hwnd_, data_.font, dpi());
       break;
     case Own(prop::kMaximumLength):
       SendMessageW(hwnd_, EM_LIMITTEXT, WPARAM(data_.max_length), 0);
@@ -330,7 +334,7 @@ UnitObject* EditBoxUnit::Create(const CreateArgs& args) {
     delete unit;
     return nullptr;
   }
-  unit->font_.Set(unit->hwnd_, data.font);
+  unit->font_.Set(unit->hwnd_, data.font, unit->dpi());
   SendMessageW(unit->hwnd_, EM_LIMITTEXT, WPARAM(data.max_length), 0);
   unit->ShowInputMode();
   unit->ShowSelection();

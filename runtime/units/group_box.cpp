@@ -30,6 +30,7 @@ class GroupBoxUnit : public UnitWindow {
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
   LRESULT OnColour(WPARAM wp);
   LRESULT OnEraseBackground(WPARAM wp);
 
@@ -58,7 +59,7 @@ int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
       colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
       return 0;
     case Own(prop::kFont):
-      font_.Set(hwnd_, data_.font);
+      font_.Set(hwnd_, data_.font, dpi());
       break;
     default:
       return 0;
@@ -114,7 +115,7 @@ UnitObject* GroupBoxUnit::Create(const CreateArgs& args) {
     delete unit;
     return nullptr;
   }
-  unit->font_.Set(unit->hwnd_, data.font);
+  unit->font_.Set(unit->hwnd_, data.font, unit->dpi());
   return unit;
 }
 

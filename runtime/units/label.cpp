@@ -6,6 +6,7 @@
 
 #include "base/text_w.h"
 #include "runtime/draw/colour.h"
+#include "runtime/draw/dpi.h"
 #include "runtime/draw/font.h"
 #include "runtime/draw/picture.h"
 #include "runtime/units/control_support.h"
@@ -43,7 +44,7 @@ void PaintGradientBackground(HDC dc, const RECT& area, const forms::LabelData& d
 
 // The caption inside `area`: broken at line breaks (and, with word wrap, at word boundaries),
 // the block of lines placed by the vertical alignment in every case.
-void PaintCaption(HDC dc, const RECT& area, const LabelState& s) {
+void PaintCaption(HDC dc, const RECT& area, const LabelState& s, int dpi) {
   if (s.text.empty() || IsRectEmpty(&area)) return;
   const forms::LabelData& d = s.data;
   UINT format = DT_NOPREFIX | kHorizontalFormats[ClampTo(d.horizontal_alignment, 0, 2)] |
@@ -60,24 +61,24 @@ void PaintCaption(HDC dc, const RECT& area, const LabelState& s) {
   at.top += ClampTo(d.vertical_alignment, 0, 2) * space / 2;
   at.bottom = at.top + height;
   DrawTextWithEffect(dc, s.text, at, format | DT_NOCLIP, d.effect,
-                     draw::ResolveColour(d.text_colour));
+                     draw::ResolveColour(d.text_colour), dpi);
   RestoreDC(dc, -1);
 }
 
 // Background colour, gradient background, the gradient frame of border 6, then the picture
 // and the caption inside the frame.
-void PaintLabel(HDC dc, const RECT& client, const LabelState& s) {
+void PaintLabel(HDC dc, const RECT& client, const LabelState& s, int dpi) {
   const forms::LabelData& d = s.data;
   FillColour(dc, client, draw::ResolveColour(d.background_colour));
   PaintGradientBackground(dc, client, d);
   RECT inner = client;
   if (d.border == kGradientFrameBorder) {
     inner = draw::DrawGradientFrame(
-        dc, client, d.gradient_border_width,
+        dc, client, draw::ScaleLength(d.gradient_border_width, dpi),
         draw::PickGradientStops(d.border_colour1, d.border_colour2, d.border_colour3));
   }
-  s.picture.Draw(dc, inner, draw::LabelPictureLayout(d.picture_mode));
-  PaintCaption(dc, inner, s);
+  s.picture.Draw(dc, inner, draw::LabelPictureLayout(d.picture_mode), dpi);
+  PaintCaption(dc, inner, s, dpi);
 }
 
 // Border 6 is drawn by the label itself, inside a window without a native frame.
@@ -115,6 +116,7 @@ class Label : public UnitWindow {
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override { Show(Own(prop::kFont)); }
 
  private:
   LRESULT OnPaint();
@@ -124,7 +126,7 @@ class Label : public UnitWindow {
 
 LRESULT Label::OnPaint() {
   BufferedPaint paint(hwnd_);
-  PaintLabel(paint.dc(), paint.client(), s_);
+  PaintLabel(paint.dc(), paint.client(), s_, dpi());
   return 0;
 }
 
@@ -139,7 +141,7 @@ void Label::Show(int32_t index) {
       ApplyBorderFrame(hwnd_, NativeBorderOf(d.border));
       break;
     case Own(prop::kFont):
-      s_.font = draw::Font::FromStored(d.font.data(), d.font.size());
+      s_.font = draw::Font::FromStored(d.font.data(), d.font.size(), dpi());
       break;
     case Own(prop::kBackgroundPicture):
       s_.picture = draw::Picture::Decode(d.background_picture.data(), d.background_picture.size());

@@ -51,6 +51,7 @@ class PicBox : public UnitWindow {
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override { InvalidateRect(hwnd_, nullptr, FALSE); }
 
  private:
   LRESULT OnPaint();
@@ -61,7 +62,7 @@ class PicBox : public UnitWindow {
 LRESULT PicBox::OnPaint() {
   BufferedPaint paint(hwnd_);
   FillColour(paint.dc(), paint.client(), draw::ResolveColour(s_.data.background_colour));
-  s_.picture.Draw(paint.dc(), paint.client(), draw::PicBoxLayout(s_.data.display_mode));
+  s_.picture.Draw(paint.dc(), paint.client(), draw::PicBoxLayout(s_.data.display_mode), dpi());
   return 0;
 }
 

@@ -37,6 +37,7 @@ class RadioBoxUnit : public UnitWindow {
   void SetSelected(int32_t value);
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
   LRESULT OnCommand(WPARAM wp);
   LRESULT OnColour(WPARAM wp);
 
@@ -79,7 +80,7 @@ int RadioBoxUnit::Changed(int32_t index, const PropertyValue& value) {
       colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
       break;
     case Own(prop::kFont):
-      font_.Set(hwnd_, data_.font);
+      font_.Set(hwnd_, data_.font, dpi());
       break;
     default:
       break;
@@ -126,7 +127,7 @@ UnitObject* RadioBoxUnit::Create(const CreateArgs& args) {
     delete unit;
     return nullptr;
   }
-  unit->font_.Set(unit->hwnd_, data.font);
+  unit->font_.Set(unit->hwnd_, data.font, unit->dpi());
   if (!data.picture.empty()) unit->ShowPicture();
   unit->SetSelected(data.selected);
   return unit;

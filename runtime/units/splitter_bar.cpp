@@ -20,15 +20,15 @@ struct SplitterBarState {
   forms::SplitterBarData data;  // the properties as last written
 };
 
-// A one-pixel raised edge along `rect`: highlight on the top and left, shadow on the bottom
-// and right.
-void DrawRaisedEdge(HDC dc, const RECT& rect) {
+// A raised edge `line` pixels wide (one design pixel) along `rect`: highlight on the top and
+// left, shadow on the bottom and right.
+void DrawRaisedEdge(HDC dc, const RECT& rect, int line) {
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
   const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-  FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + 1}, light);
-  FillColour(dc, RECT{rect.left, rect.top, rect.left + 1, rect.bottom}, light);
-  FillColour(dc, RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, shadow);
-  FillColour(dc, RECT{rect.right - 1, rect.top, rect.right, rect.bottom}, shadow);
+  FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + line}, light);
+  FillColour(dc, RECT{rect.left, rect.top, rect.left + line, rect.bottom}, light);
+  FillColour(dc, RECT{rect.left, rect.bottom - line, rect.right, rect.bottom}, shadow);
+  FillColour(dc, RECT{rect.right - line, rect.top, rect.right, rect.bottom}, shadow);
 }
 
 class SplitterBar : public UnitWindow {
@@ -67,7 +67,7 @@ LRESULT SplitterBar::OnPaint() {
     RECT client;
     GetClientRect(hwnd_, &client);
     FillColour(dc, ps.rcPaint, draw::ResolveColour(s_.data.colour));
-    DrawRaisedEdge(dc, client);
+    DrawRaisedEdge(dc, client, Px(1));
   }
   EndPaint(hwnd_, &ps);
   return 0;

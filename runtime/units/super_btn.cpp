@@ -122,11 +122,12 @@ void DrawEdgeFor(HDC dc, RECT rect, int style, Look look, bool default_button) {
 // A picture centred in `area`, shrunk to fit. Pictures without transparency of their own lose
 // the pixels of their colour (unless it is the default colour); a disabled button shows its
 // picture faded.
-void DrawPicture(HDC dc, const draw::Picture& picture, uint32_t key, bool faded, const RECT& area) {
+void DrawPicture(HDC dc, const draw::Picture& picture, uint32_t key, bool faded, const RECT& area,
+                 int dpi) {
   if (picture.empty() || IsRectEmpty(&area)) return;
   const bool keyed = key != draw::kDefaultColour && !picture.has_alpha();
   if (!keyed && !faded) {
-    picture.Draw(dc, area, draw::PictureLayout::kCentre);
+    picture.Draw(dc, area, draw::PictureLayout::kCentre, dpi);
     return;
   }
   const int w = area.right - area.left, h = area.bottom - area.top;
@@ -134,7 +135,7 @@ void DrawPicture(HDC dc, const draw::Picture& picture, uint32_t key, bool faded,
   if (layer.empty()) return;
   draw::MemoryDc layer_dc(dc, layer.handle());
   if (!layer_dc) return;
-  picture.Draw(layer_dc.get(), RECT{0, 0, w, h}, draw::PictureLayout::kCentre);
+  picture.Draw(layer_dc.get(), RECT{0, 0, w, h}, draw::PictureLayout::kCentre, dpi);
   GdiFlush();
   if (keyed) {
     const uint32_t rgb =
@@ -158,8 +159,9 @@ struct ContentPlaces {
   RECT text;     // empty: no caption
 };
 
+// `margin` and `min_picture` are kMargin and kMinPicture at the button's DPI.
 ContentPlaces PlaceContent(const RECT& content, int alignment, SIZE text, bool has_picture,
-                           bool has_text) {
+                           bool has_text, int margin, int min_picture) {
   ContentPlaces p{content, content};
   if (!has_picture) {
     p.picture = RECT{};
@@ -171,27 +173,27 @@ ContentPlaces PlaceContent(const RECT& content, int alignment, SIZE text, bool h
   }
   const int w = content.right - content.left, h = content.bottom - content.top;
   const bool beside = alignment == kPictureLeft || alignment == kPictureRight;
-  const int side = beside ? std::min(h, w - int(text.cx) - kMargin) : h - int(text.cy) - kMargin;
-  if (side < kMinPicture) {
+  const int side = beside ? std::min(h, w - int(text.cx) - margin) : h - int(text.cy) - margin;
+  if (side < min_picture) {
     p.text = RECT{};
     return p;
   }
   switch (alignment) {
     case kPictureLeft:
       p.picture.right = content.left + side;
-      p.text.left = p.picture.right + kMargin;
+      p.text.left = p.picture.right + margin;
       break;
     case kPictureRight:
       p.picture.left = content.right - side;
-      p.text.right = p.picture.left - kMargin;
+      p.text.right = p.picture.left - margin;
       break;
     case kPictureBelow:
       p.text.bottom = content.top + text.cy;
-      p.picture.top = p.text.bottom + kMargin;
+      p.picture.top = p.text.bottom + margin;
       break;
     default:
       p.picture.bottom = content.top + side;
-      p.text.top = p.picture.bottom + kMargin;
+      p.text.top = p.picture.bottom + margin;
       break;
   }
   return p;
@@ -218,6 +220,7 @@ class SuperBtn : public UnitWindow {
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override;
 
  private:
   LRESULT OnDrawItem(LPARAM lp);
@@ -244,7 +247,16 @@ void SuperBtn::DecodePicture(const forms::SuperBtnData& data, int i) {
       return;
     }
   }
-  s_.pictures[i] = draw::Picture::Decode(bytes.data(), bytes.size(), s_.picture_size);
+  s_.pictures[i] = draw::Picture::Decode(bytes.data(), bytes.size(), s_.picture_size, dpi());
+}
+
+// Icons are chosen anew for the DPI, the font made for it.
+void SuperBtn::OnDpiChanged() {
+  for (draw::Picture& picture : s_.pictures) picture = draw::Picture();
+  for (int i = 0; i < 3; ++i) DecodePicture(s_.data, i);
+  s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size(), dpi());
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
+  InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 Look SuperBtn::LookOf(UINT item_state) const {
@@ -265,15 +277,16 @@ void SuperBtn::Paint(HDC dc, const RECT& rect, UINT item_state) {
   DrawEdgeFor(dc, rect, d.button_style, look, d.default_button != 0);
 
   RECT content = rect;
-  InflateRect(&content, -kMargin, -kMargin);
-  if (look == kPressed) OffsetRect(&content, 1, 1);
+  InflateRect(&content, -Px(kMargin), -Px(kMargin));
+  if (look == kPressed) OffsetRect(&content, Px(1), Px(1));
   const int shown = s_.pictures[look].empty() ? 0 : int(look);
   HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
   SIZE extent{};
   if (!s_.text.empty()) GetTextExtentPoint32W(dc, s_.text.c_str(), int(s_.text.size()), &extent);
-  ContentPlaces places = PlaceContent(content, d.picture_alignment, extent,
-                                      !s_.pictures[shown].empty(), !s_.text.empty());
-  DrawPicture(dc, s_.pictures[shown], PictureColour(d, shown), disabled, places.picture);
+  ContentPlaces places =
+      PlaceContent(content, d.picture_alignment, extent, !s_.pictures[shown].empty(),
+                   !s_.text.empty(), Px(kMargin), Px(kMinPicture));
+  DrawPicture(dc, s_.pictures[shown], PictureColour(d, shown), disabled, places.picture, dpi());
   if (!IsRectEmpty(&places.text)) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colours.text);
@@ -284,7 +297,7 @@ void SuperBtn::Paint(HDC dc, const RECT& rect, UINT item_state) {
   SelectObject(dc, old_font);
   if ((item_state & ODS_FOCUS) && !(item_state & ODS_NOFOCUSRECT)) {
     RECT focus = rect;
-    InflateRect(&focus, -kMargin, -kMargin);
+    InflateRect(&focus, -Px(kMargin), -Px(kMargin));
     DrawFocusRect(dc, &focus);
   }
 }
@@ -340,7 +353,7 @@ void SuperBtn::Show(int32_t index) {
       SetWindowTextW(hwnd_, s_.text.c_str());
       break;
     case Own(prop::kFont):
-      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size(), dpi());
       SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
       break;
     case Own(prop::kTooltip):

@@ -153,6 +153,10 @@ class TransLabel : public UnitWindow {
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDpiChanged() override {
+    s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size(), dpi());
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
 
  private:
   LRESULT OnPaint();
@@ -183,7 +187,7 @@ void TransLabel::DrawCaption(HDC dc, const RECT& rect) const {
   HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
   SetBkMode(dc, TRANSPARENT);
   DrawTextWithEffect(dc, s_.text, rect, TextFormat(s_.data), s_.data.effect,
-                     draw::ResolveColour(s_.data.text_colour));
+                     draw::ResolveColour(s_.data.text_colour), dpi());
   SelectObject(dc, old_font);
 }
 
@@ -366,7 +370,7 @@ void TransLabel::Show(int32_t index) {
       SetWindowTextW(hwnd_, s_.text.c_str());
       break;
     case Own(prop::kFont):
-      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size());
+      s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size(), dpi());
       break;
     default:
       break;

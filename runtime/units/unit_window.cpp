@@ -106,8 +106,10 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_CLIPSIBLINGS;
 
 bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style,
                                DWORD ex_style, const CreateArgs& args) {
-  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | kChildStyle, args.left,
-                              args.top, args.width, args.height, args.parent,
+  const int dpi = draw::DpiOf(args.parent);
+  const RECT at = draw::ScaleRect(args.left, args.top, args.width, args.height, dpi);
+  HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style | kChildStyle, at.left,
+                              at.top, at.right - at.left, at.bottom - at.top, args.parent,
                               reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)),
                               GetModuleHandleW(nullptr), nullptr);
   if (hwnd == nullptr) return false;
@@ -115,31 +117,45 @@ bool UnitWindow::CreateControl(const wchar_t* cls, const char* gbk_text, DWORD s
   Objects().Set(hwnd, this);
   base_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Trampoline)));
+  SetDpi(dpi);
   return true;
 }
 
 bool UnitWindow::CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style,
                                 DWORD ex_style, const CreateArgs& args) {
-  return CreateOwnWindow(cls, gbk_text, style | kChildStyle, ex_style, POINT{args.left, args.top},
-                         SIZE{args.width, args.height}, args.parent,
-                         reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)));
+  const int dpi = draw::DpiOf(args.parent);
+  const RECT at = draw::ScaleRect(args.left, args.top, args.width, args.height, dpi);
+  return CreateOwnWindow(cls, gbk_text, style | kChildStyle, ex_style, POINT{at.left, at.top},
+                         SIZE{at.right - at.left, at.bottom - at.top}, args.parent,
+                         reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.control_id)), dpi);
 }
 
 bool UnitWindow::CreateTopLevel(const wchar_t* cls, const char* gbk_text, DWORD style,
-                                DWORD ex_style, POINT position, SIZE size, HWND owner) {
-  return CreateOwnWindow(cls, gbk_text, style, ex_style, position, size, owner, nullptr);
+                                DWORD ex_style, POINT position, SIZE size, HWND owner, int dpi) {
+  return CreateOwnWindow(cls, gbk_text, style, ex_style, position, size, owner, nullptr, dpi);
+}
+
+void UnitWindow::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  OnDpiChanged();
 }
 
 // The object goes with the creation parameters; the trampoline enters it on WM_NCCREATE. A window
 // that dies before CreateWindowEx returns (its WM_CREATE failed) leaves the object to the caller,
 // who cannot tell how far the window got.
 bool UnitWindow::CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style,
-                                 DWORD ex_style, POINT position, SIZE size, HWND parent, HMENU id) {
+                                 DWORD ex_style, POINT position, SIZE size, HWND parent, HMENU id,
+                                 int dpi) {
+  // Known before the window's first messages, which may already measure or draw.
+  dpi_ = dpi;
   creating_ = true;
   HWND hwnd = CreateWindowExW(ex_style, cls, Wide(gbk_text).c_str(), style, position.x, position.y,
                               size.cx, size.cy, parent, id, GetModuleHandleW(nullptr), this);
   creating_ = false;
-  return hwnd != nullptr;
+  if (hwnd == nullptr) return false;
+  if (dpi != draw::kDesignDpi) OnDpiChanged();
+  return true;
 }
 
 bool UnitWindow::RegisterUnitClass(const wchar_t* cls, UINT class_style) {

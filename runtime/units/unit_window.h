@@ -22,6 +22,7 @@
 #include <initializer_list>
 
 #include "runtime/library.h"
+#include "runtime/draw/dpi.h"
 
 namespace rc {
 
@@ -55,16 +56,18 @@ class UnitWindow : public UnitObject {
   ~UnitWindow() override;
 
   // Creates a standard control and subclasses it. Returns false when the control could not be
-  // made. Text is GBK and converted for the W function here.
+  // made. Text is GBK and converted for the W function here. The place in `args` is in design
+  // pixels, laid at the parent's DPI (as in CreateOwnClass).
   bool CreateControl(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                      const CreateArgs& args);
   // Creates a window of a class registered with RegisterUnitClass. When it fails the object is
   // the caller's to delete, also when the window died after it got the object.
   bool CreateOwnClass(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
                       const CreateArgs& args);
-  // The same for a top-level window: no child style, no control id, `owner` may be null.
+  // The same for a top-level window: no child style, no control id, `owner` may be null; the
+  // place is in the screen's pixels, laid at `dpi`.
   bool CreateTopLevel(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
-                      POINT position, SIZE size, HWND owner);
+                      POINT position, SIZE size, HWND owner, int dpi = draw::kDesignDpi);
   // Registers a runtime class once (no background brush, arrow cursor, the trampoline).
   static bool RegisterUnitClass(const wchar_t* cls, UINT class_style);
 
@@ -74,6 +77,14 @@ class UnitWindow : public UnitObject {
   // made in a unit's window or goes from it: what a unit found among the windows of its
   // container holds while the count stays (asking the window system is a request a window).
   static uint32_t WindowsChangeCount();
+
+  // The DPI the unit is laid and drawn at (runtime/draw/dpi.h); a unit is made at its window's.
+  int dpi() const { return dpi_; }
+  // A length of the unit's own drawing (a border, a margin) in its pixels.
+  int Px(int design_pixels) const { return draw::ScaleLength(design_pixels, dpi_); }
+  // Takes a new DPI: the unit makes what it draws with (fonts, pictures) anew for it. Its place
+  // is the caller's.
+  void SetDpi(int dpi);
 
   // Raises one of this unit's events with up to five 32-bit arguments. Returns true when a
   // handler ran; `*result` gets its value when it returned one (and `*returned` says so).
@@ -94,6 +105,8 @@ class UnitWindow : public UnitObject {
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
   // Called once the native window is gone (WM_NCDESTROY), after the runtime was told.
   virtual void OnDestroyed() {}
+  // After dpi() changed (also right after creation at a DPI other than 96).
+  virtual void OnDpiChanged() {}
   // Whether the focus event of the WM_SETFOCUS (gained) or WM_KILLFOCUS that Handle has just
   // seen is raised. Units report every change of their focus; the window unit passes the focus
   // on to its units and reports only the focus it keeps itself.
@@ -106,9 +119,10 @@ class UnitWindow : public UnitObject {
  private:
   static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool CreateOwnWindow(const wchar_t* cls, const char* gbk_text, DWORD style, DWORD ex_style,
-                       POINT position, SIZE size, HWND parent, HMENU id);
+                       POINT position, SIZE size, HWND parent, HMENU id, int dpi);
   WNDPROC base_proc_ = nullptr;  // the control's own procedure; null for runtime classes
   bool creating_ = false;        // inside CreateWindowEx of a runtime class
+  int dpi_ = draw::kDesignDpi;
 };
 
 }  // namespace rc

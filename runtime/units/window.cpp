@@ -10,6 +10,7 @@
 #include "base/text_w.h"
 #include "forms/type_data.h"
 #include "runtime/draw/colour.h"
+#include "runtime/draw/dpi.h"
 #include "runtime/draw/picture.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/unit_host.h"
@@ -87,6 +88,9 @@ class WindowUnit : public UnitWindow {
   // Destroys the native window, which deletes this object: nothing may touch it afterwards.
   void Close();
   void SetTopmost(bool on);
+  // Lays the window and its units out anew at another DPI: the window at `suggested` (screen
+  // pixels) or, without one, at its own place and size at the new DPI; each unit at its place.
+  void LayOut(int dpi, const RECT* suggested);
 
  protected:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -152,12 +156,18 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
   FrameStyles frame = FrameStylesOf(data);
   DWORD style = WS_POPUP | WS_CLIPCHILDREN | (args.style & WS_DISABLED) | frame.style;
 
-  int x = args.left;
-  int y = args.top;
+  // Laid at the DPI of the window it belongs to, or the system's; the window system may yet
+  // put it on a monitor of another (checked once it exists).
+  const int dpi =
+      args.parent_window != nullptr ? draw::DpiOf(args.parent_window) : draw::SystemDpi();
+  const RECT outer = draw::ScaleRect(args.left, args.top, args.width, args.height, dpi, true);
+  const SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  int x = outer.left;
+  int y = outer.top;
   switch (data.start_position) {
     case 1:
-      x = (GetSystemMetrics(SM_CXSCREEN) - args.width) / 2;
-      y = (GetSystemMetrics(SM_CYSCREEN) - args.height) / 2;
+      x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+      y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
       break;
     case 2:
       style |= WS_MINIMIZE;
@@ -178,17 +188,21 @@ UnitObject* WindowUnit::Create(const CreateArgs& args) {
   // Until it is opened, the object stays when its window dies (DeletedWithWindow): it is
   // deleted here.
   if (!unit->CreateTopLevel(class_name.c_str(), unit->data_.title.c_str(), style, frame.ex_style,
-                            POINT{x, y}, SIZE{args.width, args.height}, owner)) {
+                            POINT{x, y}, size, owner, dpi)) {
     delete unit;
     return nullptr;
   }
   HWND hwnd = unit->hwnd_;
+  draw::SetLaidDpi(hwnd, dpi);
   RECT r;
   GetWindowRect(hwnd, &r);
-  if (r.right - r.left != args.width || r.bottom - r.top != args.height) {
-    SetWindowPos(hwnd, nullptr, 0, 0, args.width, args.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right - r.left != size.cx || r.bottom - r.top != size.cy) {
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  draw::SetLaidDpi(hwnd, 0);
+  const int own_dpi = draw::DpiOf(hwnd);
+  if (own_dpi != dpi) unit->LayOut(own_dpi, nullptr);
+  draw::SetLaidDpi(hwnd, own_dpi);
   unit->ApplyIcons();
   unit->DecodePicture();
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
@@ -222,7 +236,11 @@ LRESULT WindowUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_QUERYENDSESSION:
       return RaiseRefused(kEventWindowCloseRequested) ? FALSE : TRUE;
+    case WM_DPICHANGED:
+      LayOut(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_DESTROY: {
+      draw::SetLaidDpi(hwnd, 0);
       LRESULT r = Default(msg, wp, lp);
       music_.Stop();
       Raise(kEventWindowDestroyed);
@@ -317,7 +335,7 @@ void WindowUnit::EraseBackground(HDC dc) {
   HBRUSH brush = CreateSolidBrush(draw::ResolveColour(data_.background_colour));
   FillRect(dc, &r, brush);
   DeleteObject(brush);
-  if (!picture_.empty()) picture_.Draw(dc, r, BackgroundLayout(data_.picture_mode));
+  if (!picture_.empty()) picture_.Draw(dc, r, BackgroundLayout(data_.picture_mode), dpi());
 }
 
 bool WindowUnit::RaiseRefused(int32_t event) {
@@ -344,6 +362,55 @@ void WindowUnit::FollowShowState() {
   } else if (!shown && shown_told_ && !std::exchange(away_posted_, true)) {
     PostMessageW(hwnd_, kShowStateMessage, 0, 0);
   }
+}
+
+BOOL CALLBACK CollectUnitWindow(HWND child, LPARAM list) {
+  if (UnitWindow::FromHwnd(child) != nullptr) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+  }
+  return TRUE;
+}
+
+// Every unit's place in design pixels is taken before anything moves, at the DPI it was laid
+// at; then the window takes its new rectangle and each unit its place and what it draws with
+// at the new DPI. Nothing else changes: timers, captions, what is shown and what runs go on.
+void WindowUnit::LayOut(int new_dpi, const RECT* suggested) {
+  const int old_dpi = dpi();
+  if (new_dpi <= 0 || new_dpi == old_dpi) return;
+  struct Placed {
+    HWND hwnd;
+    draw::LogicalRect at;
+  };
+  std::vector<HWND> children;
+  EnumChildWindows(hwnd_, CollectUnitWindow, reinterpret_cast<LPARAM>(&children));
+  std::vector<Placed> units;
+  for (HWND child : children) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    units.push_back({child, draw::UnscaleRect(r, old_dpi)});
+  }
+  RECT outer;
+  if (suggested != nullptr) {
+    outer = *suggested;
+  } else {
+    GetWindowRect(hwnd_, &outer);
+    const draw::LogicalRect at = draw::UnscaleRect(outer, old_dpi, true);
+    outer = draw::ScaleRect(at.left, at.top, at.width, at.height, new_dpi, true);
+  }
+  draw::SetLaidDpi(hwnd_, new_dpi);
+  SetDpi(new_dpi);
+  SetWindowPos(hwnd_, nullptr, outer.left, outer.top, outer.right - outer.left,
+               outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const Placed& unit : units) {
+    const RECT r =
+        draw::ScaleRect(unit.at.left, unit.at.top, unit.at.width, unit.at.height, new_dpi);
+    SetWindowPos(unit.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (UnitWindow* object = UnitWindow::FromHwnd(unit.hwnd)) object->SetDpi(new_dpi);
+  }
+  ApplyIcons();
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void WindowUnit::Close() {
@@ -374,8 +441,9 @@ void WindowUnit::ApplyFrame() {
 }
 
 void WindowUnit::ApplyIcons() {
-  const int big = GetSystemMetrics(SM_CXICON);
-  const int small = GetSystemMetrics(SM_CXSMICON);
+  // The system's sizes at the system's DPI, scaled to the window's.
+  const int big = MulDiv(GetSystemMetrics(SM_CXICON), dpi(), draw::SystemDpi());
+  const int small = MulDiv(GetSystemMetrics(SM_CXSMICON), dpi(), draw::SystemDpi());
   big_icon_ = draw::MakeIconFromFile(data_.icon.data(), data_.icon.size(), big);
   small_icon_ = draw::MakeIconFromFile(data_.icon.data(), data_.icon.size(), small);
   HICON big_handle = big_icon_.empty() ? ProgramIcon(big) : big_icon_.handle();

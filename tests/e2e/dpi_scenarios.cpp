@@ -1,0 +1,328 @@
+// The program at the display scalings of classroom boards and laptops (100, 125, 150 and 200 %)
+// and across a change of scaling while it runs. Wine reports the prefix's LogPixels to a
+// program when it starts and stretches nothing, so what the screen shows is what the runtime
+// laid out itself; Wine never changes a window's DPI, so the change is sent as Windows sends it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/harness/driver.h"
+
+using namespace harness;
+
+namespace {
+
+constexpr char kTitle[] = "MOX随机点名器 v6.0（课上专用）";
+constexpr char kCountdownTitle[] = "内置倒计时器 v0.2";
+constexpr char kStart[] = "轻触开始点名";
+constexpr char kStop[] = "轻触停止点名";
+constexpr char kClass[] =
+    "[全班人名：]\r\n1=欧阳诸葛娜\r\n2=司马上官燕\r\n3=张三\r\n"
+    "[广告：]\r\n内容=欢迎使用岚川软件！www.example.com\r\n[Running State]\r\nFirst run=no\r\n";
+
+// A design pixel on a display of `dpi`: the runtime's rule (MulDiv, half away from zero).
+int Px(int v, int dpi) {
+  return MulDiv(v, dpi, 96);
+}
+
+// The display's DPI for the programs started while it is held; the old value comes back after.
+class DisplayDpi {
+ public:
+  explicit DisplayDpi(DWORD dpi) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key_, nullptr);
+    DWORD size = sizeof old_;
+    had_ = RegQueryValueExW(key_, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
+                            &size) == ERROR_SUCCESS;
+    RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dpi), sizeof dpi);
+  }
+  ~DisplayDpi() {
+    if (had_) {
+      RegSetValueExW(key_, L"LogPixels", 0, REG_DWORD, reinterpret_cast<BYTE*>(&old_), sizeof old_);
+    } else {
+      RegDeleteValueW(key_, L"LogPixels");
+    }
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 96;
+  bool had_ = false;
+};
+
+RECT InParent(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Units of the main window where its form puts them (design pixels), each inside the one
+// `parent` names (-1: the window). The banner's moving text is left out.
+struct Place {
+  int parent;
+  const char* cls;
+  int left, top, width, height;
+};
+const Place kMainPlaces[] = {
+    {-1, "Button", 8, 8, 568, 152},             // 0 分组框1, the names
+    {0, "TransLabel", 8, 16, 552, 128},         // 1 透明标签1, the name display
+    {0, "Label", 472, 104, 88, 48},             // 标签_随机
+    {-1, "Button", 8, 168, 568, 168},           // 3 按钮1, the big button
+    {-1, "Button", 584, 0, 25, 378},            // 4 按钮4, the panel's tab
+    {-1, "Button", 592, 8, 168, 360},           // 5 分组框4, the side panel
+    {5, "Button", 8, 16, 152, 24},              // 按钮2, the answer timer's switch
+    {5, "TransLabel", 8, 40, 152, 32},          // 透明标签2
+    {5, "SplitterBar", 0, 64, 168, 8},          // 分隔条1
+    {5, "Button", 88, 112, 64, 24},             // 单选框4
+    {5, "Button", 8, 136, 152, 112},            // 分组框5, the answer countdown
+    {5, "msctls_progress32", 8, 256, 152, 72},  // 进度条1
+    {5, "PicBox", 128, 328, 38, 30},            // 图片框1, the speaker
+    {5, "Button", 8, 333, 120, 24},             // 按钮5, the countdown window's button
+    {-1, "Button", 80, 336, 248, 32},           // 分组框2, the banner
+    {-1, "Button", 336, 336, 210, 32},          // 分组框3, the clock
+    {-1, "Button", 8, 342, 64, 27},             // 按钮3
+    {-1, "Button", 546, 340, 31, 30},           // 超级按钮1, the skin button
+};
+
+// Finds every unit of kMainPlaces at its place times the scale, with its size times the scale;
+// the handles in table order.
+std::vector<HWND> ExpectPlaces(HWND main, int dpi) {
+  std::vector<HWND> found;
+  for (const Place& p : kMainPlaces) {
+    HWND parent = p.parent < 0 ? main : found[size_t(p.parent)];
+    HWND h = parent ? FindChildAt(parent, p.cls, Px(p.left, dpi), Px(p.top, dpi)) : nullptr;
+    EXPECT_NE(h, nullptr) << p.cls << " at " << p.left << "," << p.top << " times the scale";
+    if (h != nullptr) {
+      const RECT r = InParent(h);
+      EXPECT_EQ(r.right - r.left, Px(p.left + p.width, dpi) - Px(p.left, dpi)) << p.cls;
+      EXPECT_EQ(r.bottom - r.top, Px(p.top + p.height, dpi) - Px(p.top, dpi)) << p.cls;
+    }
+    found.push_back(h);
+  }
+  return found;
+}
+
+// Every unit at any depth has its edges where whole design pixels land, so that units that
+// meet in the form meet on the screen.
+void ExpectOnGrid(HWND parent, int dpi) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+    const RECT r = InParent(h);
+    for (LONG edge : {r.left, r.top, r.right, r.bottom}) {
+      EXPECT_EQ(Px(MulDiv(edge, 96, dpi), dpi), edge) << ClassName(h) << " edge " << edge;
+    }
+    ExpectOnGrid(h, dpi);
+  }
+}
+
+// A shot of a whole window, also one larger than the screen: taken in pieces, the window moved
+// so that each piece shows, then put back.
+Image WholeShot(HWND window) {
+  RECT home;
+  GetWindowRect(window, &home);
+  const int w = home.right - home.left, h = home.bottom - home.top;
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  if (w <= sw && h <= sh && home.left >= 0 && home.top >= 0 && home.right <= sw &&
+      home.bottom <= sh) {
+    return Screenshot(window);
+  }
+  Image whole;
+  whole.width = w;
+  whole.height = h;
+  whole.data.assign(size_t(w) * h, 0);
+  for (int x : {0, std::min(0, sw - w)}) {
+    for (int y : {0, std::min(0, sh - h)}) {
+      SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      harness::Sleep(300);
+      const Image screen = Screenshot(nullptr);
+      for (int j = std::max(0, y); j < std::min(sh, y + h); ++j) {
+        for (int i = std::max(0, x); i < std::min(sw, x + w); ++i) {
+          whole.data[size_t(j - y) * w + (i - x)] = screen.at(i, j);
+        }
+      }
+    }
+  }
+  SetWindowPos(window, nullptr, home.left, home.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return whole;
+}
+
+// Pixels near a colour inside a unit, in a shot of its whole window.
+int Pixels(const Image& shot, HWND window, HWND unit, uint32_t colour, int tolerance = 40) {
+  RECT w, u;
+  GetWindowRect(window, &w);
+  GetWindowRect(unit, &u);
+  return CountNear(shot, u.left - w.left, u.top - w.top, u.right - w.left, u.bottom - w.top, colour,
+                   tolerance);
+}
+
+// The pictures of every scale into ROLLCALL_SCREENSHOT_DIR when given, named by the DPI.
+void SaveShot(const Image& shot, const char* name, int dpi) {
+  if (Env("ROLLCALL_SCREENSHOT_DIR").empty()) return;
+  SavePng(shot,
+          EnvPath("ROLLCALL_SCREENSHOT_DIR") + "\\" + name + "_" + std::to_string(dpi) + "dpi.png");
+}
+
+class DpiScenario : public testing::TestWithParam<int> {};
+
+TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
+  const int dpi = GetParam();
+  const int area = Px(Px(1, dpi), dpi);  // pixels of a design pixel squared, about
+  const DisplayDpi scale{DWORD(dpi)};
+  TempDir dir;
+  ASSERT_TRUE(dir.Write("dede.ini", kClass));
+  Process proc(dir, "rollcall.exe");
+  HWND main = proc.WaitWindow(kTitle, 20000);
+  ASSERT_NE(main, nullptr);
+  harness::Sleep(500);
+
+  RECT r;
+  GetWindowRect(main, &r);
+  EXPECT_NEAR(r.right - r.left, Px(617, dpi), 2) << "the outer width times the scale";
+  EXPECT_NEAR(r.bottom - r.top, Px(407, dpi), 2) << "the outer height times the scale";
+  const std::vector<HWND> units = ExpectPlaces(main, dpi);
+  ExpectOnGrid(main, dpi);
+  HWND display = units[1], button = units[3], tab = units[4], panel = units[5];
+  ASSERT_TRUE(display && button && tab && panel);
+
+  const Image idle = WholeShot(main);
+  SaveShot(idle, "main_idle", dpi);
+  EXPECT_GT(Pixels(idle, main, display, Rgb(0, 0, 255)), 1000 * area) << "the blue arrows";
+  EXPECT_GT(Pixels(idle, main, button, Rgb(0, 0, 0), 60), 3000 * area) << "the big caption";
+
+  // Stopped on a long name: the whole name inside the display.
+  Click(button);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(button) == kStop; }));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != 0; }));
+  std::string name;
+  ASSERT_TRUE(WaitUntil([&] {
+    name = ChangingText(display);
+    return name != "张三" && name.size() > 6;
+  }));
+  Click(button);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(button) == kStart; }));
+  harness::Sleep(300);
+  const Image stopped = WholeShot(main);
+  SaveShot(stopped, "main_stopped", dpi);
+  EXPECT_GT(Pixels(stopped, main, display, Rgb(0, 0, 255)), 6000 * area) << "a long name";
+
+  // The panel opens to 795 times the scale, the tab at width - 33 times the scale.
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != 0; }));
+  Click(tab);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(panel) != 0; }, 10000));
+  GetWindowRect(main, &r);
+  EXPECT_NEAR(r.right - r.left, Px(795, dpi), 2) << "the open panel's width times the scale";
+  EXPECT_NEAR(InParent(tab).left, Px(795 - 33, dpi), 2);
+  ExpectOnGrid(main, dpi);
+  const Image open = WholeShot(main);
+  SaveShot(open, "main_panel", dpi);
+  EXPECT_GT(Pixels(open, main, units[12], Rgb(0x1F, 0x96, 0x46)), 20 * area)
+      << "the speaker's green waves, stretched over its scaled box";
+
+  // The countdown window, from the panel.
+  Click(units[13]);
+  HWND countdown = proc.WaitWindow(kCountdownTitle);
+  ASSERT_NE(countdown, nullptr);
+  GetWindowRect(countdown, &r);
+  EXPECT_NEAR(r.right - r.left, Px(629, dpi), 2);
+  EXPECT_NEAR(r.bottom - r.top, Px(267, dpi), 2);
+  ExpectOnGrid(countdown, dpi);
+  HWND start = FindChildByText(countdown, "确定开始！");
+  ASSERT_NE(start, nullptr);
+  const Image setup = WholeShot(countdown);
+  SaveShot(setup, "countdown_setup", dpi);
+  RECT w;
+  GetWindowRect(countdown, &w);
+  EXPECT_GT(CountNear(setup, 0, 0, setup.width, Px(70, dpi), Rgb(0, 128, 0), 40), 150 * area)
+      << "the green tip";
+  Close(countdown);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }));
+  Close(main);
+  DWORD code = 1;
+  EXPECT_TRUE(proc.WaitExit(10000, &code) && code == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Display, DpiScenario, testing::Values(96, 120, 144, 192),
+                         [](const testing::TestParamInfo<int>& p) {
+                           return "Dpi" + std::to_string(p.param);
+                         });
+
+// WM_DPICHANGED as Windows sends it: the new DPI and the suggested rectangle, which lives in
+// the receiving process.
+bool ChangeDpi(const Process& proc, HWND window, int from, int to) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, to, from),
+                       r.top + MulDiv(r.bottom - r.top, to, from)};
+  void* remote = VirtualAllocEx(proc.handle(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  if (remote == nullptr ||
+      !WriteProcessMemory(proc.handle(), remote, &suggested, sizeof suggested, nullptr)) {
+    return false;
+  }
+  DWORD_PTR result = 0;
+  const bool sent =
+      SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(to, to),
+                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result) != 0;
+  VirtualFreeEx(proc.handle(), remote, 0, MEM_RELEASE);
+  return sent;
+}
+
+TEST(DpiChangeScenario, TwiceTheScaleAndBackWhileTheNamesCycleAndThePanelSlides) {
+  TempDir dir;
+  ASSERT_TRUE(dir.Write("dede.ini", kClass));
+  Process proc(dir, "rollcall.exe");
+  HWND main = proc.WaitWindow(kTitle, 20000);
+  ASSERT_NE(main, nullptr);
+  HWND names = FindChildAt(main, "Button", 8, 8);
+  HWND display = names ? FindChildAt(names, "TransLabel", 8, 16) : nullptr;
+  HWND button = FindChildAt(main, "Button", 8, 168);
+  HWND tab = FindChildAt(main, "Button", 584, 0);
+  HWND panel = FindChildAt(main, "Button", 592, 8);
+  ASSERT_TRUE(display && button && tab && panel);
+
+  Click(button);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(button) == kStop; }));
+  Click(tab);
+  ASSERT_TRUE(WaitUntil([&] { return Width(main) > 640; }));
+  ASSERT_TRUE(ChangeDpi(proc, main, 96, 192));
+  const int at_change = Width(main);
+  EXPECT_GT(at_change, Px(640, 192) - 4) << "the suggested rectangle taken";
+  EXPECT_LT(at_change, Px(795, 192) + 1);
+  EXPECT_EQ(InParent(button).right - InParent(button).left, Px(568, 192));
+  EXPECT_EQ(InParent(tab).left, Width(main) - Px(33, 192)) << "the tab at width - 33, scaled";
+  ExpectOnGrid(main, 192);
+  // The slide goes on at the new scale to 795 times two, and the panel shows.
+  EXPECT_TRUE(WaitUntil([&] { return Width(main) == Px(795, 192) && IsWindowVisible(panel); }))
+      << "the slide ends at " << Width(main);
+  std::set<std::string> seen;
+  WaitUntil([&] {
+    seen.insert(ChangingText(display));
+    return seen.size() >= 3;
+  });
+  EXPECT_GE(seen.size(), 3u) << "the names still cycle";
+  EXPECT_EQ(WindowText(button), kStop);
+
+  ASSERT_TRUE(ChangeDpi(proc, main, 192, 96));
+  EXPECT_EQ(Width(main), 795);
+  EXPECT_EQ(InParent(tab).left, 795 - 33);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != 0; }));
+  Click(button);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(button) == kStart; })) << "the cycle stops";
+  Click(tab);
+  EXPECT_TRUE(WaitUntil([&] { return Width(main) == 617; }, 10000)) << "and the panel closes";
+  harness::Sleep(300);
+  ExpectPlaces(main, 96);
+  ExpectOnGrid(main, 96);
+  Close(main);
+  DWORD code = 1;
+  EXPECT_TRUE(proc.WaitExit(10000, &code) && code == 0);
+}
+
+}  // namespace
