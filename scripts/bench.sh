@@ -14,6 +14,8 @@
 #   memory        working set, private bytes, windows and GDI slots after start and after a
 #                 lesson of cycling, banner, clock and panel slides
 #   size          the program file and its parts, test build and release build
+#   at 192 DPI    start-up and idle cost again with the display at 200 % (the prefix's
+#                 LogPixels), as ratios to the figures at 96 DPI of the same run
 # Timings are never judged here: the table states each goal and whether it was met.
 # Usage: scripts/bench.sh [--runs N] [--seconds S] [--memory-minutes M | --full]
 #                         [--no-build] [--no-release] [--out FILE] [--before FILE]
@@ -195,7 +197,10 @@ http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
     log "$name"
     (cd "$BIN" && wine_run "$t" "$DRIVER" "$@") >"$WORK/$name.out" 2>"$WORK/$name.err"
     local rc=$?
-    tr -d '\r' <"$WORK/$name.out" >>"$RESULTS"
+    # FIGURE_SUFFIX names the subjects of runs made under other conditions.
+    tr -d '\r' <"$WORK/$name.out" |
+      awk -v s="${FIGURE_SUFFIX:-}" 'BEGIN { FS = OFS = "\t" } s != "" && $1 == "R" { $3 = $3 s } 1' \
+        >>"$RESULTS"
     if [ $rc -ne 0 ]; then
       log "$name failed ($rc): $(tr -d '\r' <"$WORK/$name.out" | grep '^E' | head -n 3)"
       server_alive || log "the window server has gone"
@@ -216,6 +221,15 @@ http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
   step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
   step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
     "$MEMORY_SECONDS"
+  # The display at 200 %: Wine hands the prefix's LogPixels to every program at its start.
+  local dpi_runs=$(((RUNS + 1) / 2))
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+  FIGURE_SUFFIX=_192dpi step startup_192dpi 600 startup "$PROG_W" "$REF_W" "$SEED_W" \
+    $((RUNS * 2)) noserver
+  FIGURE_SUFFIX=_192dpi step idle_192dpi $((dpi_runs * (SECONDS_IDLE + 90) + 60)) idle "$PROG_W" \
+    "$REF_W" "$SEED_W" "$dpi_runs" "$SECONDS_IDLE" "$SPY_W"
+  # Back to no setting at all: Wine tells a LogPixels of 96 from none.
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
   printf 'N\tload average at the end %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$RESULTS"
   wine_down
 }

@@ -211,7 +211,12 @@ class Running {
     if (pid != q->pid || !IsWindowVisible(hwnd)) return TRUE;
     RECT r;
     GetWindowRect(hwnd, &r);
-    if (r.right - r.left != kMainWidth) return TRUE;
+    // The program lays itself out at the display's DPI, the reference in fixed pixels.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const int width = r.right - r.left;
+    if (width != kMainWidth && width != MulDiv(kMainWidth, dpi, 96)) return TRUE;
     q->found = hwnd;
     return FALSE;
   }
