@@ -115,34 +115,55 @@ void ExpectOnGrid(HWND parent, int dpi) {
 }
 
 // A shot of a whole window, also one larger than the screen: taken in pieces, the window moved
-// so that each piece shows, then put back.
-Image WholeShot(HWND window) {
+// so that each piece shows, then put back. Wine may scale a place this process (at 96 DPI) gives
+// a window of a program at `dpi`; where the window lands is read back.
+Image WholeShot(HWND window, int dpi) {
   RECT home;
   GetWindowRect(window, &home);
   const int w = home.right - home.left, h = home.bottom - home.top;
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-  if (w <= sw && h <= sh && home.left >= 0 && home.top >= 0 && home.right <= sw &&
-      home.bottom <= sh) {
+  if (home.left >= 0 && home.top >= 0 && home.right <= sw && home.bottom <= sh) {
     return Screenshot(window);
   }
+  auto move = [&](int x, int y) {
+    for (int scale : {dpi, 96}) {  // as given, then as Wine scales it
+      SetWindowPos(window, nullptr, MulDiv(x, scale, dpi), MulDiv(y, scale, dpi), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      RECT at;
+      GetWindowRect(window, &at);
+      if (at.left == x && at.top == y) return;
+    }
+  };
   Image whole;
   whole.width = w;
   whole.height = h;
   whole.data.assign(size_t(w) * h, 0);
   for (int x : {0, std::min(0, sw - w)}) {
     for (int y : {0, std::min(0, sh - h)}) {
-      SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      harness::Sleep(300);
-      const Image screen = Screenshot(nullptr);
-      for (int j = std::max(0, y); j < std::min(sh, y + h); ++j) {
-        for (int i = std::max(0, x); i < std::min(sw, x + w); ++i) {
-          whole.data[size_t(j - y) * w + (i - x)] = screen.at(i, j);
+      move(x, y);
+      RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      RECT at;
+      GetWindowRect(window, &at);
+      // What the move uncovered may not be painted yet: pure black is no colour of the skin.
+      Image screen;
+      for (int tries = 0; tries < 10; ++tries) {
+        harness::Sleep(300);
+        screen = Screenshot(nullptr);
+        if (CountNear(screen, std::max(0L, at.left), std::max(0L, at.top),
+                      std::min(LONG(sw), at.right), std::min(LONG(sh), at.bottom), 0,
+                      0) < w * h / 100) {
+          break;
+        }
+      }
+      for (int j = std::max(0L, at.top); j < std::min(LONG(sh), at.bottom); ++j) {
+        for (int i = std::max(0L, at.left); i < std::min(LONG(sw), at.right); ++i) {
+          whole.data[size_t(j - at.top) * w + (i - at.left)] = screen.at(i, j);
         }
       }
     }
   }
-  SetWindowPos(window, nullptr, home.left, home.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  move(home.left, home.top);
   return whole;
 }
 
@@ -184,7 +205,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   HWND display = units[1], button = units[3], tab = units[4], panel = units[5];
   ASSERT_TRUE(display && button && tab && panel);
 
-  const Image idle = WholeShot(main);
+  const Image idle = WholeShot(main, dpi);
   SaveShot(idle, "main_idle", dpi);
   EXPECT_GT(Pixels(idle, main, display, Rgb(0, 0, 255)), 1000 * area) << "the blue arrows";
   EXPECT_GT(Pixels(idle, main, button, Rgb(0, 0, 0), 60), 3000 * area) << "the big caption";
@@ -201,7 +222,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   Click(button);
   ASSERT_TRUE(WaitUntil([&] { return WindowText(button) == kStart; }));
   harness::Sleep(300);
-  const Image stopped = WholeShot(main);
+  const Image stopped = WholeShot(main, dpi);
   SaveShot(stopped, "main_stopped", dpi);
   EXPECT_GT(Pixels(stopped, main, display, Rgb(0, 0, 255)), 6000 * area) << "a long name";
   RECT w, u;
@@ -222,7 +243,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   EXPECT_NEAR(r.right - r.left, Px(795, dpi), 2) << "the open panel's width times the scale";
   EXPECT_NEAR(InParent(tab).left, Px(795 - 33, dpi), 2);
   ExpectOnGrid(main, dpi);
-  const Image open = WholeShot(main);
+  const Image open = WholeShot(main, dpi);
   SaveShot(open, "main_panel", dpi);
   EXPECT_GT(Pixels(open, main, units[8], Rgb(0x1F, 0x96, 0x46)), 20 * area)
       << "the speaker's green waves, stretched over its scaled box";
@@ -235,7 +256,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   EXPECT_NEAR(r.right - r.left, Px(629, dpi), 2);
   EXPECT_NEAR(r.bottom - r.top, Px(267, dpi), 2);
   ExpectOnGrid(countdown, dpi);
-  const Image setup = WholeShot(countdown);
+  const Image setup = WholeShot(countdown, dpi);
   SaveShot(setup, "countdown_setup", dpi);
   EXPECT_GT(CountNear(setup, 0, 0, setup.width, Px(70, dpi), Rgb(0, 128, 0), 40), 150 * area)
       << "the green tip";
