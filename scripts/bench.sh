@@ -84,8 +84,13 @@ if [ -n "$BEFORE_REV" ]; then
   git -C "$ROOT" archive "$BEFORE_REV" | tar -x -C "$src" || { echo "no revision $BEFORE_REV" >&2; exit 1; }
   ln -s "$ROOT/.cache" "$src/.cache"
   cached() { sed -n "s/^$1:[A-Z]*=//p" "$BUILD/win32/CMakeCache.txt"; }
+  # The form compiler of that revision: the form descriptions are written in its words.
+  cmake -S "$src" -B "$src/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release >>"$WORK/build.log" 2>&1 &&
+    cmake --build "$src/build/native" --target formc >>"$WORK/build.log" 2>&1 ||
+    { tail -n 40 "$WORK/build.log"; exit 1; }
   cmake -S "$src" -B "$src/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DROLLCALL_FORMC="$(cached ROLLCALL_FORMC)" \
+    -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" \
+    -DROLLCALL_FORMC="$src/build/native/tools/formc/formc" \
     -DROLLCALL_UPDATE_SERVER="$(cached ROLLCALL_UPDATE_SERVER)" \
     -DROLLCALL_DOWNLOAD_URL="$(cached ROLLCALL_DOWNLOAD_URL)" \
     -DROLLCALL_SHARE_URL="$(cached ROLLCALL_SHARE_URL)" -DROLLCALL_GROUP_URL="$(cached ROLLCALL_GROUP_URL)" \
