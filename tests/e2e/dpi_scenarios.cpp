@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -136,6 +137,8 @@ const std::set<std::string> kOverflowInTheForm = {
     "0x160100B0",  // "作者：", 20 px: 63x21 in 56x24
     "0x160100A9",  // the author's two lines, 12 px: 48x26 in 64x24
     "0x160100A8",  // the group's two lines, 12 px: 60x26 in 96x24
+    "0x160100B5",  // the setup page's "分钟", 20 px: 42x21 in 40x32
+    "0x160100C7",  // the setup page's tip, one line, 16 px: 333x16 in 320x32
 };
 
 std::wstring WText(HWND h) {
@@ -173,21 +176,35 @@ int ExpectCaptionsFit(HWND window, const char* form, int dpi) {
     }
   }
   // Records lie in stacking order, a container after its units: the live handles by id, found
-  // at their places times the scale, the one showing the stored caption first.
+  // at their places times the scale; of units at one place, the one showing the stored caption,
+  // then the one holding the most of its units at their places with their captions.
   std::map<std::string, HWND> live;
+  auto at = [&](HWND parent, const std::string& uid, bool captioned) {
+    std::vector<HWND> found;
+    int x = 0, y = 0;
+    if (sscanf(units[uid]["pos"].c_str(), "%d, %d", &x, &y) != 2) return found;
+    for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+      const RECT r = InParent(c);
+      if (r.left == Px(x, dpi) && r.top == Px(y, dpi) &&
+          (!captioned || WText(c) == Caption(units[uid]))) {
+        found.push_back(c);
+      }
+    }
+    return found;
+  };
   std::function<HWND(const std::string&)> find = [&](const std::string& uid) -> HWND {
     if (live.count(uid)) return live[uid];
     auto& u = units[uid];
-    int x = 0, y = 0;
     HWND parent = u.count("parent") ? find(u["parent"]) : window, unit = nullptr;
-    if (parent != nullptr && sscanf(u["pos"].c_str(), "%d, %d", &x, &y) == 2) {
-      for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-        const RECT r = InParent(c);
-        if (r.left == Px(x, dpi) && r.top == Px(y, dpi) &&
-            (unit == nullptr || WText(c) == Caption(u))) {
-          unit = c;
-        }
+    int best = -1;
+    for (HWND c : parent ? at(parent, uid, false) : std::vector<HWND>{}) {
+      int score = WText(c) == Caption(u) ? 1000 : 0;
+      std::istringstream kids(u["children"]);
+      for (std::string k; kids >> k;) {
+        if (k.back() == ',') k.pop_back();
+        score += int(!at(c, k, true).empty());
       }
+      if (score > best) best = score, unit = c;
     }
     return live[uid] = unit;
   };
@@ -366,7 +383,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   EXPECT_NEAR(r.right - r.left, Px(795, dpi), 2) << "the open panel's width times the scale";
   EXPECT_NEAR(InParent(tab).left, Px(795 - 33, dpi), 2);
   ExpectOnGrid(main, dpi);
-  EXPECT_GE(ExpectCaptionsFit(main, "main_window.form", dpi), 10);
+  EXPECT_GE(ExpectCaptionsFit(main, "main_window.form", dpi), 12);
   const Image open = WholeShot(main, dpi);
   SaveShot(open, "main_panel", dpi);
   EXPECT_GT(Pixels(open, main, units[8], Rgb(0x1F, 0x96, 0x46)), 20 * area)
@@ -380,7 +397,7 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   EXPECT_NEAR(r.right - r.left, Px(629, dpi), 2);
   EXPECT_NEAR(r.bottom - r.top, Px(267, dpi), 2);
   ExpectOnGrid(countdown, dpi);
-  EXPECT_GE(ExpectCaptionsFit(countdown, "countdown_window.form", dpi), 6);
+  EXPECT_GE(ExpectCaptionsFit(countdown, "countdown_window.form", dpi), 15);
   const Image setup = WholeShot(countdown, dpi);
   SaveShot(setup, "countdown_setup", dpi);
   EXPECT_GT(CountNear(setup, 0, 0, setup.width, Px(70, dpi), Rgb(0, 128, 0), 40), 150 * area)
