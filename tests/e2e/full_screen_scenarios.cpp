@@ -135,7 +135,7 @@ TEST(FullScreen, NameOverTheMonitorTouchedAndClosed) {
   ::Sleep(300);
   EXPECT_EQ(WindowText(button), kStop) << "a second tap within 750 ms does nothing";
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) != 0; }));
-  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == full; }, 2000))
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == full; }, 2000))
       << "the full screen has the keyboard";
   Key(VK_SPACE);
   EXPECT_TRUE(WaitUntil([&] { return WindowText(button) == kStart; })) << "Space stops them";
