@@ -1,6 +1,7 @@
 #include "runtime/units/drawn_unit.h"
 
 #include "runtime/draw/dpi.h"
+#include "runtime/draw/text.h"
 
 namespace rc {
 
@@ -25,7 +26,7 @@ void DrawTextWithEffect(HDC dc, const std::wstring& text, RECT rect, UINT format
     shift = draw::ScaleLength(shift, dpi);
     OffsetRect(&r, shift, shift);
     SetTextColor(dc, c);
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, format);
+    draw::DrawUnitText(dc, text, &r, format);
   };
   switch (effect) {
     case 1:

@@ -51,7 +51,8 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour);
 // Text effects of labels, drawn before the text itself over its rectangle:
 // 1 a white copy one pixel right and down; 2 a white copy in place with the text one pixel
 // right and down; 3 a black shadow two pixels right and down; 0 (or anything else) none. The
-// pixels are design pixels, drawn at `dpi`. The background mode must be transparent.
+// pixels are design pixels, drawn at `dpi`. The background mode must be transparent. On one
+// line (DT_SINGLELINE) the text's line breaks show nothing (draw::OneLine).
 void DrawTextWithEffect(HDC dc, const std::wstring& text, RECT rect, UINT format, int effect,
                         COLORREF colour, int dpi);
 

@@ -11,6 +11,7 @@
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
 #include "runtime/draw/picture.h"
+#include "runtime/draw/text.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/drawn_unit.h"
 #include "runtime/units/unit_window.h"
@@ -281,16 +282,18 @@ void SuperBtn::Paint(HDC dc, const RECT& rect, UINT item_state) {
   if (look == kPressed) OffsetRect(&content, Px(1), Px(1));
   const int shown = s_.pictures[look].empty() ? 0 : int(look);
   HGDIOBJ old_font = SelectObject(dc, s_.font.handle());
+  // The caption is drawn on one line: its line breaks take no room and show nothing.
+  const std::wstring text = draw::OneLine(s_.text);
   SIZE extent{};
-  if (!s_.text.empty()) GetTextExtentPoint32W(dc, s_.text.c_str(), int(s_.text.size()), &extent);
+  if (!text.empty()) GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
   ContentPlaces places =
-      PlaceContent(content, d.picture_alignment, extent, !s_.pictures[shown].empty(),
-                   !s_.text.empty(), Px(kMargin), Px(kMinPicture));
+      PlaceContent(content, d.picture_alignment, extent, !s_.pictures[shown].empty(), !text.empty(),
+                   Px(kMargin), Px(kMinPicture));
   DrawPicture(dc, s_.pictures[shown], PictureColour(d, shown), disabled, places.picture, dpi());
   if (!IsRectEmpty(&places.text)) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colours.text);
-    DrawTextW(dc, s_.text.c_str(), int(s_.text.size()), &places.text,
+    DrawTextW(dc, text.c_str(), int(text.size()), &places.text,
               DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS |
                   ((item_state & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
   }

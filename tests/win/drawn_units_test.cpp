@@ -56,6 +56,16 @@ forms::TransLabelData TransLabel(const char* caption, int font_size = 0) {
   return d;
 }
 
+forms::SuperBtnData ColouredButton() {
+  forms::SuperBtnData d;
+  d.button_style = 2;  // flat: no edge, so the whole button shows the state's background
+  d.use_default_colours = 0;
+  d.background_colour_normal = 0x00FFFF;
+  d.background_colour_mouse_over = 0xFF00FF;
+  d.background_colour_pressed = 0xFFFF00;
+  return d;
+}
+
 forms::SplitterBarData Splitter(uint32_t colour) {
   forms::SplitterBarData d;
   d.colour = colour;
@@ -114,6 +124,52 @@ TEST_F(DrawnTransLabel, LineBreaksMakeLinesOnlyWithWordWrap) {
   EXPECT_LT(w_first, 10 + 12) << "wrapped text starts at the top";
   EXPECT_GT(w_last - w_first + 1, line + 10)
       << "with word wrap the line break starts a second line below the first";
+}
+
+// Captions on one line (a transparent label without word wrap, a picture button) look exactly as
+// they would without their line breaks, wherever these stand; the stored caption keeps them.
+using DrawnOneLine = DrawnUnitsTest;
+
+TEST_F(DrawnOneLine, CaptionsShowTheirLineBreaksAsNothing) {
+  const std::string kCaptions[] = {"可以快捷选择时间！\r\n", "\r\nMW 岚川", "岚川\r\n软件",
+                                   "\nMW\r"};
+  std::vector<forms::RecordModel> units;
+  for (uint32_t i = 0; i < 4; ++i) {
+    for (uint32_t j = 0; j < 2; ++j) {  // as stored, then without the breaks beside it
+      std::string caption = kCaptions[i];
+      if (j == 1)
+        caption.erase(std::remove_if(caption.begin(), caption.end(),
+                                     [](char c) { return c == '\r' || c == '\n'; }),
+                      caption.end());
+      forms::TransLabelData label = TransLabel(caption.c_str(), 16);
+      label.horizontal_alignment = label.vertical_alignment = 1;
+      forms::SuperBtnData button = ColouredButton();
+      button.caption = caption;
+      button.font = FontOfSize(16, true);
+      const int left = 10 + int(j) * 160, top = 10 + int(i) * 36;
+      units.push_back(UnitRecord(0x16000220 + i * 4 + j * 2, label, {left, top, 150, 30}));
+      units.push_back(UnitRecord(0x16000221 + i * 4 + j * 2, button, {left + 320, top, 150, 30}));
+    }
+  }
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  HWND window = Show(std::move(units), 660, 160);
+  ASSERT_NE(window, nullptr);
+  SetFocus(window);  // no focus rectangle on a button
+  const Shot shot = FullRepaint(window);
+  for (uint32_t i = 0; i < 4; ++i) {
+    for (int left : {10, 330}) {
+      const RECT r{left, 10 + int(i) * 36, left + 150, 40 + int(i) * 36};
+      int differ = 0;
+      for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) differ += shot.at(x, y) != shot.at(x + 160, y);
+      }
+      EXPECT_EQ(differ, 0) << "caption " << i << (left == 10 ? " on a label" : " on a button")
+                           << " looks as it does without its line breaks";
+      EXPECT_GT(CountWhere(shot, r, Dark), 20) << "caption " << i << " is drawn";
+    }
+    EXPECT_EQ(ReadText(0x16000220 + i * 4, props::trans_label::kCaption.index), kCaptions[i]);
+    EXPECT_EQ(ReadText(0x16000221 + i * 4, props::super_btn::kCaption.index), kCaptions[i]);
+  }
 }
 
 TEST_F(DrawnTransLabel, EveryChangeLeavesWhatAFullRepaintShows) {
@@ -498,16 +554,6 @@ TEST_F(DrawnPicBox, ADifferentModeRepaintsAtOnceAndModesClamp) {
 }
 
 using DrawnSuperBtn = DrawnUnitsTest;
-
-forms::SuperBtnData ColouredButton() {
-  forms::SuperBtnData d;
-  d.button_style = 2;  // flat: no edge, so the whole button shows the state's background
-  d.use_default_colours = 0;
-  d.background_colour_normal = 0x00FFFF;
-  d.background_colour_mouse_over = 0xFF00FF;
-  d.background_colour_pressed = 0xFFFF00;
-  return d;
-}
 
 // A picture box is a container: a button inside it notifies the box, which hands the click
 // and the drawing request to the button.
