@@ -87,13 +87,20 @@ TEST(FullScreen, NameOverTheMonitorTouchedAndClosed) {
   Process proc(dir, "rollcall.exe");
   HWND window = proc.WaitWindow(kTitle, 20000);
   ASSERT_NE(window, nullptr);
-  HWND names = FindChildAt(window, "Button", 8, 8);
-  HWND panel = FindChildAt(window, "Button", 592, 8);
-  HWND answer = FindChildAt(panel, "Button", 8, 136);
-  HWND display = FindChildAt(names, "TransLabel", 8, 16);
-  HWND button = FindChildAt(window, "Button", 8, 168);
-  HWND timer_switch = FindChildAt(panel, "Button", 8, 16);
-  HWND countdown = FindChildAt(answer, "RollcallTimer", 112, 72);
+  // Units at their places times the display's scale: the picture is taken at every scale.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  auto at = [dpi](HWND parent, const char* cls, int x, int y) {
+    return FindChildAt(parent, cls, MulDiv(x, dpi, 96), MulDiv(y, dpi, 96));
+  };
+  HWND names = at(window, "Button", 8, 8);
+  HWND panel = at(window, "Button", 592, 8);
+  HWND answer = at(panel, "Button", 8, 136);
+  HWND display = at(names, "TransLabel", 8, 16);
+  HWND button = at(window, "Button", 8, 168);
+  HWND timer_switch = at(panel, "Button", 8, 16);
+  HWND countdown = at(answer, "RollcallTimer", 112, 72);
   ASSERT_TRUE(display && button && timer_switch && countdown);
   Click(timer_switch);  // the answer timer on
   // A double click as the window system makes it of two quick presses.
@@ -115,9 +122,6 @@ TEST(FullScreen, NameOverTheMonitorTouchedAndClosed) {
   const Image shot = ClientShot(full);
   // The README's pictures, one per display scaling the run had.
   if (!Env("ROLLCALL_SCREENSHOT_DIR").empty()) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
     SavePng(shot, EnvPath("ROLLCALL_SCREENSHOT_DIR") + "\\full_screen_" + std::to_string(dpi) +
                       "dpi.png");
   }
