@@ -284,8 +284,10 @@ Image WholeShot(HWND window, int dpi) {
   whole.width = w;
   whole.height = h;
   whole.data.assign(size_t(w) * h, 0);
-  for (int x : {0, std::min(0, sw - w)}) {
-    for (int y : {0, std::min(0, sh - h)}) {
+  // The piece at the window's own place comes last and covers the others: the banner, which
+  // moves while the pieces are taken, lies inside it whole, with no seam through its text.
+  for (int x : {std::min(0, sw - w), 0}) {
+    for (int y : {std::min(0, sh - h), 0}) {
       move(x, y);
       RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
