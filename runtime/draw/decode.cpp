@@ -244,31 +244,49 @@ Decoded DecodeBmp(const uint8_t* data, size_t size) {
   return out;
 }
 
-Decoded DecodeIco(const uint8_t* data, size_t size, int preferred_size) {
-  Decoded out;
+IcoImage ChooseIcoImage(const uint8_t* data, size_t size, int preferred_size) {
+  IcoImage out;
   IconDirectory dir;
   if (!ReadIconDirectory(data, size, &dir) || dir.reserved != 0 || dir.kind != kIconFile) {
     return out;
   }
   bool found = false;
   IconEntry best = {};
-  for (const IconDirectoryEntry& d : dir.entries) {
+  int best_index = -1;
+  for (size_t i = 0; i < dir.entries.size(); ++i) {
+    const IconDirectoryEntry& d = dir.entries[i];
     const uint8_t* image = d.Image(data, size);
     if (image == nullptr || d.bytes < 8) continue;
     IconEntry e = {std::max(d.width, d.height), d.bits_or_hot_y, image, d.bytes};
-    if (!found || Better(e, best, preferred_size)) best = e;
+    if (!found || Better(e, best, preferred_size)) best = e, best_index = int(i);
     found = true;
   }
-  int width = 0, height = 0;
-  if (!found || !IconImageSize(best, &width, &height)) return out;
+  if (found && IconImageSize(best, &out.width, &out.height)) out.index = best_index;
+  return out;
+}
+
+Decoded DecodeIcoImage(const uint8_t* data, size_t size, const IcoImage& chosen) {
+  Decoded out;
+  IconDirectory dir;
+  if (chosen.index < 0 || !ReadIconDirectory(data, size, &dir) ||
+      size_t(chosen.index) >= dir.entries.size()) {
+    return out;
+  }
+  const IconDirectoryEntry& d = dir.entries[size_t(chosen.index)];
+  const uint8_t* at = d.Image(data, size);
+  if (at == nullptr) return out;
   // The system reads the image as a structure: give it an aligned copy.
-  std::vector<uint32_t> image((best.length + 3) / 4);
-  memcpy(image.data(), best.data, best.length);
+  std::vector<uint32_t> image((d.bytes + 3) / 4);
+  memcpy(image.data(), at, d.bytes);
   IconHandle icon = {CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()),
-                                              static_cast<DWORD>(best.length), TRUE, 0x00030000,
-                                              width, height, LR_DEFAULTCOLOR)};
+                                              static_cast<DWORD>(d.bytes), TRUE, 0x00030000,
+                                              chosen.width, chosen.height, LR_DEFAULTCOLOR)};
   if (!icon.h) return out;
-  return IconPixels(icon.h, width, height);
+  return IconPixels(icon.h, chosen.width, chosen.height);
+}
+
+Decoded DecodeIco(const uint8_t* data, size_t size, int preferred_size) {
+  return DecodeIcoImage(data, size, ChooseIcoImage(data, size, preferred_size));
 }
 
 }  // namespace rc::draw

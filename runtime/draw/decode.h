@@ -16,8 +16,16 @@ struct Decoded {
 
 Decoded DecodeJpeg(const uint8_t* data, size_t size);
 Decoded DecodeBmp(const uint8_t* data, size_t size);
-// preferred_size 0 takes the largest image of the file, otherwise the smallest one at least
-// that large (the largest when none is).
+// An ICO file holds its picture in several sizes; the one drawn is the one nearest to the size
+// it is drawn at from above, so that it is shrunk rather than blown up: preferred_size 0 takes
+// the largest image of the file, otherwise the smallest one at least that large (the largest
+// when none is). Every caller chooses by this one rule.
+struct IcoImage {
+  int index = -1;  // in the file's directory; -1: none readable
+  int width = 0, height = 0;
+};
+IcoImage ChooseIcoImage(const uint8_t* data, size_t size, int preferred_size);
+Decoded DecodeIcoImage(const uint8_t* data, size_t size, const IcoImage& chosen);
 Decoded DecodeIco(const uint8_t* data, size_t size, int preferred_size);
 
 }  // namespace rc::draw

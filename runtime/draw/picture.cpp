@@ -93,17 +93,37 @@ Picture Picture::Decode(const uint8_t* data, size_t size, int preferred_size, in
   } else if (data[0] == 'B' && data[1] == 'M') {
     d = DecodeBmp(data, size);
   } else if (data[0] == 0 && data[1] == 0 && data[2] == 1 && data[3] == 0) {
-    // An icon file holds its picture in several sizes: the one nearest to what the display
-    // shows is taken, not a smaller one scaled up.
-    d = DecodeIco(data, size, ScaleLength(preferred_size, display_dpi));
-    if (preferred_size > 0) p.pixels_dpi_ = display_dpi;
+    const IcoImage largest = ChooseIcoImage(data, size, 0);
+    const IcoImage first =
+        preferred_size > 0 ? ChooseIcoImage(data, size, ScaleLength(preferred_size, display_dpi))
+                           : largest;
+    d = DecodeIcoImage(data, size, first);
+    if (d.pixels.empty()) return p;
+    p.own_ = SIZE{largest.width, largest.height};
+    p.image_ = first.index;
+    p.icon_file_ = std::make_shared<const std::vector<uint8_t>>(data, data + size);
   }
+  if (p.icon_file_ == nullptr) p.own_ = SIZE{d.pixels.width(), d.pixels.height()};
   p.pixels_ = std::move(d.pixels);
   p.has_alpha_ = d.has_alpha;
   return p;
 }
 
+void Picture::ChooseImage(SIZE size) const {
+  if (icon_file_ == nullptr) return;
+  const std::vector<uint8_t>& file = *icon_file_;
+  const IcoImage image = ChooseIcoImage(file.data(), file.size(), std::max<int>(size.cx, size.cy));
+  if (image.index == image_) return;
+  Decoded d = DecodeIcoImage(file.data(), file.size(), image);
+  if (d.pixels.empty()) return;  // drawn from the image held
+  pixels_ = std::move(d.pixels);
+  has_alpha_ = d.has_alpha;
+  image_ = image.index;
+  scaled_ = Bitmap();
+}
+
 const Bitmap* Picture::ScaledTo(int width, int height) const {
+  ChooseImage(SIZE{width, height});
   if (width == pixels_.width() && height == pixels_.height()) return &pixels_;
   if (scaled_.width() != width || scaled_.height() != height) {
     scaled_ = Resample(pixels_, width, height);
@@ -112,9 +132,15 @@ const Bitmap* Picture::ScaledTo(int width, int height) const {
 }
 
 SIZE Picture::SizeAt(int dpi) const {
-  if (dpi == pixels_dpi_) return SIZE{width(), height()};
-  const int w = UnscaleEdge(width(), pixels_dpi_), h = UnscaleEdge(height(), pixels_dpi_);
-  return SIZE{ScaleLength(w, dpi), ScaleLength(h, dpi)};
+  if (dpi == kDesignDpi) return own_;
+  return SIZE{ScaleLength(own_.cx, dpi), ScaleLength(own_.cy, dpi)};
+}
+
+HBITMAP Picture::BitmapAt(int dpi) const {
+  if (empty()) return nullptr;
+  const SIZE size = SizeAt(dpi);
+  const Bitmap* b = ScaledTo(size.cx, size.cy);
+  return b != nullptr ? b->handle() : nullptr;
 }
 
 void Picture::Draw(HDC dc, const RECT& area, PictureLayout layout, int dpi) const {
@@ -174,7 +200,9 @@ Picture Picture::Copy() const {
     std::memcpy(p.pixels_.row(y), pixels_.row(y), size_t(width()) * sizeof(uint32_t));
   }
   p.has_alpha_ = has_alpha_;
-  p.pixels_dpi_ = pixels_dpi_;
+  p.image_ = image_;
+  p.icon_file_ = icon_file_;
+  p.own_ = own_;
   return p;
 }
 

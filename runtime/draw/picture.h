@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "runtime/draw/bitmap.h"
 
@@ -50,9 +52,10 @@ class Picture {
  public:
   Picture() = default;
   // JPEG, BMP or ICO file bytes. Anything else, and any file that cannot be read completely,
-  // gives an empty picture: it draws nothing and nobody is told. For an ICO file with several
-  // images, preferred_size 0 takes the largest, otherwise the smallest at least that large.
-  // An ICO image is chosen for preferred_size design pixels on a display of `display_dpi`.
+  // gives an empty picture: it draws nothing and nobody is told. An ICO file's own size is
+  // that of its largest image; the image first decoded is the one for preferred_size design
+  // pixels on a display of `display_dpi` (0: the largest), and drawing takes the file's image
+  // for the size drawn at whenever that is another (ChooseIcoImage's rule).
   static Picture Decode(const uint8_t* data, size_t size, int preferred_size = 0,
                         int display_dpi = 96);
 
@@ -68,9 +71,13 @@ class Picture {
 
   // Draws into area of dc, nothing outside it. Transparent pictures are blended over what is
   // there. A scaled copy is kept for the last size drawn, so repainting at one size scales once.
-  // The picture's own size is in design pixels: at another DPI it is scaled smoothly, except an
-  // icon image chosen for that DPI (Decode's display_dpi), which is drawn at its pixels.
+  // The picture's own size is in design pixels: at another DPI it is scaled smoothly.
   void Draw(HDC dc, const RECT& area, PictureLayout layout, int dpi = 96) const;
+
+  // The picture at its own size on a display of `dpi`, for a control that shows a bitmap
+  // itself; null when it cannot be made. It lives until the picture is next drawn or scaled to
+  // another size.
+  HBITMAP BitmapAt(int dpi) const;
 
   // A size x size icon of the picture, scaled to fit and centred.
   Icon MakeIcon(int size) const;
@@ -81,13 +88,19 @@ class Picture {
  private:
   const Bitmap* ScaledTo(int width, int height) const;
   void StretchFallback(HDC dc, const RECT& at, const RECT& clip) const;
+  // For an icon file, takes its image nearest to `size` pixels when that is not the one held.
+  void ChooseImage(SIZE size) const;
 
   // The size the picture is drawn at on a display of `dpi`.
   SIZE SizeAt(int dpi) const;
 
-  Bitmap pixels_;
-  bool has_alpha_ = false;
-  int pixels_dpi_ = 96;  // the DPI the pixels are made for
+  // The pixels of the file, of the ICO image `image_` for an icon file: which one is drawn
+  // from follows the size drawn at, a cache of the file like scaled_.
+  mutable Bitmap pixels_;
+  mutable bool has_alpha_ = false;
+  mutable int image_ = -1;
+  std::shared_ptr<const std::vector<uint8_t>> icon_file_;  // an ICO file's bytes, else none
+  SIZE own_{};                                             // in design pixels
   mutable Bitmap scaled_;
 };
 

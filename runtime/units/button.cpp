@@ -30,10 +30,13 @@ class ButtonUnit : public UnitWindow {
   forms::ButtonData Snapshot() const { return data_; }
 
  private:
-  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty()); }
+  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty(), dpi()); }
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
-  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
+  void OnDpiChanged() override {
+    font_.Set(hwnd_, data_.font, dpi());
+    picture_.Show(hwnd_, !data_.caption.empty(), dpi());
+  }
   LRESULT OnCommand(WPARAM wp);
 
   forms::ButtonData data_;  // every property as last written (type and alignments clamped)

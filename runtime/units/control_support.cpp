@@ -92,18 +92,32 @@ void ControlFont::Set(HWND hwnd, const forms::Bytes& stored, int dpi) {
 // A classic button takes an image only with the bitmap style, and then shows nothing else: a
 // picture shows while the control has no caption. The image is taken back before the bitmap
 // it names is freed.
-void ControlPicture::Set(HWND hwnd, const forms::Bytes& stored, bool has_caption) {
-  if (GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP) {
-    SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, 0);
-    SetStyleBits(hwnd, BS_BITMAP, 0);
-  }
-  picture_ = draw::Picture::Decode(stored.data(), stored.size());
-  if (!picture_.empty() && !has_caption) {
-    SetStyleBits(hwnd, BS_BITMAP, BS_BITMAP);
-    SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(picture_.pixels().handle()));
-  }
+void ControlPicture::Set(HWND hwnd, const forms::Bytes& stored, bool has_caption, int dpi) {
+  draw::Picture next = draw::Picture::Decode(stored.data(), stored.size());
+  const bool was_shown = TakeBack(hwnd);
+  picture_ = std::move(next);
+  if (!ShowHeld(hwnd, has_caption, dpi) && was_shown) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void ControlPicture::Show(HWND hwnd, bool has_caption, int dpi) {
+  const bool was_shown = TakeBack(hwnd);
+  if (!ShowHeld(hwnd, has_caption, dpi) && was_shown) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+bool ControlPicture::TakeBack(HWND hwnd) {
+  if (!(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP)) return false;
+  SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, 0);
+  SetStyleBits(hwnd, BS_BITMAP, 0);
+  return true;
+}
+
+bool ControlPicture::ShowHeld(HWND hwnd, bool has_caption, int dpi) {
+  HBITMAP bitmap = has_caption ? nullptr : picture_.BitmapAt(dpi);
+  if (bitmap == nullptr) return false;
+  SetStyleBits(hwnd, BS_BITMAP, BS_BITMAP);
+  SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
   InvalidateRect(hwnd, nullptr, TRUE);
+  return true;
 }
 
 void TextValue(const std::string& text, PropertyValue* out) {

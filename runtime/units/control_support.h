@@ -173,12 +173,18 @@ class ControlFont {
 };
 
 // The picture of a button or radio box, shown through the control's own image support, which
-// shows either an image or a caption: the picture shows while there is no caption.
+// shows either an image or a caption: the picture shows while there is no caption, at its own
+// size in design pixels scaled smoothly to the control's DPI.
 class ControlPicture {
  public:
-  void Set(HWND hwnd, const forms::Bytes& stored, bool has_caption);
+  void Set(HWND hwnd, const forms::Bytes& stored, bool has_caption, int dpi);
+  // Shows the picture held again, at another DPI.
+  void Show(HWND hwnd, bool has_caption, int dpi);
 
  private:
+  bool TakeBack(HWND hwnd);                             // false: nothing was shown
+  bool ShowHeld(HWND hwnd, bool has_caption, int dpi);  // false: nothing to show
+
   draw::Picture picture_;
 };
 

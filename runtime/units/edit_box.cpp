@@ -31,6 +31,9 @@ enum : int32_t {  // input modes this runtime acts on; 4 to 11 are kept but beha
 };
 
 constexpr DWORD kCaseStyles = ES_LOWERCASE | ES_UPPERCASE;
+// The up-down's width in design pixels: what the system gives one aligned to its buddy at 96
+// DPI, and keeps at any DPI.
+constexpr int kSpinWidth = 16;
 
 class EditBoxUnit : public UnitWindow {
  public:
@@ -170,11 +173,19 @@ void EditBoxUnit::ShowSpin() {
     spin_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", style, 0, 0, 0, 0, GetParent(hwnd_), nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (spin_ == nullptr) return;
+    RECT unit;  // the whole place, before the up-down takes its share
+    GetWindowRect(hwnd_, &unit);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&unit), 2);
     // Attaching may write the up-down's position into the box; the box keeps its content.
     setting_ = true;
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd_), 0);
     SetWindowTextGbk(hwnd_, data_.content);
     setting_ = false;
+    // Attaching narrows the box by the up-down's width at 96 DPI whatever the DPI: the box
+    // leaves it that width at the unit's DPI instead, the two together the unit's place.
+    const int right = draw::ScaleEdge(draw::UnscaleEdge(unit.right, dpi()) - kSpinWidth, dpi());
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(0, right - unit.left), unit.bottom - unit.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   SendMessageW(spin_, UDM_SETRANGE32, WPARAM(std::min(data_.spin_min, data_.spin_max)),
                LPARAM(std::max(data_.spin_min, data_.spin_max)));
@@ -182,7 +193,8 @@ void EditBoxUnit::ShowSpin() {
 }
 
 // The up-down follows the box: same parent (the box may have been moved into a container),
-// right beside it, shown, hidden, enabled and disabled with it.
+// right beside it, as wide as kSpinWidth at the unit's DPI (its right edge where that many
+// design pixels end), shown, hidden, enabled and disabled with it.
 void EditBoxUnit::PlaceSpin() {
   if (spin_ == nullptr) return;
   HWND parent = GetParent(hwnd_);
@@ -190,10 +202,9 @@ void EditBoxUnit::PlaceSpin() {
   RECT box;
   GetWindowRect(hwnd_, &box);
   MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&box), 2);
-  RECT spin;
-  GetWindowRect(spin_, &spin);
+  const int right = draw::ScaleEdge(draw::UnscaleEdge(box.right, dpi()) + kSpinWidth, dpi());
   bool visible = (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
-  SetWindowPos(spin_, nullptr, box.right, box.top, spin.right - spin.left, box.bottom - box.top,
+  SetWindowPos(spin_, nullptr, box.right, box.top, right - box.right, box.bottom - box.top,
                SWP_NOZORDER | SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
   EnableWindow(spin_, IsWindowEnabled(hwnd_));
 }

@@ -33,11 +33,14 @@ class RadioBoxUnit : public UnitWindow {
 
  private:
   bool Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty()); }
+  void ShowPicture() { picture_.Set(hwnd_, data_.picture, !data_.caption.empty(), dpi()); }
   void SetSelected(int32_t value);
 
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
-  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
+  void OnDpiChanged() override {
+    font_.Set(hwnd_, data_.font, dpi());
+    picture_.Show(hwnd_, !data_.caption.empty(), dpi());
+  }
   LRESULT OnCommand(WPARAM wp);
   LRESULT OnColour(WPARAM wp);
 

@@ -58,7 +58,7 @@ struct SuperBtnState {
   // The properties as last written; state colours hold the button face for the default colour.
   forms::SuperBtnData data;
   draw::Picture pictures[3];  // pictures 1 to 3, for the normal, mouse-over and pressed looks
-  int picture_size = 0;       // the size ICO images are chosen for: the button's content size
+  int picture_size = 0;       // the size ICO images are first decoded for: the content size
   draw::Font font;            // made whenever data.font changes, never per paint
   std::wstring text;          // the caption as the window text and as drawn
   bool hover = false;         // the mouse is over the button (tracked until it leaves)
@@ -251,10 +251,9 @@ void SuperBtn::DecodePicture(const forms::SuperBtnData& data, int i) {
   s_.pictures[i] = draw::Picture::Decode(bytes.data(), bytes.size(), s_.picture_size, dpi());
 }
 
-// Icons are chosen anew for the DPI, the font made for it.
+// The font made for the DPI; the pictures take the icon image for the size they are drawn at
+// as they are drawn.
 void SuperBtn::OnDpiChanged() {
-  for (draw::Picture& picture : s_.pictures) picture = draw::Picture();
-  for (int i = 0; i < 3; ++i) DecodePicture(s_.data, i);
   s_.font = draw::Font::FromStored(s_.data.font.data(), s_.data.font.size(), dpi());
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(s_.font.handle()), FALSE);
   InvalidateRect(hwnd_, nullptr, FALSE);

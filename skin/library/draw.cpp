@@ -138,31 +138,32 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 }
 
 // A solid triangle pointing up (0), down (1), left (2) or right (3), centred in r.
-void Arrow(HDC dc, const RECT& r, int direction, COLORREF c) {
+void Arrow(HDC dc, const RECT& r, int direction, COLORREF c, const Scale& sc) {
   const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
   int s = (Width(r) < Height(r) ? Width(r) : Height(r)) / 4;
-  if (s < 2) s = 2;
+  if (s < sc(2)) s = sc(2);
+  const int tip = sc(1);  // the point reaches a pixel beyond the base's half height
   POINT p[3];
   switch (direction) {
     case 0:
       p[0] = {cx - s, cy + s / 2};
       p[1] = {cx + s, cy + s / 2};
-      p[2] = {cx, cy - s / 2 - 1};
+      p[2] = {cx, cy - s / 2 - tip};
       break;
     case 1:
       p[0] = {cx - s, cy - s / 2};
       p[1] = {cx + s, cy - s / 2};
-      p[2] = {cx, cy + s / 2 + 1};
+      p[2] = {cx, cy + s / 2 + tip};
       break;
     case 2:
       p[0] = {cx + s / 2, cy - s};
       p[1] = {cx + s / 2, cy + s};
-      p[2] = {cx - s / 2 - 1, cy};
+      p[2] = {cx - s / 2 - tip, cy};
       break;
     default:
       p[0] = {cx - s / 2, cy - s};
       p[1] = {cx - s / 2, cy + s};
-      p[2] = {cx + s / 2 + 1, cy};
+      p[2] = {cx + s / 2 + tip, cy};
       break;
   }
   Selected brush(dc, GetStockObject(DC_BRUSH));

@@ -237,6 +237,6 @@ void RoundedBody(HDC dc, const RECT& r, int radius, int style, COLORREF top, COL
 bool DrawPicture(HDC dc, const RECT& r, skin::SkinPictureSlot slot);
 void Line(HDC dc, int x1, int y1, int x2, int y2);
 // A solid triangle pointing up (0), down (1), left (2) or right (3), centred in r.
-void Arrow(HDC dc, const RECT& r, int direction, COLORREF c);
+void Arrow(HDC dc, const RECT& r, int direction, COLORREF c, const Scale& sc);
 
 }  // namespace skinlib

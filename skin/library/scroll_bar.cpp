@@ -105,7 +105,7 @@ void PaintScrollBar(HWND hwnd, HDC dc, int drag_position, bool dragging, int pre
            pressed == part ? Mix(track, Colour(kAccent), 110) : Mix(track, Colour(kThumb), 50));
     }
     const int dir = g.vertical ? (i == 0 ? 0 : 1) : (i == 0 ? 2 : 3);
-    Arrow(m, Inset(a, sc(1)), dir, pressed == part ? Colour(kAccent) : glyph);
+    Arrow(m, Inset(a, sc(1)), dir, pressed == part ? Colour(kAccent) : glyph, sc);
   }
   if (g.thumb > 0) {
     RECT t = span(g.start + g.offset, g.start + g.offset + g.thumb);

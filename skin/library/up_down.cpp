@@ -50,7 +50,7 @@ void PaintUpDown(HWND hwnd, HDC dc, int pressed, int hover) {
             disabled ? Mix(Colour(kButtonBorder), Colour(kFace), 128) : Colour(kButtonBorder),
             sc(1));
     const int dir = horizontal ? (i == 0 ? 2 : 3) : (i == 0 ? 0 : 1);
-    Arrow(m, body, dir, disabled ? Colour(kDisabledText) : Colour(kButtonText));
+    Arrow(m, body, dir, disabled ? Colour(kDisabledText) : Colour(kButtonText), sc);
   }
   b.Show();
 }

@@ -4,6 +4,7 @@
 // laid out itself; Wine never changes a window's DPI, so the change is sent as Windows sends it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -324,12 +325,40 @@ int Pixels(const Image& shot, HWND window, HWND unit, uint32_t colour, int toler
                    tolerance);
 }
 
+// The up-downs beside the countdown's minute and second boxes (104 design pixels wide with
+// them): each is the last 16 design pixels of its box's place at the window's `dpi`, its arrows
+// (the darkest pixels in it, in `shot` taken at that DPI) grown with it.
+void ExpectSpinsScaled(HWND window, int dpi, const Image* shot) {
+  std::vector<HWND> spins;
+  std::function<void(HWND)> walk = [&](HWND parent) {
+    for (HWND h = GetWindow(parent, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (ClassName(h) == UPDOWN_CLASSA) spins.push_back(h);
+      walk(h);
+    }
+  };
+  walk(window);
+  ASSERT_EQ(spins.size(), 2u) << "the minute and second boxes' up-downs";
+  for (HWND spin : spins) {
+    const RECT box = InParent(HWND(SendMessageW(spin, UDM_GETBUDDY, 0, 0))), at = InParent(spin);
+    const int left = MulDiv(box.left, 96, dpi);
+    EXPECT_TRUE(at.left == box.right && at.left == Px(left + 88, dpi) &&
+                at.right == Px(left + 104, dpi))
+        << "the up-down 16 design pixels wide beside its box at " << dpi << " DPI: box right "
+        << box.right << ", up-down " << at.left << " to " << at.right;
+    EXPECT_TRUE(shot == nullptr ||
+                Pixels(*shot, window, spin, Rgb(0, 0, 0), 60) > 20 * Px(Px(1, dpi), dpi))
+        << "the arrows drawn to the up-down's size at " << dpi << " DPI";
+  }
+}
+
 // The pictures of every scale into ROLLCALL_SCREENSHOT_DIR when given, named by the DPI.
 void SaveShot(const Image& shot, const char* name, int dpi) {
   if (Env("ROLLCALL_SCREENSHOT_DIR").empty()) return;
   SavePng(shot,
           EnvPath("ROLLCALL_SCREENSHOT_DIR") + "\\" + name + "_" + std::to_string(dpi) + "dpi.png");
 }
+
+bool ChangeDpi(const Process& proc, HWND window, int from, int to);
 
 class DpiScenario : public testing::TestWithParam<int> {};
 
@@ -410,6 +439,13 @@ TEST_P(DpiScenario, BothWindowsLaidOutAndDrawnAtTheDisplayScale) {
   SaveShot(setup, "countdown_setup", dpi);
   EXPECT_GT(CountNear(setup, 0, 0, setup.width, Px(70, dpi), Rgb(0, 128, 0), 40), 150 * area)
       << "the green tip";
+  ExpectSpinsScaled(countdown, dpi, &setup);
+  // Laid out again at another DPI and back, the up-downs follow.
+  const int other = dpi == 192 ? 96 : 192;
+  ASSERT_TRUE(ChangeDpi(proc, countdown, dpi, other));
+  ExpectSpinsScaled(countdown, other, nullptr);
+  ASSERT_TRUE(ChangeDpi(proc, countdown, other, dpi));
+  ExpectSpinsScaled(countdown, dpi, nullptr);
   Close(countdown);
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }));
   Close(main);

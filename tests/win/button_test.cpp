@@ -1,5 +1,6 @@
 // The Button unit: a click raises event 0; the caption goes to the native control as UTF-16
 // and reads back as GBK; type and alignments are styles of the live control.
+#include "runtime/units/unit_window.h"
 #include "tests/win/control_units.h"
 
 namespace rc::test {
@@ -66,6 +67,19 @@ TEST_F(ButtonUnit, PictureShowsWithoutCaption) {
   EXPECT_NE(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0) << "without a caption the picture";
   EXPECT_NE(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
   EXPECT_EQ(ReadText(kButton, prop::kCaption.index), "");
+  // At every DPI the picture is its design size scaled (a length of 1 at least 1 more), its
+  // colours smoothed but kept: red at the left end, blue at the right; at 96 as stored.
+  const struct { int dpi, width; } scales[] = {{192, 4}, {144, 3}, {120, 3}, {96, 2}};
+  for (const auto& c : scales) {
+    UnitWindow::FromHwnd(hwnd)->SetDpi(c.dpi);
+    BITMAP b{};
+    auto shown = reinterpret_cast<HBITMAP>(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_TRUE(shown != nullptr && GetObjectW(shown, sizeof b, &b) == sizeof b && b.bmBits);
+    const auto* row = static_cast<const uint32_t*>(b.bmBits);
+    EXPECT_TRUE(b.bmWidth == c.width && b.bmHeight == MulDiv(1, c.dpi, 96) &&
+                (row[0] & 0xFFFFFF) == 0xFF0000 && (row[c.width - 1] & 0xFFFFFF) == 0x0000FF)
+        << "a 2 x 1 picture at " << c.dpi << " DPI: " << b.bmWidth << " x " << b.bmHeight;
+  }
   Write(kButton, prop::kPicture.index, 0);
   EXPECT_EQ(SendMessageW(hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "no bytes, no picture";
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & BS_BITMAP, 0);

@@ -271,6 +271,33 @@ TEST_F(DrawPictureModes, TransparentPictureBlendsOverTheBackground) {
   EXPECT_TRUE(Near(canvas_.At(140, 140), kGrey, 1)) << "the clear quarter shows the grey";
 }
 
+// An icon file is drawn from its image nearest to the size drawn at from above, whichever
+// image was decoded first: multi.ico's 16 (magenta), 32 (yellow | blue) and 256 (PNG) images.
+TEST_F(DrawPictureModes, IconsAreDrawnFromTheStoredSizeNearestTheDrawnOne) {
+  const struct {
+    int first;  // the size the image first decoded is chosen for
+    PictureLayout layout;
+    int area, dpi;
+    POINT at;
+    COLORREF expected;
+    const char* rule;
+  } cases[] = {
+      {0, PictureLayout::kStretch, 16, 96, {12, 12}, RGB(255, 0, 255), "the 16 image, not 256"},
+      {0, PictureLayout::kStretch, 32, 96, {4, 20}, RGB(255, 255, 0), "the 32 image at its size"},
+      {16, PictureLayout::kStretch, 24, 96, {3, 15}, RGB(255, 255, 0), "the 32 image shrunk"},
+      {16, PictureLayout::kStretch, 64, 96, {5, 5}, kRed, "past 32 the 256 image"},
+      {0, PictureLayout::kCentre, 200, 96, {40, 40}, kRed, "own size: the largest"},
+      {32, PictureLayout::kCentre, 16, 192, {12, 12}, RGB(255, 0, 255), "16 device pixels"},
+  };
+  const std::vector<uint8_t> bytes = ReadPicture("multi.ico");
+  for (const auto& c : cases) {
+    Canvas canvas(c.area, c.area, kGrey);
+    Picture p = Picture::Decode(bytes.data(), bytes.size(), c.first);
+    p.Draw(canvas.dc(), {0, 0, c.area, c.area}, c.layout, c.dpi);
+    EXPECT_TRUE(Near(canvas.At(c.at.x, c.at.y), c.expected, 24)) << c.rule;
+  }
+}
+
 TEST_F(DrawPictureModes, EmptyPictureDrawsNothing) {
   Picture none;
   none.Draw(canvas_.dc(), {0, 0, 200, 150}, PictureLayout::kStretch);
