@@ -57,14 +57,16 @@ int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
     case Own(prop::kTextColour):
     case Own(prop::kBackgroundColour):
       colours_.Show(hwnd_, data_.text_colour, data_.background_colour);
-      return 0;
+      break;
     case Own(prop::kFont):
       font_.Set(hwnd_, data_.font, dpi());
       break;
     default:
       return 0;
   }
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  // The units without background inside show the box's new look through them only when they
+  // paint again too: the box's erase reaches under them and takes their text.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   return 0;
 }
 

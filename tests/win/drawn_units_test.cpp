@@ -254,42 +254,57 @@ TEST_F(DrawnTransLabel, InsideContainersTheirBackgroundAndPictureAreRepainted) {
 
 // The program's banner: a label full of text scrolled through a group box a pixel at a time,
 // in at the right, its end inside the box, over a divider inside the box, out at the left and
-// round again, with a new caption on the way. What each step leaves equals a full repaint, the
-// group box's frame and background and the divider included.
+// round again, with new captions and colours of the label and the box on the way, at 96 DPI
+// and laid anew at 192. What each step leaves equals a full repaint, the group box's frame and
+// background and the divider included: nothing the label keeps of the box may go stale.
 TEST_F(DrawnTransLabel, ScrolledThroughAGroupBoxEveryStepLeavesWhatAFullRepaintShows) {
   constexpr uint32_t kBanner = 0x16000210, kGroup = 0x16000211, kBar = 0x16000212;
   forms::TransLabelData banner = TransLabel("欢迎使用随机点名器，祝大家学习进步！", 12);
   banner.text_colour = 0x800000;
   forms::GroupBoxData group;
   group.background_colour = 0x00FFFF;
-  HWND window = Show({Inside(kGroup, UnitRecord(kBanner, banner, {254, 10, 200, 16})),
-                      Inside(kGroup, UnitRecord(kBar, Splitter(0x0000FF), {10, 14, 20, 6})),
-                      UnitRecord(kGroup, group, {20, 20, 248, 32})},
-                     320, 80);
-  ASSERT_NE(window, nullptr);
+  enum Change { kNothing, kLabelCaption, kBoxColour, kBoxCaption, kBoxTextColour };
   const struct {
     const char* where;
     int from, steps;  // one-pixel steps to the left from `from`
     bool bar;         // the divider shows
+    Change change;    // made before the second step
   } runs[] = {
-      {"coming in at the right edge", 250, 4, true},
-      {"its end inside the box", 40, 4, true},
-      {"over the divider", 25, 4, true},
-      {"over the divider hidden", 21, 2, false},
-      {"over the divider shown again", 19, 2, true},
-      {"past the left edge", -2, 4, true},
-      {"its end at the left edge", -198, 3, true},
-      {"round again: back at the right", 270, 2, true},
+      {"coming in at the right edge", 250, 4, true, kNothing},
+      {"its end inside the box", 40, 4, true, kBoxColour},
+      {"over the divider", 25, 4, true, kBoxCaption},
+      {"over the divider hidden", 21, 2, false, kNothing},
+      {"over the divider shown again", 19, 2, true, kBoxTextColour},
+      {"past the left edge", -2, 4, true, kLabelCaption},
+      {"its end at the left edge", -198, 3, true, kNothing},
+      {"round again: back at the right", 270, 2, true, kBoxColour},
   };
-  for (const auto& run : runs) {
-    Write(kBar, props::kVisible.index, run.bar ? 1 : 0);
-    for (int step = 0; step < run.steps; ++step) {
-      SCOPED_TRACE(std::string(run.where) + ", step " + std::to_string(step));
-      Write(kBanner, props::kLeft.index, uint32_t(run.from - step));
-      if (step == 1 && run.from == -2) WriteText(kBanner, props::trans_label::kCaption.index, "MW");
-      Pump(30);
-      Shot after = CaptureClient(window);
-      EXPECT_TRUE(after == FullRepaint(window)) << "the step leaves no trace and misses nothing";
+  for (const int dpi : {96, 192}) {
+    HWND window = Show({Inside(kGroup, UnitRecord(kBanner, banner, {254, 10, 200, 16})),
+                        Inside(kGroup, UnitRecord(kBar, Splitter(0x0000FF), {10, 14, 20, 6})),
+                        UnitRecord(kGroup, group, {20, 20, 248, 32})},
+                       320, 80);
+    ASSERT_NE(window, nullptr);
+    if (dpi != 96) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    uint32_t colour = 0x00FFFF;
+    for (const auto& run : runs) {
+      Write(kBar, props::kVisible.index, run.bar ? 1 : 0);
+      for (int step = 0; step < run.steps; ++step) {
+        SCOPED_TRACE(std::string(run.where) + ", step " + std::to_string(step) + " at " +
+                     std::to_string(dpi) + " DPI");
+        Write(kBanner, props::kLeft.index, uint32_t(run.from - step));
+        if (step == 1 && run.change == kLabelCaption)
+          WriteText(kBanner, props::trans_label::kCaption.index, "MW");
+        if (step == 1 && run.change == kBoxColour)
+          Write(kGroup, props::group_box::kBackgroundColour.index, colour ^= 0x3F3F00);
+        if (step == 1 && run.change == kBoxCaption)
+          WriteText(kGroup, props::group_box::kCaption.index, "班级公告");
+        if (step == 1 && run.change == kBoxTextColour)
+          Write(kGroup, props::group_box::kTextColour.index, 0x0000FF);
+        Pump(30);
+        Shot after = CaptureClient(window);
+        EXPECT_TRUE(after == FullRepaint(window)) << "the step leaves no trace and misses nothing";
+      }
     }
   }
 }
