@@ -14,12 +14,12 @@
 #   memory        working set, private bytes, windows and GDI slots after start and after a
 #                 lesson of cycling, banner, clock and panel slides
 #   size          the program file and its parts, test build and release build
-#   at 192 DPI    start-up and idle cost again with the display at 200 % (the prefix's
-#                 LogPixels), as ratios to the figures at 96 DPI of the same run
+#   at 192 DPI    start-up and idle cost of the program with the display at 200 % (the
+#                 prefix's LogPixels) and at 96 DPI in turns in the same step, as ratios
 # Timings are never judged here: the table states each goal and whether it was met.
 # Usage: scripts/bench.sh [--runs N] [--seconds S] [--memory-minutes M | --full]
 #                         [--no-build] [--no-release] [--out FILE] [--before FILE]
-#                         [--before-rev REV]
+#                         [--before-rev REV] [--only dpi]
 #   --runs N            repetitions of each timed figure (default 5; the median is reported)
 #   --seconds S         length of each CPU measurement (default 30)
 #   --memory-minutes M  length of the lesson of the memory run (default 2; --full: 10)
@@ -27,6 +27,8 @@
 #   --before FILE       the results.tsv of an earlier run: the table gets a before-and-after part
 #   --before-rev REV    the program built from git revision REV runs in the same idle rounds as
 #                       this one, beside the same reference: before and after in one run
+#   --only dpi          measures the rows at 192 DPI alone (a few minutes) and puts them into
+#                       the report in place of those it has, leaving its other rows as they are
 set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${ROLLCALL_BUILD:-$ROOT/build}
@@ -38,6 +40,7 @@ DO_RELEASE=1
 OUT=$ROOT/docs/benchmarks.md
 BEFORE=""
 BEFORE_REV=""
+ONLY=""
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) RUNS=$2; shift 2 ;;
@@ -49,7 +52,10 @@ while [ $# -gt 0 ]; do
     --out) OUT=$2; shift 2 ;;
     --before) BEFORE=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
     --before-rev) BEFORE_REV=$2; shift 2 ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    --only)
+      [ "$2" = dpi ] || { echo "--only takes dpi" >&2; exit 2; }
+      ONLY=$2; DO_RELEASE=0; shift 2 ;;
+    -h|--help) sed -n '2,28p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -136,7 +142,7 @@ sizes() {  # label, exe, form data .bin
 # ---- The timed part: one Wine session in a network namespace of its own, so that the loopback
 # update server is ours alone and "nothing listens" means nothing.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
-export ROOT BUILD WORK BIN RUNS SECONDS_IDLE MEMORY_SECONDS RESULTS
+export ROOT BUILD WORK BIN RUNS SECONDS_IDLE MEMORY_SECONDS RESULTS ONLY
 export SEED_W PROG_W REF_W SPY_W DRIVER BEFORE_W=""
 SEED_W=$(winpath "$WORK/seed")
 PROG_W=$(winpath "$WORK/programs/rollcall.exe")
@@ -155,10 +161,16 @@ session() {
     >"$WORK/bin/wineserver"
   chmod +x "$WORK/bin/wineserver"
   export PATH=$WORK/bin:$PATH WINESERVER=$WORK/bin/wineserver
+  # Room for the program at 192 DPI (1234 x 814) beside one at 96 DPI, neither covering the
+  # other: a wholly covered program rests, and what does not show is not drawn.
+  export ROLLCALL_SCREEN=2048x1024
   # shellcheck source=scripts/wine-env.sh
   source "$ROOT/scripts/wine-env.sh"
   wine_env_init "$BUILD"
   wine_up >"$WORK/wine-up.log" 2>&1 || { cat "$WORK/wine-up.log"; return 1; }
+  # Wine's desktop as large as the screen for this session, the prefix's own size again after.
+  local desktops='HKCU\Software\Wine\Explorer\Desktops'
+  wine reg add "$desktops" /v Default /d "$ROLLCALL_SCREEN" /f >/dev/null 2>&1
   # Only our own prefix's server is ours to end (wine_up notes the first server it finds).
   local own dev inode p pids=()
   read -r dev inode < <(stat -c '%d %i' "$WINEPREFIX")
@@ -216,26 +228,28 @@ http.server.HTTPServer(("127.0.0.1", 47631), H).serve_forever()' &
   : >"$RESULTS"
   rm -rf "$WORK/seed"
   step prime 120 prime "$PROG_W" "$SEED_W" || return 1
-  serve || { log "the loopback server did not start"; return 1; }
-  # Starts are short and the noisiest figure: twice the runs.
-  step startup_server 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) server
-  unserve
-  step startup_noserver 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) noserver
-  step idle $((RUNS * (SECONDS_IDLE + 90) + 60)) idle "$PROG_W" "$REF_W" "$SEED_W" "$RUNS" \
-    "$SECONDS_IDLE" "$SPY_W" ${BEFORE_W:+"$BEFORE_W" "$SEED_W"}
-  step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
-  step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
-    "$MEMORY_SECONDS"
-  # The display at 200 %: Wine hands the prefix's LogPixels to every program at its start.
-  local dpi_runs=$(((RUNS + 1) / 2))
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
-  FIGURE_SUFFIX=_192dpi step startup_192dpi 600 startup "$PROG_W" "$REF_W" "$SEED_W" \
-    $((RUNS * 2)) noserver
-  FIGURE_SUFFIX=_192dpi step idle_192dpi $((dpi_runs * (SECONDS_IDLE + 90) + 60)) idle "$PROG_W" \
-    "$REF_W" "$SEED_W" "$dpi_runs" "$SECONDS_IDLE" "$SPY_W"
-  # Back to no setting at all: Wine tells a LogPixels of 96 from none.
+  if [ -z "$ONLY" ]; then
+    serve || { log "the loopback server did not start"; return 1; }
+    # Starts are short and the noisiest figure: twice the runs.
+    step startup_server 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) server
+    unserve
+    step startup_noserver 600 startup "$PROG_W" "$REF_W" "$SEED_W" $((RUNS * 2)) noserver
+    step idle $((RUNS * (SECONDS_IDLE + 90) + 60)) idle "$PROG_W" "$REF_W" "$SEED_W" "$RUNS" \
+      "$SECONDS_IDLE" "$SPY_W" ${BEFORE_W:+"$BEFORE_W" "$SEED_W"}
+    step repaint 300 repaint "$PROG_W" "$SEED_W" "$SPY_W" 10
+    step memory $((MEMORY_SECONDS + 300)) memory "$PROG_W" "$REF_W" "$SEED_W" "$SPY_W" "$RUNS" \
+      "$MEMORY_SECONDS"
+  fi
+  # The display at 200 % and at 96 DPI in turns: the driver sets the prefix's LogPixels, which
+  # Wine hands to every program at its start, before each 192-DPI start and deletes it after.
+  printf 'N\tload average before the step at 192 DPI %s\n' "$(cut -d' ' -f1 /proc/loadavg)" \
+    >>"$RESULTS"
+  step dpi $((RUNS * 20 + RUNS * (SECONDS_IDLE + 60) + 120)) dpi "$PROG_W" "$SEED_W" "$RUNS" \
+    "$SECONDS_IDLE"
+  # No setting at all whatever became of the step: Wine tells a LogPixels of 96 from none.
   wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
   printf 'N\tload average at the end %s\n' "$(cut -d' ' -f1 /proc/loadavg)" >>"$RESULTS"
+  wine reg add "$desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
   wine_down
 }
 export -f session log
@@ -253,6 +267,6 @@ elapsed=$(($(date +%s) - started))
 python3 "$ROOT/tests/bench/report.py" --results "$RESULTS" --sizes "$WORK/sizes.tsv" \
   --runs "$RUNS" --seconds "$SECONDS_IDLE" --memory-minutes "$MEMORY_MINUTES" \
   --elapsed "$elapsed" ${BEFORE:+--before "$BEFORE"} ${BEFORE_REV:+--before-rev "\`$BEFORE_REV\`"} \
-  >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
+  ${ONLY:+--only "$ONLY" --into "$OUT"} >"$OUT.tmp" && mv "$OUT.tmp" "$OUT"
 log "wrote $OUT (timed part: ${elapsed} s)"
 exit $rc

@@ -1,6 +1,7 @@
 # Wine environment for running and testing the Windows programs on Linux. Source it, then:
 #   wine_env_init BUILD_DIR   exports WINEPREFIX and friends (private prefix under BUILD_DIR)
-#   wine_up                   starts Xvfb (unless $DISPLAY is usable and ROLLCALL_USE_DISPLAY=1),
+#   wine_up                   starts Xvfb (unless $DISPLAY is usable and ROLLCALL_USE_DISPLAY=1;
+#                             its screen 1024x768, or ROLLCALL_SCREEN, e.g. 2048x1024),
 #                             creates the prefix once, starts one persistent wineserver and a
 #                             PulseAudio null sink when PulseAudio is installed
 #   wine_run TIMEOUT PROG ARGS...   runs a Windows program; its exit code (mod 256) is returned
@@ -95,7 +96,7 @@ _wine_start_xvfb() {
   local n tries
   for tries in 1 2 3; do
     n=$(_wine_free_display) || { _wine_env_log "no free X display"; return 1; }
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${ROLLCALL_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
     local pid=$!
     local i
     for i in $(seq 1 100); do

@@ -21,6 +21,10 @@
 //   bench_driver ab PROGRAM_A SEED_A PROGRAM_B SEED_B RUNS SECONDS
 //       CPU time of two builds of the program side by side, idle and cycling: the before and
 //       after of a change
+//   bench_driver dpi PROGRAM SEED_DIR RUNS SECONDS
+//       the program at 96 and at 192 DPI in turns: start-up (nothing listening), then idle
+//       rounds with both at once; the display's DPI is the prefix's LogPixels, set before a
+//       192-DPI start and deleted again once its window shows
 //
 // Every figure is a line "R<TAB>figure<TAB>subject<TAB>run<TAB>value<TAB>unit"; notes are lines
 // "N<TAB>text". Timings are printed, never judged.
@@ -44,6 +48,7 @@ namespace {
 using harness::TempDir;
 
 constexpr int kMainWidth = 617;
+constexpr int kMainHeight = 407;          // with its frame, as the width
 constexpr UINT kQueryTicks = WM_APP + 1;  // bench_reference.exe: ticks of a timer so far
 
 void Figure(const char* figure, const std::string& subject, int run, double value,
@@ -113,7 +118,26 @@ struct Subject {
   std::string args;                                        // command line arguments
   std::vector<std::pair<std::string, std::string>> files;  // (source path, name in folder)
   bool program = true;  // the roll-call program (else the reference)
+  int dpi = 0;          // the prefix's LogPixels at its start (0: none, which is 96)
 };
+
+// The display's DPI as Wine hands it to a program at its start: the prefix's LogPixels, or 96
+// when there is none. Wine tells a LogPixels of 96 from none, so 0 deletes the value.
+void SetLogPixels(int dpi) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    Fail("cannot open the display settings");
+  }
+  const DWORD value = DWORD(dpi);
+  const LONG rc = dpi != 0 ? RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
+                                            reinterpret_cast<const BYTE*>(&value), sizeof value)
+                           : RegDeleteValueW(key, L"LogPixels");
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS && !(dpi == 0 && rc == ERROR_FILE_NOT_FOUND)) {
+    Fail("cannot set the display's DPI");
+  }
+}
 
 // A started subject in a folder of its own; ended (closed, or killed) on destruction.
 class Running {
@@ -134,6 +158,7 @@ class Running {
     std::wstring command = L"\"" + Wide(exe_) + L"\" " + Wide(subject_.args);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    if (subject_.dpi != 0) SetLogPixels(subject_.dpi);
     const double t0 = Now();
     if (!CreateProcessW(Wide(exe_).c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                         Wide(dir_.path()).c_str(), &si, &info_)) {
@@ -143,6 +168,8 @@ class Running {
     if (!harness::WaitUntil([&] { return (window_ = FindMain()) != nullptr; }, 30000)) {
       Fail(subject_.name + ": no main window");
     }
+    // Read by now: the window was laid out at it.
+    if (subject_.dpi != 0) SetLogPixels(0);
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
@@ -202,6 +229,7 @@ class Running {
  private:
   struct MainQuery {
     DWORD pid;
+    int dpi;
     HWND found;
   };
   static BOOL CALLBACK IsMain(HWND hwnd, LPARAM lp) {
@@ -212,16 +240,19 @@ class Running {
     RECT r;
     GetWindowRect(hwnd, &r);
     // The program lays itself out at the display's DPI, the reference in fixed pixels.
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
     const int width = r.right - r.left;
-    if (width != kMainWidth && width != MulDiv(kMainWidth, dpi, 96)) return TRUE;
+    if (width != kMainWidth && width != MulDiv(kMainWidth, q->dpi, 96)) return TRUE;
     q->found = hwnd;
     return FALSE;
   }
   HWND FindMain() const {
-    MainQuery q{info_.dwProcessId, nullptr};
+    int dpi = subject_.dpi;
+    if (dpi == 0) {
+      HDC screen = GetDC(nullptr);
+      dpi = GetDeviceCaps(screen, LOGPIXELSX);
+      ReleaseDC(nullptr, screen);
+    }
+    MainQuery q{info_.dwProcessId, dpi, nullptr};
     EnumWindows(IsMain, reinterpret_cast<LPARAM>(&q));
     return q.found;
   }
@@ -357,19 +388,22 @@ bool ClickAndWait(const Running& r, const std::string& caption, const std::strin
   return false;
 }
 
-// The banner label of a subject: the 563-pixel-wide child of the bottom strip.
-HWND BannerOf(HWND window) {
+// The banner label of a subject laid out at `dpi`: the 563-pixel-wide child of the bottom strip.
+HWND BannerOf(HWND window, int dpi) {
   for (const harness::Control& c : harness::Children(window)) {
-    if (c.rect.right - c.rect.left == 563 && c.rect.bottom - c.rect.top == 16) return c.hwnd;
+    if (c.rect.right - c.rect.left == MulDiv(563, dpi, 96) &&
+        c.rect.bottom - c.rect.top == MulDiv(16, dpi, 96)) {
+      return c.hwnd;
+    }
   }
   return nullptr;
 }
 
 // Counts the banner's one-pixel steps from its position: it runs from 270 down to -420 and
-// starts again at 270, a cycle of 691 places.
+// starts again at 270, a cycle of 691 places (design pixels; at `dpi` each is scaled).
 class BannerCounter {
  public:
-  explicit BannerCounter(HWND label) : label_(label), last_(Left()) {}
+  BannerCounter(HWND label, int dpi) : label_(label), dpi_(dpi), last_(Left()) {}
   void Poll() {
     const int now = Left();
     // The shorter way round the cycle: a reading a pixel behind the one before (the label
@@ -385,9 +419,10 @@ class BannerCounter {
     RECT r;
     GetWindowRect(label_, &r);
     MapWindowPoints(nullptr, GetParent(label_), reinterpret_cast<POINT*>(&r), 1);
-    return r.left;
+    return MulDiv(r.left, 96, dpi_);
   }
   HWND label_;
+  int dpi_;
   int last_;
   int steps_ = 0;
 };
@@ -477,6 +512,7 @@ struct TimedSubject {
   std::unique_ptr<Running> running;
   bool cycle = false;
   Seen seen = Seen::kShown;
+  POINT at = {-1, -1};
   HWND cover = nullptr;
   std::unique_ptr<Spy> spy;
   double cpu0 = 0;
@@ -498,6 +534,7 @@ struct RoundSubject {
   Subject subject;
   bool cycle;  // the name cycle runs
   Seen seen;
+  POINT at = {-1, -1};  // where its window goes instead of the fan, above those before it
 };
 using Round = std::vector<RoundSubject>;
 
@@ -508,9 +545,10 @@ void FanOut(std::vector<TimedSubject>& round) {
   constexpr int kStep = 24;
   int place = 0;
   for (TimedSubject& t : round) {
-    SetWindowPos(t.running->window(), HWND_TOP, place * kStep, place * kStep, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
-    ++place;
+    const bool placed = t.at.x >= 0;
+    SetWindowPos(t.running->window(), HWND_TOP, placed ? t.at.x : place * kStep,
+                 placed ? t.at.y : place * kStep, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    place += placed ? 0 : 1;
   }
   for (TimedSubject& t : round) {
     if (t.seen == Seen::kMinimised) ShowWindow(t.running->window(), SW_MINIMIZE);
@@ -533,6 +571,7 @@ void TimedRounds(const std::function<Round()>& make_round, int runs, int seconds
       t.running = std::make_unique<Running>(rs.subject);
       t.cycle = rs.cycle;
       t.seen = rs.seen;
+      t.at = rs.at;
       round.push_back(std::move(t));
     }
     for (TimedSubject& t : round) t.running->Start();
@@ -541,12 +580,15 @@ void TimedRounds(const std::function<Round()>& make_round, int runs, int seconds
         Fail(t.running->subject().name + ": the name cycle does not start");
       }
       if (t.running->UnixPid() == 0) Fail(t.running->subject().name + ": no Unix process");
+      // For a profiler watching the round.
+      Note("unix pid " + std::to_string(t.running->UnixPid()) + " " + t.running->subject().name);
     }
     FanOut(round);
     ::Sleep(2000);  // start-up work done, the banner settled, what is unseen noticed
     for (TimedSubject& t : round) {
-      HWND banner = BannerOf(t.running->window());
-      if (banner != nullptr) t.banner = std::make_unique<BannerCounter>(banner);
+      const int dpi = t.running->subject().dpi != 0 ? t.running->subject().dpi : 96;
+      HWND banner = BannerOf(t.running->window(), dpi);
+      if (banner != nullptr) t.banner = std::make_unique<BannerCounter>(banner, dpi);
       if (!t.running->subject().program) {
         for (int i = 0; i < 6; ++i) {
           t.ticks0[i] = ReferenceTicks(t.running->window(), kReferenceTimers[i]);
@@ -645,6 +687,40 @@ void AbRuns(const std::string& a, const std::string& seed_a, const std::string& 
                      {ProgramSubject("b", b, seed_b), false, Seen::kShown},
                      {ProgramSubject("a_cycle", a, seed_a), true, Seen::kShown},
                      {ProgramSubject("b_cycle", b, seed_b), true, Seen::kShown}};
+      },
+      runs, seconds, "");
+}
+
+// The program at 96 and at 192 DPI under the same conditions: starts in turns (96, 192, 96,
+// 192 ...), then rounds in which both run at once, side by side on a screen wide enough for
+// both (scripts/bench.sh makes it so), neither covering the other's banner (a wholly covered
+// program rests, and what does not show is not drawn).
+void DpiRuns(const std::string& program, const std::string& seed, int runs, int seconds) {
+  auto at = [&](int dpi) {
+    Subject s = ProgramSubject("program_" + std::to_string(dpi) + "dpi", program, seed);
+    s.dpi = dpi == 96 ? 0 : dpi;
+    return s;
+  };
+  const Subject pair[] = {at(96), at(192)};
+  for (const Subject& s : pair) Running(s).Start();  // unmeasured: caches as in the runs
+  for (int run = 1; run <= runs * 2; ++run) {
+    for (int i = 0; i < 2; ++i) {
+      const Subject& s = pair[(run + i) % 2 == 1 ? 0 : 1];
+      Running r(s);
+      Figure("dpi_startup", s.name, run, r.Start() * 1000, "ms");
+      Figure("dpi_startup_cpu", s.name, run, r.CpuSeconds() * 1000, "ms");
+    }
+  }
+  if (GetSystemMetrics(SM_CXSCREEN) < MulDiv(kMainWidth, 192 + 96, 96) ||
+      GetSystemMetrics(SM_CYSCREEN) < MulDiv(kMainHeight, 192, 96)) {
+    Note("the screen (" + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+         std::to_string(GetSystemMetrics(SM_CYSCREEN)) +
+         ") is too small for both windows side by side: the measurement is not fair");
+  }
+  TimedRounds(
+      [&] {
+        return Round{{at(192), false, Seen::kShown, {0, 0}},
+                     {at(96), false, Seen::kShown, {MulDiv(kMainWidth, 192, 96) + 8, 0}}};
       },
       runs, seconds, "");
 }
@@ -829,6 +905,8 @@ int main(int argc, char** argv) {
     MemoryRuns(argv[2], argv[3], argv[4], argv[5], Arg(argv, 6), Arg(argv, 7));
   } else if (command == "ab" && argc == 8) {
     AbRuns(argv[2], argv[3], argv[4], argv[5], Arg(argv, 6), Arg(argv, 7));
+  } else if (command == "dpi" && argc == 6) {
+    DpiRuns(argv[2], argv[3], Arg(argv, 4), Arg(argv, 5));
   } else if (command == "repaint" && argc == 6) {
     RepaintRun(argv[2], argv[3], argv[4], Arg(argv, 5));
   } else {

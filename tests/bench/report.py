@@ -232,6 +232,65 @@ def quiet_section(w, F, before_rev):
     w("")
 
 
+DPI_TITLE = "## At 192 DPI"
+
+
+def dpi_head(a, load1, notes):
+    when = (f"{datetime.date.today().isoformat()}, {a.runs} runs, {a.seconds} s per CPU "
+            f"figure, load average {load1:.1f} at the end")
+    for n in notes:
+        if n.startswith("load average before the step at 192 DPI "):
+            when += f" ({n.split()[-1]} before the step)"
+    return when
+
+
+def dpi_section(w, F, when):
+    """The program with the display at 200 % against itself at 96 DPI, both measured in
+    turns in the same step of the run."""
+    hi, lo = "program_192dpi", "program_96dpi"
+    if not F.values("cpu", hi) and not F.values("dpi_startup", hi):
+        return
+    w(DPI_TITLE)
+    w("")
+    w(f"Measured {when}. The program with the display at 200 % against itself at 96 DPI in "
+      "one step of the run, so that both meet the same machine: the starts alternate (96, "
+      "192, 96, 192 ...), and in each idle round both run at once, side by side on a screen of "
+      "2048 x 1024 so that neither covers the other. The DPI is the prefix's `LogPixels`, which Wine "
+      "hands to a program at its start: the driver sets it before each start at 192 DPI and "
+      "deletes it once the window shows (Wine tells a `LogPixels` of 96 from none).")
+    w("")
+
+    rows = [
+        ("Start-up, nothing listening (ms)", F.values("dpi_startup", hi),
+         F.values("dpi_startup", lo), 1.1),
+        ("Start-up, processor time, nothing listening (ms)", F.values("dpi_startup_cpu", hi),
+         F.values("dpi_startup_cpu", lo), 1.1),
+        ("Idle cost, start-up timers (CPU ms per s)", F.values("cpu", hi),
+         F.values("cpu", lo), 1.1),
+        ("Banner steps per second", F.values("banner_steps", hi),
+         F.values("banner_steps", lo), None),
+    ]
+    w("| Figure | At 192 DPI | At 96 DPI | Ratio | Goal | |")
+    w("|---|---|---|---|---|---|")
+    for label, h, l, goal in rows:
+        r = statistics.median(h) / statistics.median(l) if h and l and statistics.median(l) else None
+        w(f"| {label} | {cell(h)} | {cell(l)} | {fmt(r, 3) if r else '—'} | "
+          f"{f'≤ {goal}' if goal else ''} | {verdict(r, goal) if goal else ''} |")
+    w("")
+
+
+def splice_dpi(old, section):
+    """`old` report with its section at 192 DPI replaced by `section` (put after the goals'
+    section when it has none)."""
+    start = old.find(DPI_TITLE + "\n")
+    if start < 0:
+        start = old.find("\n## ", old.find("## Against the goals") + 1) + 1
+        end = start
+    else:
+        end = old.find("\n## ", start + 1) + 1 or len(old)
+    return old[:start] + section + "\n" + old[end:]
+
+
 def sub(a, b):
     return a - b if a is not None and b is not None else None
 
@@ -265,12 +324,29 @@ def main():
     ap.add_argument("--before", help="results of an earlier run, for a before-and-after table")
     ap.add_argument("--before-rev", default="",
                     help="the revision the program before was built from, as the text names it")
+    ap.add_argument("--only", choices=["dpi"], help="the run measured these rows alone")
+    ap.add_argument("--into", help="with --only: the report whose rows they replace")
     a = ap.parse_args()
     runs, notes, errors = load(a.results)
     sizes = load_sizes(a.sizes)
     F = Figures(runs)
     out = []
     w = out.append
+    if a.only:
+        load1 = os.getloadavg()[0]
+        for n in notes:
+            if n.startswith("load average at the end "):
+                load1 = float(n.split()[-1])
+        dpi_section(w, F, dpi_head(a, load1, notes))
+        if errors:
+            w("**The run did not finish:** " + "; ".join(errors))
+            w("")
+        old = ""
+        if os.path.exists(a.into):
+            with open(a.into, encoding="utf-8") as f:
+                old = f.read()
+        print(splice_dpi(old, "\n".join(out)), end="")
+        return
 
     w("# Benchmarks")
     w("")
@@ -320,19 +396,6 @@ def main():
         r = ratio(fig, prog, ref)
         w(f"| {label} | {cell(F.values(fig, prog))} | {cell(F.values(fig, ref))} | "
           f"{fmt(r, 3) if r else '—'} | ≤ {goal} | {verdict(r, goal)} |")
-    # The same program at 200 % display scaling, against itself at 96 DPI in the same run.
-    scaled = [
-        ("Start-up at 192 DPI, nothing listening (ms)", "startup_noserver"),
-        ("Start-up processor time at 192 DPI, nothing listening (ms)", "startup_cpu_noserver"),
-        ("Idle cost at 192 DPI, start-up timers (CPU ms per s)", "cpu"),
-    ]
-    for label, fig in scaled:
-        if not F.values(fig, "program_192dpi"):
-            continue
-        r = ratio(fig, "program_192dpi", "program")
-        w(f"| {label} | {cell(F.values(fig, 'program_192dpi'))} | the program at 96 DPI: "
-          f"{cell(F.values(fig, 'program'))} | {fmt(r, 3) if r else '—'} | ≤ 1.1 | "
-          f"{verdict(r, 1.1)} |")
     w("")
     w("Start-up is warm: `dede.ini` (40 names) and `SkinH_EL.dll`, which the program writes on "
       "its first start, are already beside it, so no box is shown. It runs from process "
@@ -357,6 +420,8 @@ def main():
       "with the banner stopped) run at the same time, so they share the machine's state. "
       "The work the window server (wineserver) does for each of them is not in these figures.")
     w("")
+
+    dpi_section(w, F, dpi_head(a, load1, notes))
 
     quiet_section(w, F, a.before_rev)
 
@@ -719,7 +784,7 @@ def main():
         w("")
         for n in notes:
             # "seeded" names a folder of the machine it ran on; the load is in the head
-            if not n.startswith(("seeded ", "load average at the end ")):
+            if not n.startswith(("seeded ", "load average ", "unix pid ")):
                 w(f"- {n}")
         w("")
     print("\n".join(out))
