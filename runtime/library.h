@@ -178,6 +178,9 @@ class UnitObject {
   uint32_t unit_id() const { return unit_id_; }
   // Live: the object's native window still exists.
   bool live() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+  // The DPI the unit is laid and drawn at; 0 when the object does not keep it (the runtime
+  // asks the window system then).
+  virtual int dpi() const { return 0; }
 
  protected:
   HWND hwnd_ = nullptr;

@@ -152,6 +152,14 @@ bool ApplyFontWrite(uint32_t type_code, UnitObject* unit, int32_t index, int32_t
   return true;
 }
 
+// The DPI a live unit is laid at, as the unit keeps it: the window system's answer walks up to
+// the top-level window, a round trip to the window server under Wine, at every geometry read
+// and write of a unit moved on every tick.
+int LaidDpi(const UnitObject* live, HWND hwnd) {
+  const int dpi = live != nullptr ? live->dpi() : 0;
+  return dpi > 0 ? dpi : draw::DpiOf(hwnd);
+}
+
 bool IsTopLevel(HWND hwnd) {
   return GetParent(hwnd) == nullptr || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD);
 }
@@ -193,7 +201,7 @@ uint64_t ReadProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32
   uint32_t flags = units.state_flags(t.record);
   if (hwnd != nullptr && index <= props::kHeight.index) {
     const draw::LogicalRect r =
-        draw::UnscaleRect(NativeRect(hwnd), draw::DpiOf(hwnd), IsTopLevel(hwnd));
+        draw::UnscaleRect(NativeRect(hwnd), LaidDpi(t.live, hwnd), IsTopLevel(hwnd));
     g = {r.left, r.top, r.width, r.height};
   }
   switch (index) {
@@ -260,7 +268,7 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       (index == props::kLeft.index ? g.left : g.top) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
-        const int dpi = draw::DpiOf(hwnd);
+        const int dpi = LaidDpi(t.live, hwnd);
         const bool top_level = IsTopLevel(hwnd);
         const RECT r = NativeRect(hwnd);
         const draw::LogicalRect now = draw::UnscaleRect(r, dpi, top_level);
@@ -288,7 +296,7 @@ void WriteProperty(uint32_t window_id, uint32_t unit_id, int32_t index, int32_t 
       (index == props::kWidth.index ? g.width : g.height) = value;
       units.set_geometry(t.record, g);
       if (hwnd != nullptr) {
-        const int dpi = draw::DpiOf(hwnd);
+        const int dpi = LaidDpi(t.live, hwnd);
         const bool top_level = IsTopLevel(hwnd);
         const RECT r = NativeRect(hwnd);
         const draw::LogicalRect now = draw::UnscaleRect(r, dpi, top_level);

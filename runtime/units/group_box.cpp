@@ -15,6 +15,60 @@ namespace {
 
 namespace prop = props::group_box;
 
+// What a group box shows behind its child windows, painted once into a bitmap and kept while
+// the box looks the same: a transparent label scrolled through the box a pixel at a time asks
+// for it at every step, and the box's erase and print (through the skin's layers) cost more
+// than the copy.
+class KeptBackground {
+ public:
+  KeptBackground() = default;
+  ~KeptBackground() { Drop(); }
+  KeptBackground(const KeptBackground&) = delete;
+  KeptBackground& operator=(const KeptBackground&) = delete;
+
+  // The kept picture's DC when it holds the box at `size`, else null.
+  HDC Held(SIZE size) const {
+    return held_ && size.cx == size_.cx && size.cy == size_.cy ? dc_ : nullptr;
+  }
+  // A DC for painting the picture anew, its bitmap compatible with `like`; null when none
+  // can be had. The picture is held once Keep is called.
+  HDC Start(HDC like, SIZE size) {
+    Drop();
+    dc_ = CreateCompatibleDC(like);
+    bitmap_ = dc_ != nullptr ? CreateCompatibleBitmap(like, size.cx, size.cy) : nullptr;
+    if (bitmap_ == nullptr) {
+      Drop();
+      return nullptr;
+    }
+    old_bitmap_ = SelectObject(dc_, bitmap_);
+    size_ = size;
+    return dc_;
+  }
+  void Keep() { held_ = dc_ != nullptr; }
+  // The box may look otherwise now.
+  void Forget() { held_ = false; }
+
+ private:
+  void Drop() {
+    if (dc_ != nullptr) {
+      if (old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_bitmap_ = nullptr;
+    size_ = {};
+    held_ = false;
+  }
+
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+  SIZE size_{};
+  bool held_ = false;
+};
+
 class GroupBoxUnit : public UnitWindow {
  public:
   GroupBoxUnit(const CreateArgs& args, const forms::GroupBoxData& data)
@@ -30,14 +84,45 @@ class GroupBoxUnit : public UnitWindow {
 
  private:
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
-  void OnDpiChanged() override { font_.Set(hwnd_, data_.font, dpi()); }
+  void OnDpiChanged() override {
+    background_.Forget();
+    font_.Set(hwnd_, data_.font, dpi());
+  }
   LRESULT OnColour(WPARAM wp);
   LRESULT OnEraseBackground(WPARAM wp);
 
   forms::GroupBoxData data_;  // every property as last written (alignment clamped)
   ControlColours colours_;    // caption colours, and the background behind the child units
   ControlFont font_;          // the font made from data_.font
+  KeptBackground background_;
+  bool keeping_ = false;  // painting the kept background
 };
+
+// Whatever paints the box, the button class or the skin's layers above it, asks the box's
+// parent for its colours, which reflects the request here: a paint that was not the kept
+// picture's own may show a new look (a skin, a state, a system colour). The messages that
+// change the look without a paint at once are counted in too.
+bool ChangesLook(UINT msg) {
+  switch (msg) {
+    case kReflectBase + WM_CTLCOLORSTATIC:
+    case kReflectBase + WM_CTLCOLORBTN:
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+    case WM_SETTEXT:
+    case WM_SETFONT:
+    case WM_ENABLE:
+    case WM_STYLECHANGED:
+    case WM_SIZE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case WM_SETTINGCHANGE:
+    case WM_UPDATEUISTATE:
+      return true;
+    default:
+      return false;
+  }
+}
 
 // 0 left, 1 centre, 2 right.
 DWORD AlignmentStyle(int32_t alignment) {
@@ -64,6 +149,7 @@ int GroupBoxUnit::Changed(int32_t index, const PropertyValue& value) {
     default:
       return 0;
   }
+  background_.Forget();
   // The units without background inside show the box's new look through them only when they
   // paint again too: the box's erase reaches under them and takes their text.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -86,14 +172,35 @@ LRESULT GroupBoxUnit::OnEraseBackground(WPARAM wp) {
 
 // Through the window's procedure, so that the skin's layers above it paint as they do on
 // screen; the button class paints the frame and the caption into a given DC as it paints them
-// on screen.
+// on screen. The whole client area is painted into the kept picture, and what `dc` is clipped
+// to copied from it.
 bool GroupBoxUnit::PaintBehindChildren(HDC dc) {
-  SendMessageW(hwnd_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  SendMessageW(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  RECT client, clip;
+  GetClientRect(hwnd_, &client);
+  const SIZE size{client.right, client.bottom};
+  HDC kept = background_.Held(size);
+  if (kept == nullptr) {
+    HDC into = background_.Start(dc, size);
+    if (into == nullptr) into = dc;  // no room for a picture: straight into `dc`
+    keeping_ = true;
+    const int saved = SaveDC(into);
+    SendMessageW(hwnd_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(into), 0);
+    SendMessageW(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(into), PRF_CLIENT);
+    RestoreDC(into, saved);
+    keeping_ = false;
+    if (into == dc) return true;
+    background_.Keep();
+    kept = into;
+  }
+  if (GetClipBox(dc, &clip) != NULLREGION && IntersectRect(&clip, &clip, &client)) {
+    BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, kept, clip.left,
+           clip.top, SRCCOPY);
+  }
   return true;
 }
 
 LRESULT GroupBoxUnit::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  if (!keeping_ && ChangesLook(msg)) background_.Forget();
   LRESULT reflected = 0;
   if (ReflectNotification(hwnd_, msg, wp, lp, &reflected)) return reflected;
   switch (msg) {

@@ -79,7 +79,7 @@ class UnitWindow : public UnitObject {
   static uint32_t WindowsChangeCount();
 
   // The DPI the unit is laid and drawn at (runtime/draw/dpi.h); a unit is made at its window's.
-  int dpi() const { return dpi_; }
+  int dpi() const override { return dpi_; }
   // A length of the unit's own drawing (a border, a margin) in its pixels.
   int Px(int design_pixels) const { return draw::ScaleLength(design_pixels, dpi_); }
   // Takes a new DPI: the unit makes what it draws with (fonts, pictures) anew for it. Its place
