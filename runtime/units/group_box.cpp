@@ -30,9 +30,12 @@ class KeptBackground {
   HDC Held(SIZE size) const {
     return held_ && size.cx == size_.cx && size.cy == size_.cy ? dc_ : nullptr;
   }
-  // A DC for painting the picture anew, its bitmap compatible with `like`; null when none
-  // can be had. The picture is held once Keep is called.
+  // A DC for painting the picture anew, its bitmap compatible with `like` (the one it has when
+  // the size is the same: making them asks the window system about the display); null when
+  // none can be had. The picture is held once Keep is called.
   HDC Start(HDC like, SIZE size) {
+    held_ = false;
+    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return dc_;
     Drop();
     dc_ = CreateCompatibleDC(like);
     bitmap_ = dc_ != nullptr ? CreateCompatibleBitmap(like, size.cx, size.cy) : nullptr;

@@ -709,6 +709,7 @@ void DpiRuns(const std::string& program, const std::string& seed, int runs, int 
       Running r(s);
       Figure("dpi_startup", s.name, run, r.Start() * 1000, "ms");
       Figure("dpi_startup_cpu", s.name, run, r.CpuSeconds() * 1000, "ms");
+      Note("unix pid " + std::to_string(r.UnixPid()) + " " + s.name + " start");
     }
   }
   if (GetSystemMetrics(SM_CXSCREEN) < MulDiv(kMainWidth, 192 + 96, 96) ||
