@@ -288,8 +288,15 @@ def dpi_section(w, F, when):
       "or DPI), so that a step is a copy, the text and a copy to the screen; and a geometry "
       "read or write of a unit takes the DPI the unit keeps instead of asking the window "
       "system for its top-level window's (a request to the window server under Wine, two a "
-      "step). Measured with this step before and after: idle at 192 DPI 1.13 → 1.02 of the "
-      "program at 96 DPI, and both about 10 % cheaper (34.4 → 31 CPU ms per s at 96 DPI).")
+      "step). Measured with this step before and after (5 rounds each, the same day): idle "
+      "at 192 DPI 1.13 → 1.02 of the program at 96 DPI, and both about 10 % cheaper (34.4 → "
+      "31 CPU ms per s at 96 DPI). The ratio of one round to the next moves by ±0.1 on this "
+      "shared machine (nine rounds of one run: 0.99 to 1.18, median 1.12), so the goal is met "
+      "in some runs and missed by a few hundredths in others. What remains is the pixels: a "
+      "`perf` profile of idle rounds finds the program at 192 DPI about 6 % above itself at "
+      "96, all of it in Wine's drawing (the text's glyphs and the copies over four times the "
+      "pixels) and the C library's copies; the requests to the window server and the "
+      "messages are the same at both DPIs.")
     w("")
     w("A start at 192 DPI draws the same windows with four times the pixels and every glyph "
       "at twice the size, in a fresh process whose glyph cache is empty. Profiled with `perf` "
