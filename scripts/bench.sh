@@ -171,6 +171,8 @@ session() {
   # Wine's desktop as large as the screen for this session, the prefix's own size again after.
   local desktops='HKCU\Software\Wine\Explorer\Desktops'
   wine reg add "$desktops" /v Default /d "$ROLLCALL_SCREEN" /f >/dev/null 2>&1
+  # The display at 96 DPI as the prefix has it with no setting (a test may have left one).
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
   # Only our own prefix's server is ours to end (wine_up notes the first server it finds).
   local own dev inode p pids=()
   read -r dev inode < <(stat -c '%d %i' "$WINEPREFIX")

@@ -413,14 +413,14 @@ TEST(SkinBlocks, ProgramCarriesTheLibraryAndTheSkinsAsConstantBlocks) {
 }
 
 // The display's DPI for the programs started while it is held (Wine reports the prefix's
-// LogPixels to a program when it starts); 96 again after.
+// LogPixels to a program when it starts); no setting again after, as before: Wine tells a
+// LogPixels of 96 from none, and the other programs of the prefix run without one.
 struct DisplayDpi {
-  static void Set(DWORD dpi) {
+  explicit DisplayDpi(DWORD dpi) {
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
                     sizeof dpi);
   }
-  explicit DisplayDpi(DWORD dpi) { Set(dpi); }
-  ~DisplayDpi() { Set(96); }
+  ~DisplayDpi() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels"); }
 };
 
 // A DPI-aware window at 192 DPI: the system lays its title bar out twice as tall as at 96, and
