@@ -277,6 +277,11 @@ def dpi_section(w, F, when):
         w(f"| {label} | {cell(h)} | {cell(l)} | {fmt(r, 3) if r else '—'} | "
           f"{f'≤ {goal}' if goal else ''} | {verdict(r, goal) if goal else ''} |")
     w("")
+    rounds = F.paired(lambda a, b: a / b, ("cpu", hi), ("cpu", lo))
+    if rounds:
+        w("The idle ratio round by round (both programs at once, so that the machine's state "
+          f"is the same for both): {cell(rounds)}.")
+        w("")
     w("What scaling costs, and what was done about it. Idle, the program's time is nearly all "
       "banner steps, and a step at 192 DPI moves the label 2 pixels and paints four times the "
       "pixels of one at 96 over the group box it scrolls through. The box's background behind "
@@ -290,9 +295,9 @@ def dpi_section(w, F, when):
       "system for its top-level window's (a request to the window server under Wine, two a "
       "step). Measured with this step before and after (5 rounds each, the same day): idle "
       "at 192 DPI 1.13 → 1.02 of the program at 96 DPI, and both about 10 % cheaper (34.4 → "
-      "31 CPU ms per s at 96 DPI). The ratio of one round to the next moves by ±0.1 on this "
-      "shared machine (nine rounds of one run: 0.99 to 1.18, median 1.12), so the goal is met "
-      "in some runs and missed by a few hundredths in others. What remains is the pixels: a "
+      "31 CPU ms per s at 96 DPI). The ratio of one round to the next moves by about ±0.1 "
+      "on this shared machine (the rounds above), so the goal is met in some runs and missed "
+      "by a few hundredths in others. What remains is the pixels: a "
       "`perf` profile of idle rounds finds the program at 192 DPI about 6 % above itself at "
       "96, all of it in Wine's drawing (the text's glyphs and the copies over four times the "
       "pixels) and the C library's copies; the requests to the window server and the "
