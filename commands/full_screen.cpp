@@ -35,6 +35,9 @@ struct FullScreen {
   BYTE charset = DEFAULT_CHARSET;
   int height = 0;              // font height in pixels
   std::wstring shown, corner;  // what is on the screen now
+  // The program's own window the keyboard last went to from here (a box over it); null when it
+  // went to another program, or came back.
+  HWND lent_to = nullptr;
 };
 FullScreen* g_screen = nullptr;
 
@@ -162,13 +165,26 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (!IsWindow(s->main)) {
         DestroyWindow(hwnd);
-      } else if (HWND front = GetForegroundWindow(); front == nullptr || front == s->main) {
-        // A box over both closed and left the keyboard to nobody, or to the main window: it is
-        // the full screen's, which stays in front.
+      } else if (HWND front = GetForegroundWindow();
+                 front == s->main ||
+                 (front == nullptr && s->lent_to != nullptr && !IsWindow(s->lent_to))) {
+        // A box over both closed and left the keyboard to the main window, or to nobody: it is
+        // the full screen's, which stays in front. Nobody also has it for a moment while another
+        // program takes it, which is no call to take it back.
         SetForegroundWindow(hwnd);
       }
       return 0;
     }
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        const HWND to = reinterpret_cast<HWND>(lp);
+        DWORD pid = 0;
+        if (to != nullptr) GetWindowThreadProcessId(to, &pid);
+        s->lent_to = pid == GetCurrentProcessId() ? to : nullptr;
+      } else {
+        s->lent_to = nullptr;
+      }
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {

@@ -34,14 +34,21 @@ std::string ClassList() {
          "[点名设置：]\r\n当前班级=高一(3)班\r\n";
 }
 
-// Real mouse clicks at a point of the screen, as a finger's tap gives them.
+// Real mouse clicks at a point of the screen, as a finger's tap gives them. The point travels
+// with each press and release: a cursor placed apart from them can be put back by a late pointer
+// event of Wine's X11 desktop (the full screen mapped under the old pointer), and two taps
+// meant 200 px apart then land on one spot as a double tap, which closes the full screen.
 void TapAt(POINT p, int taps = 1) {
-  SetCursorPos(p.x, p.y);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   for (int i = 0; i < taps; ++i) {
     INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& at : in) {
+      at.type = INPUT_MOUSE;
+      at.mi.dx = (p.x * 65536 + w - 1) / w;  // the absolute scale maps 65536 to the width
+      at.mi.dy = (p.y * 65536 + h - 1) / h;
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
     SendInput(2, in, sizeof(INPUT));
   }
 }
