@@ -343,12 +343,18 @@ void FullScreenOnTop(ResultRecord*, int argc, ArgRecord* args) {
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
     return;
   }
-  SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
   const HWND front = GetForegroundWindow();
   DWORD pid = 0;
-  if (front == nullptr || front == hwnd) return;
-  GetWindowThreadProcessId(front, &pid);
-  if (pid != GetCurrentProcessId()) SetWindowPos(hwnd, front, 0, 0, 0, 0, kKeep);
+  if (front != nullptr) GetWindowThreadProcessId(front, &pid);
+  if (front != nullptr && front != hwnd && pid != GetCurrentProcessId() &&
+      !(GetWindowLongW(front, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+    // One move: placed after a window that is not topmost, it is no longer topmost either.
+    // Lowered out of the topmost band first, Wine's X11 desktop at times stacked it back on top
+    // of the foreground program afterwards.
+    SetWindowPos(hwnd, front, 0, 0, 0, 0, kKeep);
+  } else {
+    SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
+  }
 }
 
 }  // namespace rc

@@ -126,7 +126,11 @@ TEST(Presenter, KeyTouchesTheButtonWhileTheSlideshowKeepsTheKeyboard) {
       << "back behind the slideshow, as before";
   EXPECT_TRUE(show.HasKeyboard()) << "which kept the keyboard throughout";
 
-  // With the name full screen open it is the full screen that comes above the slideshow.
+  // With the name full screen open it is the full screen that comes above the slideshow. The
+  // teacher opens it on the main window, which has the keyboard then, and goes back to the
+  // slides once it has opened (it takes the keyboard as it opens).
+  SetForegroundWindow(p.window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == p.window; }));
   HWND display = FindChildAt(FindChildAt(p.window, "Button", 8, 8), "TransLabel", 8, 16);
   PostMessageW(display, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
   PostMessageW(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
@@ -134,6 +138,8 @@ TEST(Presenter, KeyTouchesTheButtonWhileTheSlideshowKeepsTheKeyboard) {
   PostMessageW(display, WM_LBUTTONUP, 0, MAKELPARAM(100, 60));
   HWND full = p.proc->WaitWindowByClass("RollcallFullScreen", 5000);
   ASSERT_NE(full, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == full; }, 2000))
+      << "the full screen takes the keyboard as it opens";
   SetForegroundWindow(show.window);
   ASSERT_TRUE(WaitUntil([&] { return show.HasKeyboard(); }));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(p.button) != 0; }));
