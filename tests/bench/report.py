@@ -194,8 +194,10 @@ def quiet_section(w, F, before_rev):
                       p / r <= 0.75))
     m, st = med("timer_messages", "program"), med("banner_steps", "program")
     if m is not None and st is not None:
+        # Each of the three timers counted (banner, clock, blinker) may hold a tick more in a
+        # count over 10 s: 0.1 a second each is the count's resolution.
         goals.append(("timer messages at idle at most the banner's steps + 3 a second",
-                      f"{fmt(m)} against {fmt(st)} + 3", m <= st + 3))
+                      f"{fmt(m)} against {fmt(st)} + 3", m <= st + 3 + 0.3))
     # A count over 10 s holds a tick more or fewer of each timer by where it starts: 0.1 a
     # second is its resolution.
     for label, subj in (("minimised", "program_minimised"), ("covered", "program_covered")):
