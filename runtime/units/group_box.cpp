@@ -2,6 +2,7 @@
 // The units inside it are its child windows, so they are hidden, shown and moved with it, and
 // the notifications they send it are reflected back to them as the window reflects those of
 // the units that lie on it directly.
+#include "runtime/draw/bitmap.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"
@@ -21,55 +22,21 @@ namespace prop = props::group_box;
 // than the copy.
 class KeptBackground {
  public:
-  KeptBackground() = default;
-  ~KeptBackground() { Drop(); }
-  KeptBackground(const KeptBackground&) = delete;
-  KeptBackground& operator=(const KeptBackground&) = delete;
-
   // The kept picture's DC when it holds the box at `size`, else null.
-  HDC Held(SIZE size) const {
-    return held_ && size.cx == size_.cx && size.cy == size_.cy ? dc_ : nullptr;
-  }
-  // A DC for painting the picture anew, its bitmap compatible with `like` (the one it has when
-  // the size is the same: making them asks the window system about the display); null when
-  // none can be had. The picture is held once Keep is called.
+  HDC Held(SIZE size) const { return held_ ? canvas_.Exactly(size) : nullptr; }
+  // A DC for painting the picture anew, its bitmap compatible with `like`; null when none can
+  // be had. The picture is held once Keep is called.
   HDC Start(HDC like, SIZE size) {
     held_ = false;
-    if (dc_ != nullptr && size.cx == size_.cx && size.cy == size_.cy) return dc_;
-    Drop();
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = dc_ != nullptr ? CreateCompatibleBitmap(like, size.cx, size.cy) : nullptr;
-    if (bitmap_ == nullptr) {
-      Drop();
-      return nullptr;
-    }
-    old_bitmap_ = SelectObject(dc_, bitmap_);
-    size_ = size;
-    return dc_;
+    return canvas_.For(like, size, true);
   }
-  void Keep() { held_ = dc_ != nullptr; }
+  void Keep() { held_ = true; }
   // The box may look otherwise now.
   void Forget() { held_ = false; }
 
  private:
-  void Drop() {
-    if (dc_ != nullptr) {
-      if (old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    old_bitmap_ = nullptr;
-    size_ = {};
-    held_ = false;
-  }
-
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_bitmap_ = nullptr;
-  SIZE size_{};
-  bool held_ = false;
+  draw::KeptCanvas canvas_;
+  bool held_ = false;  // the canvas holds the box as it looks now
 };
 
 class GroupBoxUnit : public UnitWindow {

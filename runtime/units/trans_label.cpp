@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text_w.h"
+#include "runtime/draw/bitmap.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
 #include "runtime/units/control_support.h"
@@ -83,49 +84,6 @@ RECT PlaceOf(HWND hwnd) {
   return r;
 }
 
-// A bitmap the size of a container's client area with a DC, kept from one paint to the next:
-// making them asks the window system about the display each time.
-class Backdrop {
- public:
-  Backdrop() = default;
-  ~Backdrop() { Reset(); }
-  Backdrop(const Backdrop&) = delete;
-  Backdrop& operator=(const Backdrop&) = delete;
-
-  // The DC, its bitmap compatible with `like` and at least `size`; null when none can be had.
-  HDC For(HDC like, SIZE size) {
-    if (dc_ != nullptr && size.cx <= size_.cx && size.cy <= size_.cy) return dc_;
-    Reset();
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = dc_ != nullptr ? CreateCompatibleBitmap(like, size.cx, size.cy) : nullptr;
-    if (bitmap_ == nullptr) {
-      Reset();
-      return nullptr;
-    }
-    old_bitmap_ = SelectObject(dc_, bitmap_);
-    size_ = size;
-    return dc_;
-  }
-
- private:
-  void Reset() {
-    if (dc_ != nullptr) {
-      if (old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    old_bitmap_ = nullptr;
-    size_ = {};
-  }
-
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_bitmap_ = nullptr;
-  SIZE size_{};
-};
-
 class TransLabel : public UnitWindow {
  public:
   TransLabel(uint32_t window_id, uint32_t unit_id, forms::TransLabelData data)
@@ -171,8 +129,8 @@ class TransLabel : public UnitWindow {
   void DrawCaption(HDC dc, const RECT& rect) const;
 
   TransLabelState s_;
-  RECT place_{};  // where the label is, in its parent's client coordinates
-  Backdrop backdrop_;
+  RECT place_{};               // where the label is, in its parent's client coordinates
+  draw::KeptCanvas backdrop_;  // the container's background and the text, painted off screen
   // The other windows of the label's container, as they were when the windows change count
   // was `changes`.
   struct {
