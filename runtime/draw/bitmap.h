@@ -62,31 +62,4 @@ class MemoryDc {
   HGDIOBJ old_ = nullptr;
 };
 
-// A memory DC with a bitmap compatible with a window's DC, kept from one paint to the next:
-// making them asks the window system about the display each time. Its pixels are whatever was
-// last painted into it.
-class KeptCanvas {
- public:
-  KeptCanvas() = default;
-  ~KeptCanvas() { Reset(); }
-  KeptCanvas(const KeptCanvas&) = delete;
-  KeptCanvas& operator=(const KeptCanvas&) = delete;
-
-  // The DC, its bitmap compatible with `like` and at least `size` (exactly `size` with
-  // `exact`), made anew only when the one held does not do; null when none can be had.
-  HDC For(HDC like, SIZE size, bool exact = false);
-  // The DC when its bitmap is exactly `size`, else null.
-  HDC Exactly(SIZE size) const {
-    return size.cx == size_.cx && size.cy == size_.cy ? dc_ : nullptr;
-  }
-
- private:
-  void Reset();
-
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_bitmap_ = nullptr;
-  SIZE size_{};
-};
-
 }  // namespace rc::draw

@@ -2,7 +2,7 @@
 // The units inside it are its child windows, so they are hidden, shown and moved with it, and
 // the notifications they send it are reflected back to them as the window reflects those of
 // the units that lie on it directly.
-#include "runtime/draw/bitmap.h"
+#include "runtime/draw/kept_canvas.h"
 #include "runtime/units/control_support.h"
 #include "runtime/units/native_controls.h"
 #include "runtime/units/unit_window.h"

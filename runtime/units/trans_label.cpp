@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/text_w.h"
-#include "runtime/draw/bitmap.h"
+#include "runtime/draw/kept_canvas.h"
 #include "runtime/draw/colour.h"
 #include "runtime/draw/font.h"
 #include "runtime/units/control_support.h"
