@@ -110,7 +110,9 @@ Picture Picture::Decode(const uint8_t* data, size_t size, int preferred_size, in
 }
 
 void Picture::ChooseImage(SIZE size) const {
-  if (icon_file_ == nullptr) return;
+  // Repaints at one size ask again and again: the file's directory is read only for a new size.
+  if (icon_file_ == nullptr || (size.cx == chosen_for_.cx && size.cy == chosen_for_.cy)) return;
+  chosen_for_ = size;
   const std::vector<uint8_t>& file = *icon_file_;
   const IcoImage image = ChooseIcoImage(file.data(), file.size(), std::max<int>(size.cx, size.cy));
   if (image.index == image_) return;
@@ -201,6 +203,7 @@ Picture Picture::Copy() const {
   }
   p.has_alpha_ = has_alpha_;
   p.image_ = image_;
+  p.chosen_for_ = chosen_for_;
   p.icon_file_ = icon_file_;
   p.own_ = own_;
   return p;

@@ -99,6 +99,7 @@ class Picture {
   mutable Bitmap pixels_;
   mutable bool has_alpha_ = false;
   mutable int image_ = -1;
+  mutable SIZE chosen_for_{};  // the size drawn at when the image was last chosen
   std::shared_ptr<const std::vector<uint8_t>> icon_file_;  // an ICO file's bytes, else none
   SIZE own_{};                                             // in design pixels
   mutable Bitmap scaled_;
