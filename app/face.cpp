@@ -298,10 +298,6 @@ bool FileExists(const std::string& path) {
   return Core(&rc::FileExists, {Text(path)}).lo != 0;
 }
 
-std::string FileStamp(const std::string& path) {
-  return TextResult(Core(&rc::FileStamp, {Text(path)}));
-}
-
 Bytes ReadFileBytes(const std::string& path) {
   return BlockResult(Core(&rc::ReadFileBytes, {Text(path)}));
 }

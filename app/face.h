@@ -209,9 +209,6 @@ std::string GetProgramDir();
 // Where the program keeps the libraries it carries when its own folder cannot be written.
 std::string GetUserLibraryDir();
 bool FileExists(const std::string& path);
-// The file's last write time and size as a text, empty when it cannot be looked at: a setting
-// read live is read again only when this changed.
-std::string FileStamp(const std::string& path);
 Bytes ReadFileBytes(const std::string& path);
 bool WriteBytesToFile(const std::string& path, const Bytes& bytes);
 bool SetFileAttr(const std::string& path, int attributes);

@@ -1,8 +1,9 @@
 // Presenting to a class that watches slides: the main window kept above other windows, and a
 // key held for the whole system (a presenter remote's) that touches the big button without
 // taking the keyboard from the slideshow. Both are read from the settings file at start and
-// again within a second of each time the file is written, so an edit takes effect while the
-// program runs. Unset, nothing is registered and the window is stacked as ever.
+// again once a second, so an edit takes effect while the program runs (the settings reader
+// keeps the file's bytes and reads the file again only when it was written). Unset, nothing
+// is registered and the window is stacked as ever.
 #include "app/app.h"
 #include "app/classes.h"
 
@@ -22,12 +23,6 @@ constexpr int kStayAfterStopMs = 5000;
 // The name display's colour in the form (blue).
 constexpr uint32_t kNameColour = 0xFF0000;
 
-// The settings file's write time and size when last read, and how many more calls read it
-// anyway: a file system that keeps write times to 2 s (a FAT memory stick) gives a second edit
-// within them the same time, and one of the same length the same stamp.
-constexpr int kReadsAfterChange = 3;
-std::string g_stamp;
-int g_reads_due = 1;
 bool g_on_top = false;              // "置顶" as last read
 std::string g_key;                  // "快捷键" as last read
 bool g_raised = false;              // above all windows because the key touched the button
@@ -39,15 +34,7 @@ bool Cycling() {
 
 }  // namespace
 
-// Called once a second; the file is parsed only for a few seconds after it was written.
 void FollowPresenterSettings() {
-  const std::string stamp = FileStamp(ClassListPath());
-  if (stamp != g_stamp) {
-    g_stamp = stamp;
-    g_reads_due = kReadsAfterChange;
-  }
-  if (g_reads_due == 0) return;
-  --g_reads_due;
   const std::string on = ReadSetting(kOnTopKey);
   const bool on_top = on == "1" || on == "是";
   if (on_top != g_on_top) {

@@ -41,9 +41,6 @@ void GetProgramDir(ResultRecord* result, int argc, ArgRecord* args);
 // (created; the DLL command lookup searches it after the program's folder); empty if none.
 void GetUserLibraryDir(ResultRecord* result, int argc, ArgRecord* args);
 void FileExists(ResultRecord* result, int argc, ArgRecord* args);
-// name -> text: the file's last write time and size; the same text means it was not written in
-// between. Null when the file cannot be looked at.
-void FileStamp(ResultRecord* result, int argc, ArgRecord* args);
 void WriteBytesToFile(ResultRecord* result, int argc, ArgRecord* args);
 // name, line, [head] -> logical: appends the line in one write and flushes it; a new or empty
 // file gets the head first, one whose last line was cut a line break first.

@@ -3,7 +3,6 @@
 // whatever the system's ANSI code page.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -130,19 +129,6 @@ void FileExists(ResultRecord* result, int argc, ArgRecord* args) {
   if (search == INVALID_HANDLE_VALUE) return;
   FindClose(search);
   SetBool(result, true);
-}
-
-void FileStamp(ResultRecord* result, int argc, ArgRecord* args) {
-  const char* name = TextArg(argc, args, 0);
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (IsEmptyText(name) ||
-      !GetFileAttributesExW(Wide(name).c_str(), GetFileExInfoStandard, &data)) {
-    return;
-  }
-  char stamp[64];
-  snprintf(stamp, sizeof stamp, "%08lx%08lx-%lx%08lx", data.ftLastWriteTime.dwHighDateTime,
-           data.ftLastWriteTime.dwLowDateTime, data.nFileSizeHigh, data.nFileSizeLow);
-  SetSlotPointer(result, CopyText(stamp));
 }
 
 void SetFileAttr(ResultRecord* result, int argc, ArgRecord* args) {

@@ -162,34 +162,6 @@ TEST(CoreFileExists, FirstFileSearchWithWildcards) {
   EXPECT_EQ(Call(FileExists, {PointerValue(nullptr, kTagText)}).lo, 0u);
 }
 
-TEST(CoreFileStamp, ChangesWithEachWriteAndIsNullWithoutAFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.Path("点名.ini");
-  auto stamp = [&] { return test::TakeText(Call(FileStamp, {TextValue(path)})); };
-  // The write times are set: the file system's clock may not tick between two quick writes.
-  auto write_at = [&](const char* bytes, int seconds) {
-    ASSERT_TRUE(test::WriteRaw(path, bytes));
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    ULARGE_INTEGER t;
-    t.QuadPart = 133000000000000000ull + seconds * 10000000ull;
-    const FILETIME ft = {t.LowPart, t.HighPart};
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
-  };
-  EXPECT_TRUE(stamp().null) << "no file, no stamp";
-  write_at("[a]\r\nb=1\r\n", 0);
-  const test::TextResult first = stamp();
-  ASSERT_FALSE(first.null);
-  EXPECT_EQ(stamp().text, first.text) << "unwritten, the same stamp";
-  write_at("[a]\r\nb=2\r\n", 1);
-  EXPECT_NE(stamp().text, first.text) << "a later write of the same size changes it";
-  write_at("[a]\r\nb=22\r\n", 0);
-  EXPECT_NE(stamp().text, first.text) << "so does another size at the same time";
-  EXPECT_TRUE(test::TakeText(Call(FileStamp, {TextValue("")})).null);
-}
-
 TEST(CoreSetFileAttr, OnlyReadOnlyHiddenSystemAndArchiveAreSet) {
   test::ScratchDir dir;
   const std::string path = dir.Path("skin.dll");
